@@ -1,0 +1,44 @@
+#ifndef VEXIL_CONFIG_CONFIGURATION_FILE_LOADER_H_
+#define VEXIL_CONFIG_CONFIGURATION_FILE_LOADER_H_
+
+#include <string>
+#include <vector>
+
+class LauncherProperties;
+
+/// Reads the ".lap" file beside the executable and applies its lines to the
+/// launcher properties, choosing the JVM between the lines that need no chosen
+/// JVM and those that refer to its home.
+class ConfigurationFileLoader {
+ public:
+  explicit ConfigurationFileLoader(LauncherProperties& properties);
+  virtual ~ConfigurationFileLoader() = default;
+
+  /// The executable's path with a final ".exe" (any case) replaced by ".lap",
+  /// or with ".lap" appended.
+  const std::string& getConfigurationFileName();
+
+  /// Reads the file and applies its lines in their processing order.
+  void load();
+
+  /// Splits file contents into trimmed property lines: blank lines and
+  /// comments are dropped, a CR before a line feed too, and a NUL ends a line.
+  static std::vector<std::string> readPropertyLines(const std::string& contents);
+
+  /// Applies one stored property line, resolving its variables in place.
+  void processProperty(std::string& line);
+
+  static std::string parsePropertyName(const std::string& line);
+  static std::string parsePropertyValue(const std::string& line);
+  static bool hasEqualsSign(const std::string& line);
+  static bool isComment(const std::string& line);
+  static bool isJvmOptionLine(const std::string& line);
+  /// Removes spaces, tabs and line feeds from both ends of TEXT.
+  static std::string& trim(std::string& text);
+
+ private:
+  std::string m_configurationFileName;
+  LauncherProperties& m_properties;
+};
+
+#endif  // VEXIL_CONFIG_CONFIGURATION_FILE_LOADER_H_

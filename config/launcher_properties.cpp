@@ -1,0 +1,173 @@
+#include "config/launcher_properties.h"
+
+#include <cstring>
+
+#include "config/configuration_file_loader.h"
+#include "config/launcher_words.h"
+#include "launcher/error_reporting.h"
+
+namespace {
+
+std::string lowerCased(const std::string& text) {
+  std::string result = text;
+  for (char& c : result) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return result;
+}
+
+bool startsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+}  // namespace
+
+LauncherProperties::LauncherProperties() : LauncherProperties(hostPlatform()) {}
+
+LauncherProperties::LauncherProperties(const Platform& platform) : m_platform(&platform) {}
+
+void LauncherProperties::setNameOfExecutable(const std::string& path) {
+  m_nameOfExecutable = path;
+  const char separator = m_platform->conventions->pathSeparator;
+  size_t last = path.rfind(separator);
+  if (last == std::string::npos) return;
+  m_selfHomePath = path.substr(0, last);
+  size_t parent = m_selfHomePath.rfind(separator);
+  if (parent != std::string::npos && m_selfHomePath.compare(parent, std::string::npos, std::string(1, separator) + "bin") == 0) {
+    m_selfHomePath.erase(parent);
+  }
+}
+
+void LauncherProperties::addCommandLineArgument(const std::string& argument) {
+  m_commandLineArguments.push_back(argument);
+}
+
+void LauncherProperties::loadProperties() {
+  guardedStep("Error loading properties.", [&] {
+    ConfigurationFileLoader loader(*this);
+    loader.load();
+  });
+}
+
+void LauncherProperties::setMainClass(const std::string& value) { m_mainClass = value; }
+
+void LauncherProperties::setCustomJavaBundle(const std::string& value) {
+  m_customJavaBundle = lowerCased(value);
+  if (m_customJavaBundle == kBundleSdk) {
+    m_customJavaBundle = kRequireSdk;
+  } else if (m_customJavaBundle == kBundleJre) {
+    m_customJavaBundle = kRequireJre;
+  }
+}
+
+void LauncherProperties::setCustomBinJvmDir(const std::string& value) {
+  m_customBinJvmDir = lowerCased(value);
+  if (m_customBinJvmDir == kJvmDirClient) {
+    m_customBinJvmDir = kRequireClient;
+  } else if (m_customBinJvmDir == kJvmDirServer) {
+    m_customBinJvmDir = kRequireServer;
+  }
+}
+
+void LauncherProperties::setCustomJvmPath(const std::string& value) {
+  // Lower-casing a path is harmless only where file names ignore case.
+  m_customJvmPath = m_platform->conventions->lowerCaseJvmPath ? lowerCased(value) : value;
+}
+
+void LauncherProperties::setCustomJavaHomePath(const std::string& value) { m_customJavaHomePath = value; }
+void LauncherProperties::setMinJavaVersion(const std::string& value) { m_minJavaVersion = value; }
+void LauncherProperties::setMaxJavaVersion(const std::string& value) { m_maxJavaVersion = value; }
+void LauncherProperties::setTrapConsoleCtrl(const std::string& value) { m_trapConsoleCtrl = value; }
+void LauncherProperties::setDebugFile(const std::string& value) { m_debugFile = value; }
+
+void LauncherProperties::addJarsInDirectory(const std::string& directory) {
+  guardedStep("Error adding jars to classpath.", [&] {
+    // An empty value names no directory; searching "\*.jar" (the root of the
+    // current drive) would surprise everybody.
+    if (directory.empty()) return;
+    const Conventions& conventions = *m_platform->conventions;
+    std::string prefix = directory;
+    if (prefix.back() != conventions.pathSeparator) prefix += conventions.pathSeparator;
+    for (const DirectoryEntry& entry : m_platform->fileSystem->findFiles(prefix + "*.jar")) {
+      if (entry.isDirectory) continue;
+      m_jarsInClasspath += conventions.pathListSeparator;
+      m_jarsInClasspath += prefix;
+      m_jarsInClasspath += entry.name;
+    }
+  });
+}
+
+void LauncherProperties::addLibraryPathDirectory(const std::string& directory) {
+  guardedStep("Error adding directories to java.library.path.", [&] {
+    m_libraryPath += m_platform->conventions->pathListSeparator;
+    m_libraryPath += directory;
+  });
+}
+
+void LauncherProperties::addJavaSystemProperty(const std::string& option) { m_javaSystemProperties.push_back(option); }
+
+void LauncherProperties::setFoundJvm(const Jvm& jvm) { m_foundJvm = &jvm; }
+
+const std::string& LauncherProperties::getJniMainClass() {
+  for (char& c : m_mainClass) {
+    if (c == '.') c = '/';
+  }
+  return m_mainClass;
+}
+
+bool LauncherProperties::isTrapConsoleCtrl() const {
+  static const char* const kTrueWords[] = {"Y", "y", "YES", "yes", "t", "T", "true", "TRUE"};
+  for (const char* word : kTrueWords) {
+    if (m_trapConsoleCtrl == word) return true;
+  }
+  return false;
+}
+
+bool LauncherProperties::isJavaBundlePreference() const {
+  return m_customJavaBundle == kPreferJre || m_customJavaBundle == kPreferSdk;
+}
+
+bool LauncherProperties::isJavaBundleRequirement() const {
+  return m_customJavaBundle == kRequireJre || m_customJavaBundle == kRequireSdk;
+}
+
+bool LauncherProperties::isBinJvmDirRequirement() const {
+  return m_customBinJvmDir == kRequireClient || m_customBinJvmDir == kRequireServer;
+}
+
+bool LauncherProperties::isClassPathOption(const std::string& option) {
+  return startsWith(option, "-Djava.class.path");
+}
+
+bool LauncherProperties::isLibraryPathOption(const std::string& option) {
+  return startsWith(option, "-Djava.library.path");
+}
+
+std::string LauncherProperties::toString() const {
+  // List elements are written whole, however long they are.
+  std::string dump;
+  dump += "m_nameOfExecutable=" + m_nameOfExecutable;
+  dump += ",m_selfHomePath=" + m_selfHomePath;
+  dump += ",m_customJavaHomePath=" + m_customJavaHomePath;
+  dump += ",m_customBinJvmDir=" + m_customBinJvmDir;
+  dump += ",m_mainClass=" + m_mainClass;
+  dump += ",m_customJvmPath=" + m_customJvmPath;
+  dump += ",m_minJavaVersion=" + m_minJavaVersion;
+  dump += ",m_maxJavaVersion=" + m_maxJavaVersion;
+  dump += ",m_trapConsoleCtrl=" + m_trapConsoleCtrl;
+  dump += ",m_jarsInClasspath=" + m_jarsInClasspath;
+  dump += ",m_libraryPath=" + m_libraryPath;
+  dump += ",m_debugFile=" + m_debugFile;
+  for (size_t i = 0; i < m_javaSystemProperties.size(); ++i) {
+    dump += ",m_javaSystemProperties[" + std::to_string(i) + "]=" + m_javaSystemProperties[i];
+  }
+  for (size_t i = 0; i < m_commandLineArguments.size(); ++i) {
+    dump += ",m_commandLineArguments[" + std::to_string(i) + "]=" + m_commandLineArguments[i];
+  }
+  return dump;
+}
+
+bool isCustomProperty(const std::string& line) {
+  return guardedStep("Error checking if a property is custom.",
+                     [&] { return startsWith(line, kCustomPropertyPrefix); });
+}

@@ -1,0 +1,115 @@
+#ifndef VEXIL_CONFIG_LAUNCHER_PROPERTIES_H_
+#define VEXIL_CONFIG_LAUNCHER_PROPERTIES_H_
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+class Jvm;
+
+/// The one record of a launch: where the executable is, the settings and JVM
+/// option lines of the configuration file, the launcher's own arguments and,
+/// once the selection has run, the chosen JVM. Settings are kept as text and
+/// interpreted where they are used.
+class LauncherProperties {
+ public:
+  /// A record that reads the running system.
+  LauncherProperties();
+  /// A record that reads PLATFORM, which must outlive it (tests, fuzzers).
+  explicit LauncherProperties(const Platform& platform);
+  LauncherProperties(const LauncherProperties&) = default;
+  LauncherProperties& operator=(const LauncherProperties&) = default;
+  virtual ~LauncherProperties() = default;
+
+  /// Stores the executable's full path and derives the application home: its
+  /// folder, without a last folder named exactly "bin".
+  void setNameOfExecutable(const std::string& path);
+  void addCommandLineArgument(const std::string& argument);
+  /// Reads the configuration file beside the executable and chooses the JVM.
+  void loadProperties();
+
+  // Setters of the configuration keys.
+  void setMainClass(const std::string& value);
+  void setCustomJavaBundle(const std::string& value);
+  void setCustomBinJvmDir(const std::string& value);
+  void setCustomJvmPath(const std::string& value);
+  void setCustomJavaHomePath(const std::string& value);
+  void setMinJavaVersion(const std::string& value);
+  void setMaxJavaVersion(const std::string& value);
+  void setTrapConsoleCtrl(const std::string& value);
+  void setDebugFile(const std::string& value);
+  /// Appends every jar file of DIRECTORY to the class path jars.
+  void addJarsInDirectory(const std::string& directory);
+  /// Appends DIRECTORY, unchanged, to the library path.
+  void addLibraryPathDirectory(const std::string& directory);
+
+  void addJavaSystemProperty(const std::string& option);
+  void setFoundJvm(const Jvm& jvm);
+  /// The chosen JVM; null until the selection has run.
+  const Jvm* getFoundJvm() const { return m_foundJvm; }
+
+  const std::string& getNameOfExecutable() const { return m_nameOfExecutable; }
+  const std::string& getSelfHomePath() const { return m_selfHomePath; }
+  const std::string& getCustomJavaHomePath() const { return m_customJavaHomePath; }
+  const std::string& getMainClass() const { return m_mainClass; }
+  const std::string& getCustomJvmPath() const { return m_customJvmPath; }
+  const std::string& getCustomBinJvmDir() const { return m_customBinJvmDir; }
+  const std::string& getCustomJavaBundle() const { return m_customJavaBundle; }
+  std::vector<std::string>& getJavaSystemProperties() { return m_javaSystemProperties; }
+  const std::vector<std::string>& getJavaSystemProperties() const { return m_javaSystemProperties; }
+  const std::vector<std::string>& getCommandLineArguments() const { return m_commandLineArguments; }
+  const std::string& getMinJavaVersion() const { return m_minJavaVersion; }
+  const std::string& getMaxJavaVersion() const { return m_maxJavaVersion; }
+  const std::string& getTrapConsoleCtrl() const { return m_trapConsoleCtrl; }
+  const std::string& getJarsInClasspath() const { return m_jarsInClasspath; }
+  const std::string& getDebugFile() const { return m_debugFile; }
+  const std::string& getLibraryPath() const { return m_libraryPath; }
+  const Platform& getPlatform() const { return *m_platform; }
+
+  /// Turns the main class into the slash form that class lookup expects, in
+  /// the stored field, and returns it.
+  const std::string& getJniMainClass();
+
+  bool isTrapConsoleCtrl() const;
+  bool isJavaBundlePreference() const;
+  bool isJavaBundleRequirement() const;
+  bool isBinJvmDirRequirement() const;
+
+  /// Whether VERSION is not below the minimum version (true when none is set).
+  bool isGreaterThanMinVersion(const std::string& version) const;
+  /// Whether VERSION is not above the maximum version (true when none is set).
+  bool isLessThanMaxVersion(const std::string& version) const;
+
+  /// Whether OPTION begins with "-Djava.class.path" / "-Djava.library.path".
+  static bool isClassPathOption(const std::string& option);
+  static bool isLibraryPathOption(const std::string& option);
+
+  /// The one-line dump written to the diagnostics log.
+  std::string toString() const;
+
+ private:
+  const Platform* m_platform;
+
+  std::string m_nameOfExecutable;
+  std::string m_selfHomePath;
+  std::string m_customJavaHomePath;
+  std::string m_mainClass;
+  std::string m_customJvmPath;
+  std::string m_customBinJvmDir;
+  std::string m_customJavaBundle;
+  std::vector<std::string> m_javaSystemProperties;
+  std::vector<std::string> m_commandLineArguments;
+  std::string m_minJavaVersion;
+  std::string m_maxJavaVersion;
+  std::string m_trapConsoleCtrl;
+  std::string m_jarsInClasspath;
+  const Jvm* m_foundJvm = nullptr;  // not owned: lives until the process ends
+  std::string m_debugFile;
+  std::string m_libraryPath;
+};
+
+/// Whether LINE, as written, is a launcher setting: it begins with "vexil".
+bool isCustomProperty(const std::string& line);
+
+#endif  // VEXIL_CONFIG_LAUNCHER_PROPERTIES_H_

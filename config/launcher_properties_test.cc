@@ -1,0 +1,165 @@
+#include "config/launcher_properties.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fake_platform.h"
+
+namespace {
+
+class LauncherPropertiesTest : public ::testing::Test {
+ protected:
+  FakePlatform fake;
+  LauncherProperties properties{fake.platform};
+};
+
+TEST_F(LauncherPropertiesTest, HomeIsTheFolderWithoutAFinalBinFolder) {
+  struct Case {
+    const char* executable;
+    const char* home;
+  } cases[] = {
+      {"C:\\Tools\\bin\\run.exe", "C:\\Tools"}, {"C:\\Tools\\run.exe", "C:\\Tools"},
+      {"C:\\Tools\\BIN\\run.exe", "C:\\Tools\\BIN"}, {"C:\\bin\\run.exe", "C:"},
+      {"run.exe", ""}, {"C:\\Tools\\bin2\\run.exe", "C:\\Tools\\bin2"},
+      {"C:\\Tools\\xbin\\run.exe", "C:\\Tools\\xbin"},
+  };
+  for (const Case& c : cases) {
+    LauncherProperties record(fake.platform);
+    record.setNameOfExecutable(c.executable);
+    EXPECT_EQ(record.getSelfHomePath(), c.home) << c.executable;
+    EXPECT_EQ(record.getNameOfExecutable(), c.executable);
+  }
+}
+
+TEST(LauncherPropertiesPosixTest, HomeUsesSlashesOnPosix) {
+  FakePlatform fake(posixConventions());
+  LauncherProperties record(fake.platform);
+  record.setNameOfExecutable("/opt/tool/bin/app");
+  EXPECT_EQ(record.getSelfHomePath(), "/opt/tool");
+  // The Windows separator means nothing here.
+  record.setNameOfExecutable("/opt/odd\\bin/app");
+  EXPECT_EQ(record.getSelfHomePath(), "/opt/odd\\bin");
+}
+
+TEST_F(LauncherPropertiesTest, BundleAndJvmTypeWordsAreLowerCasedAndNormalised) {
+  struct Case {
+    const char* value;
+    const char* bundle;
+    const char* jvmDir;
+  } cases[] = {
+      {"JRE", "require_jre", "jre"}, {"sdk", "require_sdk", "sdk"},
+      {"Prefer_SDK", "prefer_sdk", "prefer_sdk"}, {"Server", "server", "require_server"},
+      {"client", "client", "require_client"}, {"PREFER_CLIENT", "prefer_client", "prefer_client"},
+      {"Both", "both", "both"}, {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    properties.setCustomJavaBundle(c.value);
+    properties.setCustomBinJvmDir(c.value);
+    EXPECT_EQ(properties.getCustomJavaBundle(), c.bundle) << c.value;
+    EXPECT_EQ(properties.getCustomBinJvmDir(), c.jvmDir) << c.value;
+  }
+}
+
+TEST_F(LauncherPropertiesTest, PreferenceAndRequirementTests) {
+  properties.setCustomJavaBundle("prefer_jre");
+  EXPECT_TRUE(properties.isJavaBundlePreference());
+  EXPECT_FALSE(properties.isJavaBundleRequirement());
+  properties.setCustomJavaBundle("jre");
+  EXPECT_FALSE(properties.isJavaBundlePreference());
+  EXPECT_TRUE(properties.isJavaBundleRequirement());
+  properties.setCustomBinJvmDir("prefer_server");
+  EXPECT_FALSE(properties.isBinJvmDirRequirement());
+  properties.setCustomBinJvmDir("Server");
+  EXPECT_TRUE(properties.isBinJvmDirRequirement());
+}
+
+TEST_F(LauncherPropertiesTest, JvmPathIsLowerCasedOnlyWhereFileNamesIgnoreCase) {
+  properties.setCustomJvmPath("C:\\Java\\Bin\\Client\\JVM.DLL");
+  EXPECT_EQ(properties.getCustomJvmPath(), "c:\\java\\bin\\client\\jvm.dll");
+  properties.setCustomJavaHomePath("C:\\Java\\Home");
+  EXPECT_EQ(properties.getCustomJavaHomePath(), "C:\\Java\\Home");
+
+  FakePlatform posix(posixConventions());
+  LauncherProperties record(posix.platform);
+  record.setCustomJvmPath("/opt/JDK/lib/server/libjvm.so");
+  EXPECT_EQ(record.getCustomJvmPath(), "/opt/JDK/lib/server/libjvm.so");
+}
+
+TEST_F(LauncherPropertiesTest, TrapConsoleCtrlAcceptsExactlyTheTrueWords) {
+  for (const char* yes : {"Y", "y", "YES", "yes", "t", "T", "true", "TRUE"}) {
+    properties.setTrapConsoleCtrl(yes);
+    EXPECT_TRUE(properties.isTrapConsoleCtrl()) << yes;
+  }
+  for (const char* no : {"", "1", "Yes", "True", "on", "true ", "n", "false"}) {
+    properties.setTrapConsoleCtrl(no);
+    EXPECT_FALSE(properties.isTrapConsoleCtrl()) << no;
+  }
+}
+
+TEST_F(LauncherPropertiesTest, CustomPropertyIsAnyLineStartingWithTheWordWithCase) {
+  EXPECT_TRUE(isCustomProperty("vexil"));
+  EXPECT_TRUE(isCustomProperty("vexil.main.class=app.Main"));
+  EXPECT_TRUE(isCustomProperty("vexil.no.such.key=1"));
+  EXPECT_FALSE(isCustomProperty("vexi"));
+  EXPECT_FALSE(isCustomProperty("Vexil.main.class=app.Main"));
+  EXPECT_FALSE(isCustomProperty(" vexil.main.class=app.Main"));
+  EXPECT_FALSE(isCustomProperty(""));
+}
+
+TEST_F(LauncherPropertiesTest, JniMainClassTurnsDotsIntoSlashesOnce) {
+  properties.setMainClass("app.ui.Main");
+  EXPECT_EQ(properties.getJniMainClass(), "app/ui/Main");
+  EXPECT_EQ(properties.getJniMainClass(), "app/ui/Main");
+  EXPECT_EQ(properties.getMainClass(), "app/ui/Main");
+}
+
+TEST_F(LauncherPropertiesTest, DumpOfTheDocumentedRecord) {
+  properties.setNameOfExecutable("C:\\Tools\\bin\\run.exe");
+  properties.addJavaSystemProperty("-Xmx64m");
+  EXPECT_EQ(properties.toString(),
+            "m_nameOfExecutable=C:\\Tools\\bin\\run.exe,m_selfHomePath=C:\\Tools,m_customJavaHomePath=,"
+            "m_customBinJvmDir=,m_mainClass=,m_customJvmPath=,m_minJavaVersion=,m_maxJavaVersion=,"
+            "m_trapConsoleCtrl=,m_jarsInClasspath=,m_libraryPath=,m_debugFile=,"
+            "m_javaSystemProperties[0]=-Xmx64m");
+}
+
+TEST_F(LauncherPropertiesTest, DumpListsEveryFieldInOrderAndLongElementsWhole) {
+  EXPECT_EQ(LauncherProperties(fake.platform).toString().substr(LauncherProperties(fake.platform).toString().size() - 13),
+            ",m_debugFile=");
+  properties.setCustomJavaBundle("sdk");  // not part of the dump
+  properties.setMainClass("a.B");
+  properties.setDebugFile("d.log");
+  properties.addLibraryPathDirectory("C:\\native");
+  properties.addJavaSystemProperty("-Xms1m");
+  const std::string longOption = "-Dlong=" + std::string(5000, 'x');
+  properties.addJavaSystemProperty(longOption);
+  properties.addCommandLineArgument("one two");
+  properties.addCommandLineArgument("");
+  EXPECT_EQ(properties.toString(),
+            "m_nameOfExecutable=,m_selfHomePath=,m_customJavaHomePath=,m_customBinJvmDir=,m_mainClass=a.B,"
+            "m_customJvmPath=,m_minJavaVersion=,m_maxJavaVersion=,m_trapConsoleCtrl=,m_jarsInClasspath=,"
+            "m_libraryPath=;C:\\native,m_debugFile=d.log,m_javaSystemProperties[0]=-Xms1m,"
+            "m_javaSystemProperties[1]=" + longOption +
+            ",m_commandLineArguments[0]=one two,m_commandLineArguments[1]=");
+}
+
+TEST_F(LauncherPropertiesTest, CopiesShareTheChosenJvmAndOwnTheirLists) {
+  properties.addCommandLineArgument("a");
+  LauncherProperties copy = properties;
+  copy.addCommandLineArgument("b");
+  EXPECT_EQ(properties.getCommandLineArguments().size(), 1u);
+  EXPECT_EQ(copy.getCommandLineArguments().size(), 2u);
+  EXPECT_EQ(copy.getFoundJvm(), nullptr);
+}
+
+TEST_F(LauncherPropertiesTest, ClassPathAndLibraryPathOptionsArePrefixTestsWithCase) {
+  EXPECT_TRUE(LauncherProperties::isClassPathOption("-Djava.class.path=a.jar"));
+  EXPECT_TRUE(LauncherProperties::isClassPathOption("-Djava.class.path"));
+  EXPECT_TRUE(LauncherProperties::isClassPathOption("-Djava.class.pathX=1"));
+  EXPECT_FALSE(LauncherProperties::isClassPathOption("-Djava.class.pat"));
+  EXPECT_FALSE(LauncherProperties::isClassPathOption("-DJava.class.path=x"));
+  EXPECT_FALSE(LauncherProperties::isClassPathOption("-cp"));
+  EXPECT_TRUE(LauncherProperties::isLibraryPathOption("-Djava.library.path=C:\\n"));
+  EXPECT_FALSE(LauncherProperties::isLibraryPathOption("-Djava.library.pat"));
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+#ifndef VEXIL_LAUNCHER_LAUNCH_H_
+#define VEXIL_LAUNCHER_LAUNCH_H_
+
+#include "config/launcher_properties.h"
+
+/// The sequence both programs share: build the properties from the
+/// executable's path, the arguments and the configuration file, then run the
+/// Java application. Returns 0 when its main method has returned; every
+/// failure ends the process with 1 instead.
+int launcherMain(int argc, char** argv);
+
+/// A record named after the running executable, holding ARGV[1..] and loaded
+/// from the configuration file, with the JVM chosen.
+LauncherProperties createLauncherProperties(int argc, char** argv);
+
+/// Runs the Java application described by PROPERTIES.
+void runLaunch(LauncherProperties& properties);
+
+#endif  // VEXIL_LAUNCHER_LAUNCH_H_

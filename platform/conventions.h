@@ -1,0 +1,36 @@
+#ifndef VEXIL_PLATFORM_CONVENTIONS_H_
+#define VEXIL_PLATFORM_CONVENTIONS_H_
+
+#include <string>
+#include <vector>
+
+/// The ways in which paths and Java installations differ between systems.
+/// Plain data, so that the portable code can be tested with either set on
+/// any machine.
+struct Conventions {
+  /// Separates directories in a path: '\' on Windows, '/' elsewhere.
+  char pathSeparator;
+  /// Separates entries of the JVM's class and library paths: ';' or ':'.
+  char pathListSeparator;
+  /// File name of the JVM library inside a JVM directory ("client"/"server").
+  std::string jvmLibraryName;
+  /// Where the JVM directories lie below the home of a runtime environment
+  /// ("jre") and of a development kit ("sdk"), tried in order. Each begins and
+  /// ends with a separator, e.g. "\bin\".
+  std::vector<std::string> jreJvmParents;
+  std::vector<std::string> sdkJvmParents;
+  /// Where the JVM directories lie below a Java home named in the
+  /// configuration, tried in order.
+  std::vector<std::string> javaHomeJvmParents;
+  /// Whether "vexil.jvm.path" is lower-cased when stored. Only sound where
+  /// file names ignore case.
+  bool lowerCaseJvmPath;
+};
+
+const Conventions& windowsConventions();
+const Conventions& posixConventions();
+
+/// The conventions of the system this program was built for.
+const Conventions& hostConventions();
+
+#endif  // VEXIL_PLATFORM_CONVENTIONS_H_

@@ -1,0 +1,31 @@
+#ifndef VEXIL_PLATFORM_FILE_SYSTEM_H_
+#define VEXIL_PLATFORM_FILE_SYSTEM_H_
+
+#include <string>
+#include <vector>
+
+/// One entry yielded by a directory search.
+struct DirectoryEntry {
+  std::string name;  ///< file name only, without the directory
+  bool isDirectory = false;
+};
+
+/// The file-system queries the launcher makes. The host implementation talks
+/// to the operating system; tests use an in-memory one.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  /// True when a file or a directory exists at exactly this path.
+  virtual bool exists(const std::string& path) const = 0;
+
+  /// Reads a whole file as bytes. False when it cannot be opened or read.
+  virtual bool readFile(const std::string& path, std::string* contents) const = 0;
+
+  /// Searches a directory with a wildcard pattern on the file name, such as
+  /// "C:\App\lib\*.jar". Matching ignores case. Entries come in the order the
+  /// system yields them; a missing or unreadable directory yields nothing.
+  virtual std::vector<DirectoryEntry> findFiles(const std::string& pattern) const = 0;
+};
+
+#endif  // VEXIL_PLATFORM_FILE_SYSTEM_H_

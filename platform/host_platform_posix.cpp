@@ -1,0 +1,89 @@
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/wildcard.h"
+
+extern char** environ;
+
+const Conventions& hostConventions() { return posixConventions(); }
+
+namespace {
+
+class PosixFileSystem : public FileSystem {
+ public:
+  bool exists(const std::string& path) const override {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+  }
+
+  bool readFile(const std::string& path, std::string* contents) const override {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    contents->clear();
+    char buffer[65536];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents->append(buffer, count);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+  }
+
+  std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override {
+    std::vector<DirectoryEntry> entries;
+    size_t slash = pattern.rfind('/');
+    std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+    std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+    DIR* dir = opendir(directory.c_str());
+    if (!dir) return entries;
+    while (struct dirent* entry = readdir(dir)) {
+      const char* name = entry->d_name;
+      if (!std::strcmp(name, ".") || !std::strcmp(name, "..")) continue;
+      if (!matchesWildcardIgnoringCase(namePattern, name)) continue;
+      struct stat info;
+      std::string full = directory + name;
+      bool isDirectory = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      entries.push_back(DirectoryEntry{name, isDirectory});
+    }
+    closedir(dir);
+    // readdir's order is arbitrary; name order makes launches repeatable.
+    std::sort(entries.begin(), entries.end(),
+              [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+    return entries;
+  }
+};
+
+class PosixEnvironment : public Environment {
+ public:
+  bool lookup(const std::string& name, std::string* value) const override {
+    if (const char* exact = std::getenv(name.c_str())) {
+      *value = exact;
+      return true;
+    }
+    for (char** entry = environ; entry && *entry; ++entry) {
+      const char* equals = std::strchr(*entry, '=');
+      if (!equals || static_cast<size_t>(equals - *entry) != name.size()) continue;
+      if (strncasecmp(*entry, name.c_str(), name.size()) == 0) {
+        *value = equals + 1;
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+Registry& hostRegistry();
+
+const Platform& hostPlatform() {
+  static const PosixFileSystem fileSystem;
+  static const PosixEnvironment environment;
+  static const Platform platform{&hostConventions(), &fileSystem, &environment, &hostRegistry()};
+  return platform;
+}

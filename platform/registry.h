@@ -1,0 +1,31 @@
+#ifndef VEXIL_PLATFORM_REGISTRY_H_
+#define VEXIL_PLATFORM_REGISTRY_H_
+
+#include <string>
+
+/// Read-only access to keys below HKEY_LOCAL_MACHINE: the four operations
+/// that runtime discovery needs. Where there is no Windows registry, the host
+/// implementation presents the machine's Java installations in the same shape.
+class Registry {
+ public:
+  /// An open key; only meaningful to the registry that opened it.
+  using Key = void*;
+
+  virtual ~Registry() = default;
+
+  /// Opens the key at PATH (below HKEY_LOCAL_MACHINE, "\"-separated) for
+  /// reading. False when it is absent or cannot be read.
+  virtual bool openKey(const std::string& path, Key* key) = 0;
+
+  /// The name of the subkey at INDEX. False when there is none (the end of
+  /// the enumeration) or it cannot be read.
+  virtual bool enumerateSubkey(Key key, unsigned long index, std::string* name) = 0;
+
+  /// The text of the value VALUE_NAME of KEY, up to its first NUL byte.
+  /// False when the value is missing or cannot be read.
+  virtual bool queryStringValue(Key key, const std::string& valueName, std::string* value) = 0;
+
+  virtual void closeKey(Key key) = 0;
+};
+
+#endif  // VEXIL_PLATFORM_REGISTRY_H_

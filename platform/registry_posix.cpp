@@ -1,0 +1,19 @@
+#include "platform/registry.h"
+
+namespace {
+
+// Placeholder until the Java installations of the machine are presented here.
+class PosixRegistry : public Registry {
+ public:
+  bool openKey(const std::string&, Key*) override { return false; }
+  bool enumerateSubkey(Key, unsigned long, std::string*) override { return false; }
+  bool queryStringValue(Key, const std::string&, std::string*) override { return false; }
+  void closeKey(Key) override {}
+};
+
+}  // namespace
+
+Registry& hostRegistry() {
+  static PosixRegistry registry;
+  return registry;
+}

@@ -1,0 +1,96 @@
+#include "tests/support/fake_platform.h"
+
+#include <strings.h>
+
+#include "platform/wildcard.h"
+
+void FakeFileSystem::addFile(const std::string& path, const std::string& contents) { m_files[path] = contents; }
+
+void FakeFileSystem::addDirectory(const std::string& path) { m_directories.insert(path); }
+
+bool FakeFileSystem::exists(const std::string& path) const {
+  m_probes.push_back(path);
+  return m_files.count(path) || m_directories.count(path);
+}
+
+bool FakeFileSystem::readFile(const std::string& path, std::string* contents) const {
+  auto it = m_files.find(path);
+  if (it == m_files.end()) return false;
+  *contents = it->second;
+  return true;
+}
+
+std::vector<DirectoryEntry> FakeFileSystem::findFiles(const std::string& pattern) const {
+  std::vector<DirectoryEntry> entries;
+  size_t cut = pattern.rfind(m_separator);
+  std::string directory = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
+  std::string namePattern = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+  std::map<std::string, bool> found;  // name -> is a directory, in name order
+  auto consider = [&](const std::string& path, bool isDirectory) {
+    if (path.size() <= directory.size() || path.compare(0, directory.size(), directory) != 0) return;
+    std::string name = path.substr(directory.size());
+    if (name.find(m_separator) != std::string::npos) return;
+    if (matchesWildcardIgnoringCase(namePattern, name)) found[name] = isDirectory;
+  };
+  for (const auto& file : m_files) consider(file.first, false);
+  for (const auto& dir : m_directories) consider(dir, true);
+  for (const auto& entry : found) entries.push_back(DirectoryEntry{entry.first, entry.second});
+  return entries;
+}
+
+bool FakeEnvironment::lookup(const std::string& name, std::string* value) const {
+  for (const auto& variable : m_variables) {
+    if (variable.first == name) {
+      *value = variable.second;
+      return true;
+    }
+  }
+  for (const auto& variable : m_variables) {
+    if (strcasecmp(variable.first.c_str(), name.c_str()) == 0) {
+      *value = variable.second;
+      return true;
+    }
+  }
+  return false;
+}
+
+void FakeRegistry::addKey(const std::string& path) {
+  if (m_nodes.count(path)) return;
+  m_nodes[path] = std::make_unique<Node>();
+  size_t cut = path.rfind('\\');
+  if (cut == std::string::npos) return;
+  std::string parent = path.substr(0, cut);
+  addKey(parent);
+  m_nodes[parent]->subkeys.push_back(path.substr(cut + 1));
+}
+
+void FakeRegistry::setValue(const std::string& path, const std::string& name, const std::string& value) {
+  addKey(path);
+  m_nodes[path]->values[name] = value;
+}
+
+bool FakeRegistry::openKey(const std::string& path, Key* key) {
+  auto it = m_nodes.find(path);
+  if (it == m_nodes.end() || m_unreadable.count(path)) return false;
+  *key = it->second.get();
+  ++m_openKeys;
+  return true;
+}
+
+bool FakeRegistry::enumerateSubkey(Key key, unsigned long index, std::string* name) {
+  const Node* node = static_cast<const Node*>(key);
+  if (index >= node->subkeys.size()) return false;
+  *name = node->subkeys[index];
+  return true;
+}
+
+bool FakeRegistry::queryStringValue(Key key, const std::string& valueName, std::string* value) {
+  const Node* node = static_cast<const Node*>(key);
+  auto it = node->values.find(valueName);
+  if (it == node->values.end()) return false;
+  // Like the registry's text values: the text ends at its first NUL byte.
+  *value = it->second.substr(0, it->second.find('\0'));
+  return true;
+}
+
+void FakeRegistry::closeKey(Key) { --m_openKeys; }
