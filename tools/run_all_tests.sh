@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds every preset and runs every test: the Linux build (unit tests and the
+# real JVM), the Windows programs under Wine, and the sanitizer build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install_dependencies.sh
+
+status=0
+for preset in native win64 sanitize; do
+  echo "=== $preset"
+  cmake --workflow --preset "$preset" || status=1
+done
+exit $status
