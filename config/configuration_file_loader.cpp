@@ -1,11 +1,32 @@
 #include "config/configuration_file_loader.h"
 
 #include "config/launcher_properties.h"
+#include "config/launcher_words.h"
+#include "config/property_variable_resolver.h"
+#include "jvm/jvm_selector.h"
 #include "launcher/error_reporting.h"
 
 namespace {
 
 const char kBlanks[] = " \t\n";
+
+/// The configuration keys, in the order a name is compared with them.
+const struct {
+  const char* key;
+  void (LauncherProperties::*apply)(const std::string& value);
+} kKeys[] = {
+    {kKeyMainClass, &LauncherProperties::setMainClass},
+    {kKeyJavaBundle, &LauncherProperties::setCustomJavaBundle},
+    {kKeyBinJvmDir, &LauncherProperties::setCustomBinJvmDir},
+    {kKeyJvmPath, &LauncherProperties::setCustomJvmPath},
+    {kKeyJavaHomePath, &LauncherProperties::setCustomJavaHomePath},
+    {kKeyMinJavaVersion, &LauncherProperties::setMinJavaVersion},
+    {kKeyMaxJavaVersion, &LauncherProperties::setMaxJavaVersion},
+    {kKeyTrapConsoleCtrl, &LauncherProperties::setTrapConsoleCtrl},
+    {kKeyClasspathJarsDir, &LauncherProperties::addJarsInDirectory},
+    {kKeyDebugFile, &LauncherProperties::setDebugFile},
+    {kKeyLibraryPathDir, &LauncherProperties::addLibraryPathDirectory},
+};
 
 }  // namespace
 
@@ -34,10 +55,7 @@ void ConfigurationFileLoader::load() {
     if (!m_properties.getPlatform().fileSystem->readFile(fileName, &contents)) {
       raiseFailure("Could not open file " + fileName);
     }
-    std::vector<std::string> lines = readPropertyLines(contents);
-    (void)lines;
-    // Applying the lines comes with the configuration passes.
-    raiseFailure("Reading the configuration is not complete in this build.");
+    applyLines(readPropertyLines(contents));
   });
 }
 
@@ -86,4 +104,58 @@ std::string& ConfigurationFileLoader::trim(std::string& text) {
   return text;
 }
 
-void ConfigurationFileLoader::processProperty(std::string& line) { (void)line; }
+void ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
+  struct Line {
+    std::string text;
+    bool processed;
+  };
+  std::vector<Line> lines;
+  for (std::string& text : texts) lines.push_back(Line{std::move(text), false});
+
+  // Each step takes the lines that meet its condition, in file order. A
+  // processed line is never taken again, even when a value inserted into it
+  // looks like a reference.
+  enum class Variables { kNone, kEarly, kLate };
+  PropertyVariableResolver resolver(m_properties);
+  auto step = [&](bool custom, Variables variables) {
+    for (Line& line : lines) {
+      if (line.processed || isCustomProperty(line.text) != custom) continue;
+      Variables found = !resolver.hasVariables(line.text)      ? Variables::kNone
+                        : resolver.hasLateVariables(line.text) ? Variables::kLate
+                                                               : Variables::kEarly;
+      if (found != variables) continue;
+      line.processed = true;
+      processProperty(line.text);
+    }
+  };
+  step(true, Variables::kNone);
+  step(true, Variables::kEarly);
+  step(false, Variables::kNone);
+  step(false, Variables::kEarly);
+  // Every setting the selection reads is in place; what refers to the chosen
+  // home comes after it.
+  JvmSelector selector(m_properties);
+  m_properties.setFoundJvm(selector.getMostAppropriateJvm());
+  step(true, Variables::kLate);
+  step(false, Variables::kLate);
+}
+
+void ConfigurationFileLoader::processProperty(std::string& line) {
+  guardedStep("Error processing property.", [&] {
+    PropertyVariableResolver(m_properties).resolveVariables(line);
+    std::string name = hasEqualsSign(line) ? parsePropertyName(line) : line;
+    std::string value = hasEqualsSign(line) ? parsePropertyValue(line) : std::string();
+    trim(name);
+    trim(value);
+    if (isJvmOptionLine(line)) {
+      m_properties.addJavaSystemProperty(line);
+      return;
+    }
+    for (const auto& key : kKeys) {
+      if (name == key.key) {
+        (m_properties.*key.apply)(value);
+        return;
+      }
+    }
+  });
+}

@@ -37,6 +37,10 @@ class ConfigurationFileLoader {
   static std::string& trim(std::string& text);
 
  private:
+  /// The seven steps: settings and options that need no chosen JVM, the
+  /// selection, then the lines that refer to the chosen JVM's home.
+  void applyLines(std::vector<std::string> lines);
+
   std::string m_configurationFileName;
   LauncherProperties& m_properties;
 };

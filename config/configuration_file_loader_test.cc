@@ -1,0 +1,311 @@
+#include "config/configuration_file_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/launcher_properties.h"
+#include "jvm/jvm.h"
+#include "tests/support/fake_platform.h"
+#include "tests/support/report_capture.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const char kExe[] = "C:\\Tools\\bin\\run.exe";
+const char kLap[] = "C:\\Tools\\bin\\run.lap";
+const char kJvmDll[] = "C:\\Java\\bin\\client\\jvm.dll";
+const char kStoredJvmDll[] = "c:\\java\\bin\\client\\jvm.dll";
+
+std::string joined(const Lines& lines, const char* lineEnd = "\n") {
+  std::string text;
+  for (const std::string& line : lines) text += line + lineEnd;
+  return text;
+}
+
+TEST(ConfigurationFileNameTest, ReplacesAFinalExeOrAppends) {
+  struct Case {
+    const char* executable;
+    const char* file;
+  } cases[] = {
+      {"C:\\Apps\\Tool.exe", "C:\\Apps\\Tool.lap"},   {"C:\\Apps\\Tool.EXE", "C:\\Apps\\Tool.lap"},
+      {"C:\\Apps\\Tool.eXe", "C:\\Apps\\Tool.lap"},   {"C:\\Apps\\Tool.bin", "C:\\Apps\\Tool.bin.lap"},
+      {"C:\\My.Apps\\Tool", "C:\\My.Apps\\Tool.lap"}, {"C:\\Apps\\Tool.exe.exe", "C:\\Apps\\Tool.exe.lap"},
+      {"Tool", "Tool.lap"},                           {".exe", ".exe.lap"},
+      {"/opt/app/bin/tool", "/opt/app/bin/tool.lap"},
+  };
+  FakePlatform fake;
+  for (const Case& c : cases) {
+    LauncherProperties properties(fake.platform);
+    properties.setNameOfExecutable(c.executable);
+    EXPECT_EQ(ConfigurationFileLoader(properties).getConfigurationFileName(), c.file) << c.executable;
+  }
+}
+
+TEST(ReadPropertyLinesTest, KeepsTrimmedPropertyLinesOnly) {
+  struct Case {
+    std::string contents;
+    Lines lines;
+  } cases[] = {
+      {"", {}},
+      {" \n\t\n\n", {}},
+      {"# note\n  \t# indented note\n", {}},
+      {"a=1\r\nb=2\r\n", {"a=1", "b=2"}},
+      {"a=1\nlast=no line end", {"a=1", "last=no line end"}},
+      {"a=1\r\nlast\r", {"a=1", "last"}},
+      {"  a = 1  \t\n", {"a = 1"}},
+      {"vexil.main.class=app.Main # note\n", {"vexil.main.class=app.Main # note"}},
+      {"a\rb\n", {"a\rb"}},  // only a CR before the line end goes
+      {std::string("keep\0dropped\nnext\n", 18), {"keep", "next"}},
+      {std::string("\0all dropped\n", 13), {}},
+      {"-Xmx1m\n#-Xmx2m\n", {"-Xmx1m"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ConfigurationFileLoader::readPropertyLines(c.contents), c.lines) << c.contents;
+}
+
+TEST(ReadPropertyLinesTest, LongLinesAreReadWhole) {
+  const std::string longLine = "-Dbig=" + std::string(6000, 'x');
+  EXPECT_EQ(ConfigurationFileLoader::readPropertyLines("a\n" + longLine + "\nb"), (Lines{"a", longLine, "b"}));
+}
+
+TEST(ParseTest, NameAndValueAroundTheFirstEquals) {
+  EXPECT_EQ(ConfigurationFileLoader::parsePropertyName("a=b=c"), "a");
+  EXPECT_EQ(ConfigurationFileLoader::parsePropertyValue("a=b=c"), "b=c");
+  EXPECT_EQ(ConfigurationFileLoader::parsePropertyName("abc"), "abc");
+  EXPECT_EQ(ConfigurationFileLoader::parsePropertyValue("abc"), "");
+  EXPECT_EQ(ConfigurationFileLoader::parsePropertyName("=x"), "");
+  EXPECT_EQ(ConfigurationFileLoader::parsePropertyValue("x="), "");
+  EXPECT_FALSE(ConfigurationFileLoader::isJvmOptionLine(""));
+  EXPECT_TRUE(ConfigurationFileLoader::isJvmOptionLine("-"));
+}
+
+class ConfigurationFileLoaderTest : public ::testing::Test {
+ protected:
+  explicit ConfigurationFileLoaderTest(const Conventions& conventions = windowsConventions())
+      : fake(conventions), properties(fake.platform) {}
+
+  void SetUp() override {
+    properties.setNameOfExecutable(kExe);
+    fake.fileSystem.addFile(kStoredJvmDll);  // the setting is stored lower-cased
+  }
+
+  /// Loads LINES as the configuration file, without the JVM setting that
+  /// keeps the selection away from the registry.
+  std::string loadWithoutJvm(const std::string& contents) {
+    fake.fileSystem.addFile(ConfigurationFileLoader(properties).getConfigurationFileName(), contents);
+    return reportOf([&] { properties.loadProperties(); });
+  }
+
+  /// Loads LINES after a line that names an existing JVM library.
+  void load(Lines lines) {
+    lines.insert(lines.begin(), std::string("vexil.jvm.path=") + kJvmDll);
+    ASSERT_EQ(loadWithoutJvm(joined(lines)), "<no report>");
+  }
+
+  FakePlatform fake;
+  LauncherProperties properties;
+};
+
+TEST_F(ConfigurationFileLoaderTest, MissingFileIsReportedWithItsName) {
+  EXPECT_EQ(reportOf([&] { properties.loadProperties(); }), reportText(std::string("Could not open file ") + kLap));
+}
+
+TEST_F(ConfigurationFileLoaderTest, SelectionRunsForAFileWithoutPropertyLines) {
+  for (const char* contents : {"", "# only a comment\n\n   \n"}) {
+    LauncherProperties record(fake.platform);
+    record.setNameOfExecutable(kExe);
+    fake.fileSystem.addFile(kLap, contents);
+    EXPECT_EQ(reportOf([&] { record.loadProperties(); }), reportText("No acceptable JVMs were found."));
+  }
+}
+
+TEST_F(ConfigurationFileLoaderTest, TheDocumentedProcessingOrder) {
+  fake.environment.set("TEMP", "C:\\Temp");
+  fake.fileSystem.addFile("c:\\tools\\jre\\bin\\client\\jvm.dll");
+  ASSERT_EQ(loadWithoutJvm(joined({"-Dlog=${env.TEMP}\\app.log", "vexil.main.class=app.Main",
+                                   "-Dhome.copy=${FOUND_JAVA_HOME}", "vexil.min.java.version=1.4",
+                                   "vexil.jvm.path=${SELF_HOME}\\jre\\bin\\client\\jvm.dll"})),
+            "<no report>");
+  EXPECT_EQ(properties.getMainClass(), "app.Main");
+  EXPECT_EQ(properties.getMinJavaVersion(), "1.4");
+  EXPECT_EQ(properties.getCustomJvmPath(), "c:\\tools\\jre\\bin\\client\\jvm.dll");
+  ASSERT_NE(properties.getFoundJvm(), nullptr);
+  EXPECT_EQ(properties.getFoundJvm()->getJvmPath(), "c:\\tools\\jre\\bin\\client\\jvm.dll");
+  // A custom JVM has no home.
+  EXPECT_EQ(properties.getJavaSystemProperties(), (Lines{"-Dlog=C:\\Temp\\app.log", "-Dhome.copy="}));
+}
+
+// Of two lines setting the same key, the one processed later wins; each case
+// puts the line of the later step first in the file.
+TEST_F(ConfigurationFileLoaderTest, LaterStepsWinOverEarlierOnes) {
+  fake.environment.set("P", "vexil");
+  struct Case {
+    Lines lines;
+    const char* mainClass;
+  } cases[] = {
+      {{"vexil.main.class=${env.NONE}step2", "vexil.main.class=step1"}, "step2"},
+      {{"${env.P}.main.class=step4", "vexil.main.class=${env.NONE}step2"}, "step4"},
+      {{"vexil.main.class=${FOUND_JAVA_HOME}step6", "${env.P}.main.class=step4"}, "step6"},
+      {{"${env.P}.main.class=${FOUND_JAVA_HOME}step7", "vexil.main.class=${FOUND_JAVA_HOME}step6"}, "step7"},
+      {{"vexil.main.class=first", "vexil.main.class=second"}, "second"},
+      {{"vexil.main.class=${env.NONE}first", "vexil.main.class=${env.NONE}second"}, "second"},
+  };
+  for (const Case& c : cases) {
+    LauncherProperties record(fake.platform);
+    record.setNameOfExecutable(kExe);
+    Lines lines = c.lines;
+    lines.insert(lines.begin(), std::string("vexil.jvm.path=") + kJvmDll);
+    fake.fileSystem.addFile(kLap, joined(lines));
+    ASSERT_EQ(reportOf([&] { record.loadProperties(); }), "<no report>");
+    EXPECT_EQ(record.getMainClass(), c.mainClass) << c.lines[0];
+  }
+}
+
+TEST_F(ConfigurationFileLoaderTest, OptionsFollowTheProcessingOrder) {
+  load({"-Dlate=${FOUND_JAVA_HOME}x", "-Dvariable=${SELF_HOME}", "-Dplain", "vexil.main.class=a.B"});
+  EXPECT_EQ(properties.getJavaSystemProperties(), (Lines{"-Dplain", "-Dvariable=C:\\Tools", "-Dlate=x"}));
+}
+
+TEST_F(ConfigurationFileLoaderTest, SelectionSeesStepsOneToFourOnly) {
+  fake.environment.set("P", "vexil");
+  fake.fileSystem.addFile("c:\\other\\jvm.dll");
+  // Step 4 names the library; a step 6 line changes the setting only after the choice.
+  ASSERT_EQ(loadWithoutJvm(joined({"vexil.jvm.path=${FOUND_JAVA_HOME}C:\\Missing\\jvm.dll",
+                                   "${env.P}.jvm.path=C:\\Other\\jvm.dll"})),
+            "<no report>");
+  EXPECT_EQ(properties.getFoundJvm()->getJvmPath(), "c:\\other\\jvm.dll");
+  EXPECT_EQ(properties.getCustomJvmPath(), "c:\\missing\\jvm.dll");
+}
+
+TEST_F(ConfigurationFileLoaderTest, JavaHomeOfARegistryRuntime) {
+  const char kJre[] = "SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.8";
+  fake.registry.setValue(kJre, "JavaHome", "C:\\Java\\jre8");
+  fake.fileSystem.addFile("C:\\Java\\jre8\\bin\\client\\jvm.dll");
+  ASSERT_EQ(loadWithoutJvm("-Dhome=${FOUND_JAVA_HOME}\nvexil.library.path.dir=${FOUND_JAVA_HOME}\\bin\n"),
+            "<no report>");
+  EXPECT_EQ(properties.getJavaSystemProperties(), (Lines{"-Dhome=C:\\Java\\jre8"}));
+  EXPECT_EQ(properties.getLibraryPath(), ";C:\\Java\\jre8\\bin");
+}
+
+TEST_F(ConfigurationFileLoaderTest, EachLineIsProcessedOnce) {
+  // A value that looks like a late reference is inserted unchanged and does
+  // not make its line a late one after it has been applied.
+  fake.environment.set("LOOKS_LATE", "${FOUND_JAVA_HOME}");
+  load({"-Dx=${env.LOOKS_LATE}", "vexil.library.path.dir=${env.LOOKS_LATE}"});
+  EXPECT_EQ(properties.getJavaSystemProperties(), (Lines{"-Dx=${FOUND_JAVA_HOME}"}));
+  EXPECT_EQ(properties.getLibraryPath(), ";${FOUND_JAVA_HOME}");
+}
+
+TEST_F(ConfigurationFileLoaderTest, LineSyntax) {
+  fake.environment.set("JAVA_OPTS", "-Xmx64m");
+  fake.environment.set("P", "vexil");
+  struct Case {
+    const char* line;
+    const char* mainClass;
+    Lines options;
+  } cases[] = {
+      {"vexil.main.class=app.Main", "app.Main", {}},
+      {"vexil.main.class = \t app.Main \t", "app.Main", {}},
+      {"vexil.main.class=app.Main # note", "app.Main # note", {}},
+      {"vexil.main.class", "", {}},
+      {"vexil.main.class=", "", {}},
+      {"vexil.main.class=a=b", "a=b", {}},
+      {"VEXIL.MAIN.CLASS=app.Main", "unset", {}},
+      {"vexil.main.classes=app.Main", "unset", {}},
+      {"=vexil.main.class", "unset", {}},
+      {"${env.P}.main.class=app.Main", "app.Main", {}},
+      {"${env.JAVA_OPTS}", "unset", {"-Xmx64m"}},
+      {"${env.NONE}", "unset", {}},
+      {"-Dk=v=w # all of it", "unset", {"-Dk=v=w # all of it"}},
+      {"-", "unset", {"-"}},
+  };
+  for (const Case& c : cases) {
+    LauncherProperties record(fake.platform);
+    record.setNameOfExecutable(kExe);
+    record.setMainClass("unset");
+    fake.fileSystem.addFile(kLap, std::string("vexil.jvm.path=") + kJvmDll + "\n" + c.line + "\n");
+    ASSERT_EQ(reportOf([&] { record.loadProperties(); }), "<no report>") << c.line;
+    EXPECT_EQ(record.getMainClass(), c.mainClass) << c.line;
+    EXPECT_EQ(record.getJavaSystemProperties(), c.options) << c.line;
+  }
+}
+
+TEST_F(ConfigurationFileLoaderTest, EveryKeyReachesItsSetting) {
+  fake.fileSystem.addFile("C:\\App\\lib\\a.jar");
+  load({"vexil.main.class=app.Main", "vexil.java.bundle=JRE", "vexil.bin.jvm.dir=Server",
+        "vexil.java.home.path=C:\\Java", "vexil.min.java.version=1.4", "vexil.max.java.version=1.6",
+        "vexil.trap.console.ctrl=yes", "vexil.classpath.jars.dir=C:\\App\\lib", "vexil.debug.file=C:\\d.log",
+        "vexil.library.path.dir=C:\\native"});
+  EXPECT_EQ(properties.getMainClass(), "app.Main");
+  EXPECT_EQ(properties.getCustomJavaBundle(), "require_jre");
+  EXPECT_EQ(properties.getCustomBinJvmDir(), "require_server");
+  EXPECT_EQ(properties.getCustomJvmPath(), kStoredJvmDll);
+  EXPECT_EQ(properties.getCustomJavaHomePath(), "C:\\Java");
+  EXPECT_EQ(properties.getMinJavaVersion(), "1.4");
+  EXPECT_EQ(properties.getMaxJavaVersion(), "1.6");
+  EXPECT_TRUE(properties.isTrapConsoleCtrl());
+  EXPECT_EQ(properties.getJarsInClasspath(), ";C:\\App\\lib\\a.jar");
+  EXPECT_EQ(properties.getDebugFile(), "C:\\d.log");
+  EXPECT_EQ(properties.getLibraryPath(), ";C:\\native");
+  EXPECT_TRUE(properties.getJavaSystemProperties().empty());
+}
+
+TEST_F(ConfigurationFileLoaderTest, JarDirectoriesInProcessingOrder) {
+  for (const char* jar : {"C:\\Tools\\lib\\b.jar", "C:\\Tools\\lib\\A.JAR", "C:\\Ext\\x.jar", "C:\\Ext\\notes.txt"}) {
+    fake.fileSystem.addFile(jar);
+  }
+  fake.fileSystem.addDirectory("C:\\Ext\\classes.jar");
+  load({"vexil.classpath.jars.dir=${SELF_HOME}\\lib", "vexil.classpath.jars.dir=C:\\Ext\\",
+        "vexil.library.path.dir=${SELF_HOME}\\native", "vexil.library.path.dir=C:\\dll"});
+  EXPECT_EQ(properties.getJarsInClasspath(), ";C:\\Ext\\x.jar;C:\\Tools\\lib\\A.JAR;C:\\Tools\\lib\\b.jar");
+  EXPECT_EQ(properties.getLibraryPath(), ";C:\\dll;C:\\Tools\\native");
+}
+
+TEST_F(ConfigurationFileLoaderTest, LongLinesAreAppliedWhole) {
+  const std::string option = "-Dbig=" + std::string(6000, 'x');
+  const std::string mainClass = "a." + std::string(5000, 'B');
+  load({option, "vexil.main.class=" + mainClass});
+  EXPECT_EQ(properties.getJavaSystemProperties(), (Lines{option}));
+  EXPECT_EQ(properties.getMainClass(), mainClass);
+}
+
+TEST_F(ConfigurationFileLoaderTest, CrLfFilesReadAsLfFiles) {
+  fake.fileSystem.addFile(kLap, std::string("vexil.jvm.path=") + kJvmDll + "\r\nvexil.main.class=app.Main\r\n-Xmx1m\r\n");
+  ASSERT_EQ(reportOf([&] { properties.loadProperties(); }), "<no report>");
+  EXPECT_EQ(properties.getMainClass(), "app.Main");
+  EXPECT_EQ(properties.getJavaSystemProperties(), (Lines{"-Xmx1m"}));
+}
+
+TEST_F(ConfigurationFileLoaderTest, SelectionFailuresEndTheLoad) {
+  EXPECT_EQ(loadWithoutJvm("vexil.jvm.path=${SELF_HOME}\\jre\\jvm.dll\n-Dhome=${FOUND_JAVA_HOME}\n-Xmx1m\n"),
+            reportText("This JVM file could not be found: c:\\tools\\jre\\jvm.dll"));
+  // Lines of the steps before the selection are in place, later ones never run.
+  EXPECT_EQ(properties.getJavaSystemProperties(), (Lines{"-Xmx1m"}));
+}
+
+class PosixConfigurationFileLoaderTest : public ConfigurationFileLoaderTest {
+ protected:
+  PosixConfigurationFileLoaderTest() : ConfigurationFileLoaderTest(posixConventions()) {}
+  void SetUp() override {}
+};
+
+TEST_F(PosixConfigurationFileLoaderTest, PathsAndListsUseThePosixSeparators) {
+  properties.setNameOfExecutable("/opt/Tool/bin/run");
+  fake.fileSystem.addFile("/opt/Java/lib/server/libjvm.so");
+  for (const char* jar : {"/opt/Tool/lib/b.jar", "/opt/Tool/lib/A.JAR", "/ext/x.jar"}) fake.fileSystem.addFile(jar);
+  fake.fileSystem.addDirectory("/ext/classes.jar");
+  fake.fileSystem.addFile("/opt/Tool/bin/run.lap",
+                          "vexil.jvm.path=/opt/Java/lib/server/libjvm.so\r\n"
+                          "vexil.classpath.jars.dir=${SELF_HOME}/lib\r\n"
+                          "vexil.classpath.jars.dir=/ext\r\n"
+                          "vexil.library.path.dir=${FOUND_EXE_FOLDER}/native\r\n"
+                          "vexil.library.path.dir=/usr/lib\r\n");
+  ASSERT_EQ(reportOf([&] { properties.loadProperties(); }), "<no report>");
+  EXPECT_EQ(properties.getFoundJvm()->getJvmPath(), "/opt/Java/lib/server/libjvm.so");
+  EXPECT_EQ(properties.getJarsInClasspath(), ":/ext/x.jar:/opt/Tool/lib/A.JAR:/opt/Tool/lib/b.jar");
+  EXPECT_EQ(properties.getLibraryPath(), ":/usr/lib:/opt/Tool/bin/native");
+}
+
+}  // namespace

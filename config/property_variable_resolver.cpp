@@ -1,0 +1,76 @@
+#include "config/property_variable_resolver.h"
+
+#include "config/configuration_file_loader.h"
+#include "config/launcher_properties.h"
+#include "config/launcher_words.h"
+#include "jvm/jvm.h"
+#include "launcher/error_reporting.h"
+
+namespace {
+
+const char kOpen[] = "${";
+const size_t kOpenLength = 2;
+
+}  // namespace
+
+bool PropertyVariableResolver::hasVariables(const std::string& line) const {
+  size_t open = line.find(kOpen);
+  return open != std::string::npos && line.find('}', open + kOpenLength) != std::string::npos;
+}
+
+bool PropertyVariableResolver::hasLateVariables(const std::string& line) const {
+  return guardedStep("Error while determining if property contains late variables.", [&] {
+    size_t position = 0;
+    for (;;) {
+      size_t open = line.find(kOpen, position);
+      if (open == std::string::npos) return false;
+      size_t close = line.find('}', open + kOpenLength);
+      if (close == std::string::npos) return false;
+      std::string name = line.substr(open + kOpenLength, close - open - kOpenLength);
+      if (ConfigurationFileLoader::trim(name) == kVarFoundJavaHome) return true;
+      position = close;
+    }
+  });
+}
+
+std::string& PropertyVariableResolver::resolveVariables(std::string& line) const {
+  return guardedStep("Error resolving property variables.", [&]() -> std::string& {
+    size_t position = 0;
+    for (;;) {
+      size_t open = line.find(kOpen, position);
+      if (open == std::string::npos) break;
+      size_t close = line.find('}', open + kOpenLength);
+      if (close == std::string::npos) break;  // an unterminated reference stays as written
+      // Only the end is really trimmed: the text begins with "${", so blanks
+      // after it stay part of the name.
+      std::string reference = line.substr(open, close - open);
+      std::string value = getVariableValue(ConfigurationFileLoader::trim(reference));
+      line.replace(open, close + 1 - open, value);
+      position = open + value.size();
+    }
+    return line;
+  });
+}
+
+std::string PropertyVariableResolver::getVariableValue(const std::string& reference) const {
+  return guardedStep("Error getting value from property variable.", [&] {
+    const std::string name = reference.size() > kOpenLength ? reference.substr(kOpenLength) : std::string();
+    const size_t envPrefixLength = sizeof kVarEnvPrefix - 1;
+    if (name == kVarFoundJavaHome) {
+      // Only lines processed after the selection refer to it; before, there is no home.
+      const Jvm* jvm = m_properties.getFoundJvm();
+      return jvm ? jvm->getJavaHomePath() : std::string();
+    }
+    if (name.compare(0, envPrefixLength, kVarEnvPrefix) == 0) {
+      std::string value;
+      if (!m_properties.getPlatform().environment->lookup(name.substr(envPrefixLength), &value)) value.clear();
+      return value;
+    }
+    if (name == kVarSelfHome) return m_properties.getSelfHomePath();
+    if (name == kVarFoundExeFolder) {
+      const std::string& executable = m_properties.getNameOfExecutable();
+      return executable.substr(0, executable.rfind(m_properties.getPlatform().conventions->pathSeparator));
+    }
+    return std::string();
+  });
+}
