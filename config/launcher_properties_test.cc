@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <vector>
+
 #include "tests/support/fake_platform.h"
+#include "tests/support/report_capture.h"
 
 namespace {
 
@@ -160,6 +164,71 @@ TEST_F(LauncherPropertiesTest, ClassPathAndLibraryPathOptionsArePrefixTestsWithC
   EXPECT_FALSE(LauncherProperties::isClassPathOption("-cp"));
   EXPECT_TRUE(LauncherProperties::isLibraryPathOption("-Djava.library.path=C:\\n"));
   EXPECT_FALSE(LauncherProperties::isLibraryPathOption("-Djava.library.pat"));
+}
+
+TEST_F(LauncherPropertiesTest, JarDirectoriesAddTheirJarFilesOnly) {
+  for (const char* path : {"C:\\App\\lib\\b.jar", "C:\\App\\lib\\A.JAR", "C:\\App\\lib\\notes.txt",
+                           "C:\\App\\lib\\deeper\\c.jar", "lib\\r.jar", "C:/App/lib/\\s.jar"}) {
+    fake.fileSystem.addFile(path);
+  }
+  fake.fileSystem.addDirectory("C:\\App\\lib\\classes.jar");
+  fake.fileSystem.addDirectory("C:\\Empty");
+  struct Case {
+    std::vector<const char*> directories;
+    const char* jars;
+  } cases[] = {
+      {{"C:\\App\\lib"}, ";C:\\App\\lib\\A.JAR;C:\\App\\lib\\b.jar"},
+      {{"C:\\App\\lib\\"}, ";C:\\App\\lib\\A.JAR;C:\\App\\lib\\b.jar"},
+      {{"C:/App/lib/"}, ";C:/App/lib/\\s.jar"},
+      {{"lib"}, ";lib\\r.jar"},
+      {{"C:\\App\\lib\\deeper", "C:\\App\\lib"}, ";C:\\App\\lib\\deeper\\c.jar;C:\\App\\lib\\A.JAR;C:\\App\\lib\\b.jar"},
+      {{"lib", "lib"}, ";lib\\r.jar;lib\\r.jar"},
+      {{"C:\\Empty", "C:\\Missing"}, ""},
+      // An empty value names no directory (not the root of the current drive).
+      {{""}, ""},
+  };
+  for (const Case& c : cases) {
+    LauncherProperties record(fake.platform);
+    for (const char* directory : c.directories) record.addJarsInDirectory(directory);
+    EXPECT_EQ(record.getJarsInClasspath(), c.jars) << c.directories[0];
+  }
+}
+
+TEST_F(LauncherPropertiesTest, LibraryDirectoriesAreAppendedAsGiven) {
+  properties.addLibraryPathDirectory("C:\\A");
+  properties.addLibraryPathDirectory("C:\\B\\");
+  properties.addLibraryPathDirectory("");
+  EXPECT_EQ(properties.getLibraryPath(), ";C:\\A;C:\\B\\;");
+}
+
+TEST(LauncherPropertiesPosixTest, JarAndLibraryListsUseTheJvmPathSeparator) {
+  FakePlatform fake(posixConventions());
+  fake.fileSystem.addFile("/app/lib/a.jar");
+  fake.fileSystem.addFile("/app/lib/B.Jar");
+  fake.fileSystem.addDirectory("/app/lib/x.jar");
+  LauncherProperties record(fake.platform);
+  record.addJarsInDirectory("/app/lib");
+  record.addJarsInDirectory("/app/lib/");
+  record.addJarsInDirectory("");
+  record.addLibraryPathDirectory("/app/native");
+  record.addLibraryPathDirectory("/usr/lib");
+  EXPECT_EQ(record.getJarsInClasspath(), ":/app/lib/B.Jar:/app/lib/a.jar:/app/lib/B.Jar:/app/lib/a.jar");
+  EXPECT_EQ(record.getLibraryPath(), ":/app/native:/usr/lib");
+}
+
+class FailingFileSystem : public FakeFileSystem {
+ public:
+  std::vector<DirectoryEntry> findFiles(const std::string&) const override { throw std::bad_alloc(); }
+};
+
+TEST(LauncherPropertiesFailureTest, JarSearchFailureHasItsOwnText) {
+  FakePlatform fake;
+  FailingFileSystem fileSystem;
+  Platform platform = fake.platform;
+  platform.fileSystem = &fileSystem;
+  LauncherProperties record(platform);
+  EXPECT_EQ(reportOf([&] { record.addJarsInDirectory("C:\\App\\lib"); }),
+            reportText("Error adding jars to classpath."));
 }
 
 }  // namespace
