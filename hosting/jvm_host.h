@@ -1,21 +1,47 @@
 #ifndef VEXIL_HOSTING_JVM_HOST_H_
 #define VEXIL_HOSTING_JVM_HOST_H_
 
+#include <vector>
+
+#include "hosting/jni_declarations.h"
+
 class LauncherProperties;
 
 /// Hosts the one Java virtual machine of the process and runs the
-/// application's main class in it.
+/// application's main class in it, on the calling thread.
 class JvmHost {
  public:
   explicit JvmHost(LauncherProperties& properties) : m_properties(&properties) {}
   virtual ~JvmHost() = default;
 
-  /// Loads the chosen runtime, runs the main class and returns when the
-  /// runtime has been destroyed.
-  void launch();
+  /// Loads the chosen runtime, runs the main class with the command-line
+  /// arguments and returns once the runtime has been destroyed, which waits
+  /// for the application's other threads. Returns the process exit code: 0,
+  /// or 1 when an exception escaped the main method (the runtime has then
+  /// described it on its error stream). Every other failure is reported and
+  /// ends the process.
+  int launch();
+
+  /// Fills ARGS for the runtime's creation from the JVM option lines, merging
+  /// the jar list into the class path option and the library directories into
+  /// the library path option (extending configured ones, adding missing ones
+  /// at the end). The merge stays in the properties; the option array lives
+  /// as long as this host.
+  void buildInitArgs(jni::JavaVMInitArgs& args);
+
+  /// The created virtual machine; null before creation.
+  jni::JavaVM* getJavaVM() const { return m_javaVM; }
 
  private:
+  jni::jobjectArray newArgumentArray(jni::JNIEnv* env);
+
   LauncherProperties* m_properties;
+  jni::JavaVM* m_javaVM = nullptr;
+  std::vector<jni::JavaVMOption> m_options;
 };
+
+/// The host whose runtime receives console-control events; set just before
+/// the handler is registered, never reset.
+extern JvmHost* g_jvmHost;
 
 #endif  // VEXIL_HOSTING_JVM_HOST_H_

@@ -14,10 +14,10 @@ LauncherProperties createLauncherProperties(int argc, char** argv) {
   });
 }
 
-void runLaunch(LauncherProperties& properties) {
-  topLevelGuard([&] {
+int runLaunch(LauncherProperties& properties) {
+  return topLevelGuard([&] {
     JvmHost host(properties);
-    host.launch();
+    return host.launch();
   });
 }
 
@@ -25,7 +25,6 @@ int launcherMain(int argc, char** argv) {
   return topLevelGuard([&] {
     // The run works on its own copy; the chosen JVM record is shared, not copied.
     LauncherProperties properties = createLauncherProperties(argc, argv);
-    runLaunch(properties);
-    return 0;
+    return runLaunch(properties);
   });
 }

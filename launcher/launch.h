@@ -5,15 +5,16 @@
 
 /// The sequence both programs share: build the properties from the
 /// executable's path, the arguments and the configuration file, then run the
-/// Java application. Returns 0 when its main method has returned; every
-/// failure ends the process with 1 instead.
+/// Java application. Returns 0 when its main method has returned, 1 when
+/// an exception escaped it; every other failure ends the process with 1.
 int launcherMain(int argc, char** argv);
 
 /// A record named after the running executable, holding ARGV[1..] and loaded
 /// from the configuration file, with the JVM chosen.
 LauncherProperties createLauncherProperties(int argc, char** argv);
 
-/// Runs the Java application described by PROPERTIES.
-void runLaunch(LauncherProperties& properties);
+/// Runs the Java application described by PROPERTIES. Returns the exit code:
+/// 0 when its main method has returned, 1 when an exception escaped it.
+int runLaunch(LauncherProperties& properties);
 
 #endif  // VEXIL_LAUNCHER_LAUNCH_H_

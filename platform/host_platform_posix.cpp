@@ -1,5 +1,4 @@
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -37,7 +36,7 @@ class PosixFileSystem : public FileSystem {
   std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override {
     std::vector<DirectoryEntry> entries;
     size_t slash = pattern.rfind('/');
-    std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+    std::string directory = slash == std::string::npos ? "./" : pattern.substr(0, slash + 1);
     std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
     DIR* dir = opendir(directory.c_str());
     if (!dir) return entries;
@@ -45,6 +44,7 @@ class PosixFileSystem : public FileSystem {
       const char* name = entry->d_name;
       if (!std::strcmp(name, ".") || !std::strcmp(name, "..")) continue;
       if (!matchesWildcardIgnoringCase(namePattern, name)) continue;
+      // stat follows links: a link to a directory counts as a directory.
       struct stat info;
       std::string full = directory + name;
       bool isDirectory = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -58,22 +58,34 @@ class PosixFileSystem : public FileSystem {
   }
 };
 
+bool equalIgnoringCase(const char* a, const char* b, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 class PosixEnvironment : public Environment {
  public:
   bool lookup(const std::string& name, std::string* value) const override {
-    if (const char* exact = std::getenv(name.c_str())) {
-      *value = exact;
-      return true;
-    }
+    // A name holding "=" would match the front of another variable's value.
+    if (name.empty() || name.find('=') != std::string::npos) return false;
+    const char* caseless = nullptr;
     for (char** entry = environ; entry && *entry; ++entry) {
       const char* equals = std::strchr(*entry, '=');
       if (!equals || static_cast<size_t>(equals - *entry) != name.size()) continue;
-      if (strncasecmp(*entry, name.c_str(), name.size()) == 0) {
+      if (std::strncmp(*entry, name.c_str(), name.size()) == 0) {
         *value = equals + 1;
         return true;
       }
+      if (!caseless && equalIgnoringCase(*entry, name.c_str(), name.size())) caseless = equals + 1;
     }
-    return false;
+    if (!caseless) return false;
+    *value = caseless;
+    return true;
   }
 };
 

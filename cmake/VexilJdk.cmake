@@ -1,0 +1,18 @@
+# The development kit that compiles the Java test applications and whose
+# runtime the Linux tests start. Sets VEXIL_JDK_HOME, VEXIL_JNI_INCLUDE_DIRS
+# and VEXIL_TEST_LIBJVM.
+include_guard(GLOBAL)
+
+find_package(Java 11 REQUIRED COMPONENTS Development)
+if(NOT VEXIL_JDK_HOME)
+  # javac is usually a chain of links into the kit's bin folder.
+  file(REAL_PATH "${Java_JAVAC_EXECUTABLE}" _vexil_javac)
+  get_filename_component(_vexil_jdk_bin "${_vexil_javac}" DIRECTORY)
+  get_filename_component(_vexil_jdk_home "${_vexil_jdk_bin}" DIRECTORY)
+  set(VEXIL_JDK_HOME "${_vexil_jdk_home}" CACHE PATH "Development kit for the Java test applications and the JVM tests")
+endif()
+set(VEXIL_JNI_INCLUDE_DIRS "${VEXIL_JDK_HOME}/include" "${VEXIL_JDK_HOME}/include/linux")
+set(VEXIL_TEST_LIBJVM "${VEXIL_JDK_HOME}/lib/server/libjvm.so")
+if(NOT EXISTS "${VEXIL_JDK_HOME}/include/jni.h" OR NOT EXISTS "${VEXIL_TEST_LIBJVM}")
+  message(FATAL_ERROR "No jni.h or lib/server/libjvm.so in the development kit ${VEXIL_JDK_HOME}")
+endif()

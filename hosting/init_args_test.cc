@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/launcher_properties.h"
+#include "hosting/jvm_host.h"
+#include "tests/support/fake_platform.h"
+#include "tests/support/report_capture.h"
+
+namespace {
+
+struct Case {
+  const char* name;
+  std::vector<std::string> configured;
+  std::vector<std::string> jarFiles;  // in C:\App\lib
+  std::vector<std::string> libraryDirectories;
+  std::vector<std::string> expected;
+};
+
+std::vector<std::string> optionsOf(const jni::JavaVMInitArgs& args) {
+  std::vector<std::string> options;
+  for (jni::jint i = 0; i < args.nOptions; ++i) {
+    options.push_back(args.options[i].optionString);
+    EXPECT_EQ(args.options[i].extraInfo, nullptr);
+  }
+  return options;
+}
+
+TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
+  const std::string jars = ";C:\\App\\lib\\one.jar;C:\\App\\lib\\two.jar";
+  const Case cases[] = {
+      {"nothing", {}, {}, {}, {}},
+      {"configured class path extended in place",
+       {"-Xmx256m", "-Djava.class.path=app.jar", "-Dx=1"},
+       {"one.jar", "two.jar"},
+       {},
+       {"-Xmx256m", "-Djava.class.path=app.jar" + jars, "-Dx=1"}},
+      {"class path added after every configured option",
+       {"-Xmx256m", "-Dx=1"},
+       {"one.jar", "two.jar"},
+       {},
+       {"-Xmx256m", "-Dx=1", "-Djava.class.path=" + jars}},
+      {"configured class path and no jars: unchanged, nothing added",
+       {"-Djava.class.path=app.jar"},
+       {},
+       {},
+       {"-Djava.class.path=app.jar"}},
+      {"every class path line is extended, none added",
+       {"-Djava.class.path=a.jar", "-Xss1m", "-Djava.class.path=b.jar"},
+       {"one.jar", "two.jar"},
+       {},
+       {"-Djava.class.path=a.jar" + jars, "-Xss1m", "-Djava.class.path=b.jar" + jars}},
+      {"bare prefix and longer names count as class path lines",
+       {"-Djava.class.path", "-Djava.class.pathX=1"},
+       {"one.jar", "two.jar"},
+       {},
+       {"-Djava.class.path" + jars, "-Djava.class.pathX=1" + jars}},
+      {"other spellings are not recognised",
+       {"-DJava.class.path=x", "-cp", "-classpath", "-Djava.class.pat"},
+       {"one.jar", "two.jar"},
+       {},
+       {"-DJava.class.path=x", "-cp", "-classpath", "-Djava.class.pat", "-Djava.class.path=" + jars}},
+      {"configured library path extended in place",
+       {"-Djava.library.path=C:\\native", "-Xmx1g"},
+       {},
+       {"C:\\App\\bin", "D:\\dll"},
+       {"-Djava.library.path=C:\\native;C:\\App\\bin;D:\\dll", "-Xmx1g"}},
+      {"both added: class path first",
+       {"-Xmx1g"},
+       {"one.jar", "two.jar"},
+       {"C:\\App\\bin"},
+       {"-Xmx1g", "-Djava.class.path=" + jars, "-Djava.library.path=;C:\\App\\bin"}},
+      {"configured class path, added library path",
+       {"-Djava.class.path=app.jar"},
+       {"one.jar", "two.jar"},
+       {"C:\\App\\bin"},
+       {"-Djava.class.path=app.jar" + jars, "-Djava.library.path=;C:\\App\\bin"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform fake;
+    for (const std::string& jar : c.jarFiles) fake.fileSystem.addFile("C:\\App\\lib\\" + jar);
+    LauncherProperties properties(fake.platform);
+    for (const std::string& option : c.configured) properties.addJavaSystemProperty(option);
+    if (!c.jarFiles.empty()) properties.addJarsInDirectory("C:\\App\\lib");
+    for (const std::string& directory : c.libraryDirectories) properties.addLibraryPathDirectory(directory);
+
+    JvmHost host(properties);
+    jni::JavaVMInitArgs args;
+    args.nOptions = -1;
+    host.buildInitArgs(args);
+
+    EXPECT_EQ(args.version, 0x00010002);
+    EXPECT_EQ(args.ignoreUnrecognized, jni::JNI_FALSE);
+    EXPECT_EQ(optionsOf(args), c.expected);
+    // The merge stays in the record, and the array points at its texts.
+    EXPECT_EQ(properties.getJavaSystemProperties(), c.expected);
+    for (size_t i = 0; i < c.expected.size(); ++i) {
+      EXPECT_EQ(args.options[i].optionString, properties.getJavaSystemProperties()[i].c_str());
+    }
+  }
+}
+
+TEST(InitArgsTest, PosixListsUseTheirOwnSeparator) {
+  FakePlatform fake(posixConventions());
+  fake.fileSystem.addFile("/opt/app/lib/a.jar");
+  LauncherProperties properties(fake.platform);
+  properties.addJavaSystemProperty("-Djava.class.path=/opt/app/classes");
+  properties.addJarsInDirectory("/opt/app/lib");
+  properties.addLibraryPathDirectory("/opt/app/native");
+  JvmHost host(properties);
+  jni::JavaVMInitArgs args;
+  host.buildInitArgs(args);
+  EXPECT_EQ(optionsOf(args), (std::vector<std::string>{"-Djava.class.path=/opt/app/classes:/opt/app/lib/a.jar",
+                                                       "-Djava.library.path=:/opt/app/native"}));
+}
+
+TEST(InitArgsTest, AHostWithoutAChosenJvmFailsWithTheLaunchText) {
+  FakePlatform fake;
+  LauncherProperties properties(fake.platform);
+  JvmHost host(properties);
+  EXPECT_EQ(reportOf([&] { host.launch(); }), reportText("Error while launching program with JVM."));
+  EXPECT_EQ(host.getJavaVM(), nullptr);
+}
+
+}  // namespace

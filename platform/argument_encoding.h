@@ -1,0 +1,13 @@
+#ifndef VEXIL_PLATFORM_ARGUMENT_ENCODING_H_
+#define VEXIL_PLATFORM_ARGUMENT_ENCODING_H_
+
+#include <string>
+
+/// TEXT, given in the system's own encoding of command-line text (Windows:
+/// the process's ANSI code page; elsewhere: the character encoding of the
+/// user's locale), in the modified UTF-8 that the Java runtime reads, so that
+/// a Java string holds the characters the user typed. Bytes that the encoding
+/// cannot decode become U+FFFD.
+std::string toModifiedUtf8(const std::string& text);
+
+#endif  // VEXIL_PLATFORM_ARGUMENT_ENCODING_H_

@@ -1,0 +1,77 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/shared_library.h"
+
+namespace {
+
+using AddDllDirectoryFunction = void*(WINAPI*)(const wchar_t*);
+using RemoveDllDirectoryFunction = BOOL(WINAPI*)(void*);
+
+std::string fullPathOf(const std::string& path) {
+  DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::vector<char> buffer(size);
+  DWORD length = GetFullPathNameA(path.c_str(), size, buffer.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  return std::string(buffer.data(), length);
+}
+
+std::wstring wideText(const std::string& text) {
+  int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  if (size <= 0) return std::wstring();
+  std::vector<wchar_t> buffer(size);
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, buffer.data(), size);
+  return std::wstring(buffer.data());
+}
+
+bool isBinFolderName(const std::string& name) { return lstrcmpiA(name.c_str(), "bin") == 0; }
+
+/// The folder that holds the runtime's own C library: "bin" above the folder
+/// of the JVM library (bin\server\jvm.dll). Empty for any other layout, so
+/// that no unrelated folder joins the search.
+std::string runtimeBinFolder(const std::string& libraryPath) {
+  size_t cut = libraryPath.find_last_of("\\/");
+  if (cut == std::string::npos || cut == 0) return std::string();
+  std::string jvmFolder = libraryPath.substr(0, cut);
+  size_t parentCut = jvmFolder.find_last_of("\\/");
+  if (parentCut == std::string::npos) return std::string();
+  std::string parent = jvmFolder.substr(0, parentCut);
+  size_t nameCut = parent.find_last_of("\\/");
+  std::string parentName = nameCut == std::string::npos ? parent : parent.substr(nameCut + 1);
+  return isBinFolderName(parentName) ? parent : std::string();
+}
+
+}  // namespace
+
+LibraryHandle loadRuntimeLibrary(const std::string& path) {
+  // A runtime's jvm.dll needs the C library that lies in the runtime's bin
+  // folder, and a DLL's own folder is not searched for its dependencies. The
+  // search flags below apply to this one load only; the added folder is
+  // removed again at once.
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto addDllDirectory = reinterpret_cast<AddDllDirectoryFunction>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "AddDllDirectory")));
+  auto removeDllDirectory = reinterpret_cast<RemoveDllDirectoryFunction>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "RemoveDllDirectory")));
+  HMODULE module = nullptr;
+  if (addDllDirectory && removeDllDirectory) {
+    std::string fullPath = fullPathOf(path);
+    std::string binFolder = runtimeBinFolder(fullPath);
+    void* cookie = binFolder.empty() ? nullptr : addDllDirectory(wideText(binFolder).c_str());
+    module = LoadLibraryExA(fullPath.c_str(), nullptr,
+                            LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    if (cookie) removeDllDirectory(cookie);
+  }
+  // A runtime that relies on the standard search (a dependency found through
+  // PATH, say) still loads as it always did.
+  if (!module) module = LoadLibraryA(path.c_str());
+  return module;
+}
+
+void* findLibrarySymbol(LibraryHandle library, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void freeLibrary(LibraryHandle library) { FreeLibrary(static_cast<HMODULE>(library)); }
