@@ -42,7 +42,10 @@ class Win32FileSystem : public FileSystem {
 class Win32Environment : public Environment {
  public:
   bool lookup(const std::string& name, std::string* value) const override {
-    // Windows compares environment names without regard to case itself.
+    // Windows compares environment names without regard to case itself. Only
+    // the hidden per-drive variables ("=C:") hold "=", and only in front.
+    if (name.empty() || name.find('=', 1) != std::string::npos) return false;
+    SetLastError(ERROR_SUCCESS);  // an empty value leaves the error untouched
     DWORD size = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
     if (size == 0) {
       if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
