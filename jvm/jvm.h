@@ -3,12 +3,56 @@
 
 #include <string>
 
+struct Platform;
+
 /// One Java runtime found on the machine together with one JVM library of it.
+/// A plain value: copied member by member. The operations that look at the
+/// file system take the platform to ask; the record does not keep it.
 class Jvm {
  public:
-  const std::string& getJavaHomePath() const { return m_javaHomePath; }
+  const std::string& getJavaBundle() const { return m_javaBundle; }
+  const std::string& getBinJvmDir() const { return m_binJvmDir; }
+  const std::string& getVersion() const { return m_version; }
+  const std::string& getComparableVersion() const { return m_comparableVersion; }
   const std::string& getJvmPath() const { return m_jvmPath; }
+  const std::string& getJavaHomePath() const { return m_javaHomePath; }
+  bool isAcceptable() const { return m_acceptable; }
+
+  void setJavaBundle(const std::string& bundle) { m_javaBundle = bundle; }
+  void setBinJvmDir(const std::string& dir) { m_binJvmDir = dir; }
+  void setVersion(const std::string& version) { m_version = version; }
+  void setComparableVersion(const std::string& version) { m_comparableVersion = version; }
   void setJvmPath(const std::string& path) { m_jvmPath = path; }
+  void setJavaHomePath(const std::string& path) { m_javaHomePath = path; }
+  void setAcceptable(bool acceptable) { m_acceptable = acceptable; }
+
+  /// VERSION rewritten so that plain string comparison orders versions: its
+  /// first four pieces (split at runs of '.' and '_'; missing ones are "0"),
+  /// each left-filled with '0' to three characters and followed by '.'.
+  /// 1.4.2_05 gives 001.004.002.005. Versions and pieces of any length are
+  /// handled whole: nothing is cut, so long pieces still compare in full.
+  static std::string getComparableVersion(const std::string& version);
+
+  /// Appends "B<code>." for how well the bundle ("sdk"/"jre") meets the
+  /// desired Java bundle word; a missed requirement makes the record
+  /// unacceptable.
+  void adjustComparableVersionBundle(const std::string& desiredBundle);
+  /// Appends "D<code>." for how well the JVM directory ("client"/"server")
+  /// meets the desired JVM type word; a missed requirement makes the record
+  /// unacceptable.
+  void adjustComparableVersionJvmDir(const std::string& desiredJvmDir);
+
+  /// The directory below the home that holds the JVM directories, ending in
+  /// a separator. Computed once, then cached even if the home changes.
+  const std::string& getJrePath(const Platform& platform);
+  /// The JVM library inside the JVM directory JVM_DIR ("client"/"server").
+  std::string getJvmDllPath(const Platform& platform, const std::string& jvmDir);
+  bool jvmDllExists(const Platform& platform, const std::string& jvmDir);
+
+  /// A new record with only the home, the bundle and the version of this one.
+  Jvm duplicate() const;
+
+  /// The one-line dump written to the diagnostics log.
   std::string toString() const;
 
  private:

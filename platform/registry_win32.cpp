@@ -1,14 +1,59 @@
+#include <windows.h>
+
+#include <cstring>
+
 #include "platform/registry.h"
 
 namespace {
 
-// Placeholder until the Windows registry is read here.
+// The limits of the values runtime discovery reads: a subkey name of up to
+// 259 characters and a value of up to 260 bytes. A longer one is an error
+// (a name ends the enumeration, a value cannot be read), not a cut text.
+constexpr DWORD kNameBufferSize = 260;
+constexpr DWORD kValueBufferSize = 260;
+
+// Text from a buffer that the registry filled with SIZE bytes: up to the
+// first NUL, and never past those bytes, as a value stored without a
+// terminator may fill the buffer completely.
+std::string textOf(const char* buffer, DWORD size, DWORD capacity) {
+  if (size > capacity) size = capacity;
+  const void* nul = std::memchr(buffer, '\0', size);
+  return std::string(buffer, nul ? static_cast<const char*>(nul) - buffer : size);
+}
+
 class Win32Registry : public Registry {
  public:
-  bool openKey(const std::string&, Key*) override { return false; }
-  bool enumerateSubkey(Key, unsigned long, std::string*) override { return false; }
-  bool queryStringValue(Key, const std::string&, std::string*) override { return false; }
-  void closeKey(Key) override {}
+  bool openKey(const std::string& path, Key* key) override {
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    *key = handle;
+    return true;
+  }
+
+  bool enumerateSubkey(Key key, unsigned long index, std::string* name) override {
+    char buffer[kNameBufferSize];
+    DWORD size = kNameBufferSize;
+    if (RegEnumKeyExA(static_cast<HKEY>(key), index, buffer, &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    *name = textOf(buffer, size, kNameBufferSize);
+    return true;
+  }
+
+  bool queryStringValue(Key key, const std::string& valueName, std::string* value) override {
+    char buffer[kValueBufferSize];
+    DWORD size = kValueBufferSize;
+    DWORD type;
+    if (RegQueryValueExA(static_cast<HKEY>(key), valueName.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
+      return false;
+    }
+    *value = textOf(buffer, size, kValueBufferSize);
+    return true;
+  }
+
+  void closeKey(Key key) override { RegCloseKey(static_cast<HKEY>(key)); }
 };
 
 }  // namespace

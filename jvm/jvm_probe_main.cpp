@@ -1,0 +1,83 @@
+// jvm_probe: runs runtime discovery and selection on this machine, as a launch
+// would, and prints the records, so that tests can check the choice on a real
+// registry or file system.
+//
+//   jvm_probe [--list] [key=value ...]
+//
+// Keys are the launcher's JVM settings (vexil.jvm.path, vexil.java.home.path,
+// vexil.java.bundle, vexil.bin.jvm.dir, vexil.min.java.version,
+// vexil.max.java.version). Prints "chosen=" and the chosen record's dump;
+// with --list first "discovered[i]=" for each runtime found and "rated[i]="
+// for each record after separation and rating. A failure is reported as a
+// launch reports it, with exit code 1.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/launcher_properties.h"
+#include "config/launcher_words.h"
+#include "jvm/jvm.h"
+#include "jvm/jvm_selector.h"
+#include "launcher/error_reporting.h"
+
+namespace {
+
+bool applySetting(LauncherProperties& properties, const std::string& key, const std::string& value) {
+  if (key == kKeyJavaBundle) {
+    properties.setCustomJavaBundle(value);
+  } else if (key == kKeyBinJvmDir) {
+    properties.setCustomBinJvmDir(value);
+  } else if (key == kKeyJvmPath) {
+    properties.setCustomJvmPath(value);
+  } else if (key == kKeyJavaHomePath) {
+    properties.setCustomJavaHomePath(value);
+  } else if (key == kKeyMinJavaVersion) {
+    properties.setMinJavaVersion(value);
+  } else if (key == kKeyMaxJavaVersion) {
+    properties.setMaxJavaVersion(value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void printRecords(const char* label, const std::vector<Jvm>& jvms) {
+  for (size_t i = 0; i < jvms.size(); ++i) {
+    std::string line = std::string(label) + "[" + std::to_string(i) + "]=" + jvms[i].toString() + "\n";
+    std::fputs(line.c_str(), stdout);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return topLevelGuard([&] {
+    LauncherProperties properties;
+    bool list = false;
+    for (int i = 1; i < argc; ++i) {
+      std::string argument = argv[i];
+      size_t equals = argument.find('=');
+      if (argument == "--list") {
+        list = true;
+      } else if (equals == std::string::npos ||
+                 !applySetting(properties, argument.substr(0, equals), argument.substr(equals + 1))) {
+        std::fprintf(stderr, "usage: jvm_probe [--list] [vexil.<jvm setting>=value ...]\n");
+        return 2;
+      }
+    }
+    JvmSelector selector(properties);
+    if (list) {
+      std::vector<Jvm> jvms;
+      selector.locateJvms(jvms);
+      printRecords("discovered", jvms);
+      selector.separateClientAndServerJvms(jvms);
+      selector.determineVersions(jvms);
+      printRecords("rated", jvms);
+    }
+    const Jvm& chosen = selector.getMostAppropriateJvm();
+    std::fputs(("chosen=" + chosen.toString() + "\n").c_str(), stdout);
+    std::fflush(stdout);
+    return 0;
+  });
+}

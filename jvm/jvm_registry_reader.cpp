@@ -1,0 +1,68 @@
+#include "jvm/jvm_registry_reader.h"
+
+#include "config/launcher_properties.h"
+#include "config/launcher_words.h"
+#include "launcher/error_reporting.h"
+
+namespace {
+
+const char kGenericText[] = "Error getting JVM paths from registry.";
+const char kJdkTree[] = "SOFTWARE\\JavaSoft\\Java Development Kit";
+const char kJreTree[] = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
+const char kJavaHomeValue[] = "JavaHome";
+
+// Closes a key however the block that opened it is left.
+class OpenKey {
+ public:
+  OpenKey(Registry& registry, Registry::Key key) : m_registry(registry), m_key(key) {}
+  ~OpenKey() { m_registry.closeKey(m_key); }
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+  Registry::Key get() const { return m_key; }
+
+ private:
+  Registry& m_registry;
+  Registry::Key m_key;
+};
+
+}  // namespace
+
+void JvmRegistryReader::addJdkJvms(std::vector<Jvm>& jvms) {
+  guardedStepPassingPayload(kGenericText, [&] { addJvms(kJdkTree, kBundleSdk, jvms); });
+}
+
+void JvmRegistryReader::addJreJvms(std::vector<Jvm>& jvms) {
+  guardedStepPassingPayload(kGenericText, [&] { addJvms(kJreTree, kBundleJre, jvms); });
+}
+
+void JvmRegistryReader::addJvms(const char* treePath, const char* bundle, std::vector<Jvm>& jvms) {
+  Registry& registry = *m_properties.getPlatform().registry;
+  Registry::Key treeKey;
+  if (!registry.openKey(treePath, &treeKey)) return;  // no runtime of this kind installed
+  OpenKey tree(registry, treeKey);
+  std::string name;
+  for (unsigned long index = 0; registry.enumerateSubkey(tree.get(), index, &name); ++index) {
+    if (name.empty()) continue;
+    std::string home = getRegistryStringValue(std::string(treePath) + "\\" + name, kJavaHomeValue);
+    if (home.empty()) continue;
+    Jvm jvm;
+    jvm.setJavaBundle(bundle);
+    jvm.setJavaHomePath(home);
+    jvm.setVersion(name);
+    jvms.push_back(jvm);
+  }
+}
+
+std::string JvmRegistryReader::getRegistryStringValue(const std::string& keyPath, const std::string& valueName) {
+  return guardedStepPassingPayload(kGenericText, [&] {
+    Registry& registry = *m_properties.getPlatform().registry;
+    Registry::Key handle;
+    if (!registry.openKey(keyPath, &handle)) raiseFailure("Error opening registry key " + keyPath);
+    OpenKey key(registry, handle);
+    std::string value;
+    if (!registry.queryStringValue(key.get(), valueName, &value)) {
+      raiseFailure("Error opening registry key " + keyPath + ", value name " + valueName);
+    }
+    return value;
+  });
+}
