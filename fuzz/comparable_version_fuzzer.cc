@@ -1,0 +1,64 @@
+// The comparable version of a version text from a runtime's registry entry or
+// from the version bounds of the configuration, and the bounds themselves.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "config/launcher_properties.h"
+#include "fuzz/fuzz_support.h"
+#include "jvm/jvm.h"
+#include "tests/support/fake_platform.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider input(data, size);
+  const std::string bound = input.ConsumeRandomLengthString(256);
+  const std::string word = input.ConsumeRandomLengthString(32);
+  const std::string version = input.ConsumeRemainingBytesAsString();
+
+  std::string comparable;
+  if (!fuzz::completes([&] { comparable = Jvm::getComparableVersion(version); })) return 0;
+  // Four pieces of at least three characters, each closed by '.', and no
+  // separator left inside a piece.
+  fuzz::require(std::count(comparable.begin(), comparable.end(), '.') == 4, "four pieces");
+  fuzz::require(comparable.size() >= 16 && comparable.back() == '.', "ends in a dot");
+  fuzz::require(comparable.find('_') == std::string::npos, "no underscore");
+  // A comparable version is its own comparable version, and the two
+  // separators are interchangeable.
+  fuzz::require(Jvm::getComparableVersion(comparable) == comparable, "idempotent");
+  std::string dotted = version;
+  std::replace(dotted.begin(), dotted.end(), '_', '.');
+  fuzz::require(Jvm::getComparableVersion(dotted) == comparable, "'_' and '.' are alike");
+
+  FakePlatform fake;
+  LauncherProperties properties(fake.platform);
+  fuzz::completes([&] {
+    properties.setMinJavaVersion(bound);
+    properties.setMaxJavaVersion(bound);
+    const bool atLeast = properties.isGreaterThanMinVersion(version);
+    const bool atMost = properties.isLessThanMaxVersion(version);
+    // Every version passes at least one of the two bounds, and both only
+    // when it equals the bound in comparable form.
+    fuzz::require(atLeast || atMost, "one bound holds");
+    if (!bound.empty()) {
+      fuzz::require((atLeast && atMost) == (Jvm::getComparableVersion(bound) == comparable), "both bounds");
+    }
+  });
+
+  for (const char* bundle : {"sdk", "jre"}) {
+    Jvm jvm;
+    jvm.setJavaBundle(bundle);
+    jvm.setComparableVersion(comparable);
+    fuzz::completes([&] { jvm.adjustComparableVersionBundle(word); });
+  }
+  for (const char* directory : {"client", "server"}) {
+    Jvm jvm;
+    jvm.setBinJvmDir(directory);
+    jvm.setComparableVersion(comparable);
+    fuzz::completes([&] { jvm.adjustComparableVersionJvmDir(word); });
+  }
+  return 0;
+}
