@@ -1,0 +1,4 @@
+/** A main class without a main method. */
+public class NoMain {
+  public static void notMain(String[] args) {}
+}
