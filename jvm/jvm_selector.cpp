@@ -10,6 +10,11 @@
 
 namespace {
 
+// Generic texts of the steps that would not fit on their call's line.
+const char kFromCustomJvmPath[] = "Error while getting the JVM from the custom jvm path setting.";
+const char kFromCustomJavaHome[] = "Error while getting the JVM from the custom Java path setting.";
+const char kFromJavaHome[] = "Error while getting the JVM from the Java home path and JVM type.";
+
 // The chosen record is referenced by the properties and their copies until
 // the process ends, so the records (and the lists they were chosen from) are
 // kept, never freed. A deque never moves what it already holds.
@@ -48,64 +53,60 @@ const Jvm& JvmSelector::getMostAppropriateJvm() {
 }
 
 std::optional<Jvm> JvmSelector::getJvmFromCustomJvmPath() {
-  return guardedStepPassingPayload(
-      "Error while getting the JVM from the custom jvm path setting.", [&]() -> std::optional<Jvm> {
-        const std::string& path = m_properties.getCustomJvmPath();
-        if (path.empty()) return std::nullopt;
-        if (!m_properties.getPlatform().fileSystem->exists(path)) {
-          raiseFailure("This JVM file could not be found: " + path);
-        }
-        Jvm jvm;
-        jvm.setJvmPath(path);
-        return jvm;
-      });
+  return guardedStepPassingPayload(kFromCustomJvmPath, [&]() -> std::optional<Jvm> {
+    const std::string& path = m_properties.getCustomJvmPath();
+    if (path.empty()) return std::nullopt;
+    if (!m_properties.getPlatform().fileSystem->exists(path)) {
+      raiseFailure("This JVM file could not be found: " + path);
+    }
+    Jvm jvm;
+    jvm.setJvmPath(path);
+    return jvm;
+  });
 }
 
 std::optional<Jvm> JvmSelector::getJvmFromCustomJavaHome() {
-  return guardedStepPassingPayload(
-      "Error while getting the JVM from the custom Java path setting.", [&]() -> std::optional<Jvm> {
-        const std::string& home = m_properties.getCustomJavaHomePath();
-        if (home.empty()) return std::nullopt;
-        const std::string& type = m_properties.getCustomBinJvmDir();
-        std::vector<const char*> jvmDirs;
-        const char* message;
-        if (type == kRequireServer) {
-          jvmDirs = {kJvmDirServer};
-          message = "The server JVM could not be found for Java home: ";
-        } else if (type == kRequireClient) {
-          jvmDirs = {kJvmDirClient};
-          message = "The client JVM could not be found for Java home: ";
-        } else if (type == kPreferServer) {
-          jvmDirs = {kJvmDirServer, kJvmDirClient};
-          message = "A JVM could not be found for Java home: ";
-        } else {
-          // Also any word that is none of the four: no error here.
-          jvmDirs = {kJvmDirClient, kJvmDirServer};
-          message = "A JVM could not be found for Java home: ";
-        }
-        for (const char* jvmDir : jvmDirs) {
-          if (std::optional<Jvm> jvm = getJvmFromJavaHome(home, jvmDir)) return jvm;
-        }
-        raiseFailure(message + home);
-      });
+  return guardedStepPassingPayload(kFromCustomJavaHome, [&]() -> std::optional<Jvm> {
+    const std::string& home = m_properties.getCustomJavaHomePath();
+    if (home.empty()) return std::nullopt;
+    const std::string& type = m_properties.getCustomBinJvmDir();
+    std::vector<const char*> jvmDirs;
+    const char* message;
+    if (type == kRequireServer) {
+      jvmDirs = {kJvmDirServer};
+      message = "The server JVM could not be found for Java home: ";
+    } else if (type == kRequireClient) {
+      jvmDirs = {kJvmDirClient};
+      message = "The client JVM could not be found for Java home: ";
+    } else if (type == kPreferServer) {
+      jvmDirs = {kJvmDirServer, kJvmDirClient};
+      message = "A JVM could not be found for Java home: ";
+    } else {
+      // Also any word that is none of the four: no error here.
+      jvmDirs = {kJvmDirClient, kJvmDirServer};
+      message = "A JVM could not be found for Java home: ";
+    }
+    for (const char* jvmDir : jvmDirs) {
+      if (std::optional<Jvm> jvm = getJvmFromJavaHome(home, jvmDir)) return jvm;
+    }
+    raiseFailure(message + home);
+  });
 }
 
 std::optional<Jvm> JvmSelector::getJvmFromJavaHome(const std::string& home, const std::string& jvmDir) {
-  return guardedStep("Error while getting the JVM from the Java home path and JVM type.",
-                     [&]() -> std::optional<Jvm> {
-                       const Platform& platform = m_properties.getPlatform();
-                       const Conventions& conventions = *platform.conventions;
-                       for (const std::string& parent : conventions.javaHomeJvmParents) {
-                         std::string path = home + parent + jvmDir + conventions.pathSeparator +
-                                            conventions.jvmLibraryName;
-                         if (platform.fileSystem->exists(path)) {
-                           Jvm jvm;
-                           jvm.setJvmPath(path);
-                           return jvm;
-                         }
-                       }
-                       return std::nullopt;
-                     });
+  return guardedStep(kFromJavaHome, [&]() -> std::optional<Jvm> {
+    const Platform& platform = m_properties.getPlatform();
+    const Conventions& conventions = *platform.conventions;
+    for (const std::string& parent : conventions.javaHomeJvmParents) {
+      std::string path = home + parent + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
+      if (platform.fileSystem->exists(path)) {
+        Jvm jvm;
+        jvm.setJvmPath(path);
+        return jvm;
+      }
+    }
+    return std::nullopt;
+  });
 }
 
 void JvmSelector::locateJvms(std::vector<Jvm>& jvms) {

@@ -69,24 +69,40 @@ TEST_F(JvmSelectorTest, WorkedExample) {
   } rows[] = {
       {[](LauncherProperties&) {},
        {"001.004.002.005.B1.D2.", "001.004.000.000.B2.D2.", "001.004.002.005.B2.D2.", "001.004.002.005.B1.D1."},
-       "m_jvmPath=" + kJreHome + "\\bin\\client\\jvm.dll,m_javaBundle=jre,m_binJvmDir=client,"
-       "m_comparableVersion=001.004.002.005.B2.D2.,m_javaHomePath=" + kJreHome + ",m_version=1.4.2_05,"
-       "m_jrePath=" + kJreHome + "\\bin\\,m_acceptable=true"},
+       "m_jvmPath=" + kJreHome +
+           "\\bin\\client\\jvm.dll,m_javaBundle=jre,m_binJvmDir=client,"
+           "m_comparableVersion=001.004.002.005.B2.D2.,m_javaHomePath=" +
+           kJreHome +
+           ",m_version=1.4.2_05,"
+           "m_jrePath=" +
+           kJreHome + "\\bin\\,m_acceptable=true"},
       {[](LauncherProperties& p) { p.setCustomBinJvmDir("prefer_server"); },
        {"001.004.002.005.D1.B1.", "001.004.000.000.D1.B2.", "001.004.002.005.D1.B2.", "001.004.002.005.D2.B1."},
-       "m_jvmPath=" + kJdkHome + "\\jre\\bin\\server\\jvm.dll,m_javaBundle=sdk,m_binJvmDir=server,"
-       "m_comparableVersion=001.004.002.005.D2.B1.,m_javaHomePath=" + kJdkHome + ",m_version=1.4.2_05,"
-       "m_jrePath=" + kJdkHome + "\\jre\\bin\\,m_acceptable=true"},
+       "m_jvmPath=" + kJdkHome +
+           "\\jre\\bin\\server\\jvm.dll,m_javaBundle=sdk,m_binJvmDir=server,"
+           "m_comparableVersion=001.004.002.005.D2.B1.,m_javaHomePath=" +
+           kJdkHome +
+           ",m_version=1.4.2_05,"
+           "m_jrePath=" +
+           kJdkHome + "\\jre\\bin\\,m_acceptable=true"},
       {[](LauncherProperties& p) { p.setCustomJavaBundle("require_sdk"); },
        {"001.004.002.005.B3.D2.", "001.004.002.005.B3.D1."},
-       "m_jvmPath=" + kJdkHome + "\\jre\\bin\\client\\jvm.dll,m_javaBundle=sdk,m_binJvmDir=client,"
-       "m_comparableVersion=001.004.002.005.B3.D2.,m_javaHomePath=" + kJdkHome + ",m_version=1.4.2_05,"
-       "m_jrePath=" + kJdkHome + "\\jre\\bin\\,m_acceptable=true"},
+       "m_jvmPath=" + kJdkHome +
+           "\\jre\\bin\\client\\jvm.dll,m_javaBundle=sdk,m_binJvmDir=client,"
+           "m_comparableVersion=001.004.002.005.B3.D2.,m_javaHomePath=" +
+           kJdkHome +
+           ",m_version=1.4.2_05,"
+           "m_jrePath=" +
+           kJdkHome + "\\jre\\bin\\,m_acceptable=true"},
       {[](LauncherProperties& p) { p.setMaxJavaVersion("1.4.2"); },
        {"001.004.000.000.B2.D2."},
-       "m_jvmPath=" + kJreHome + "\\bin\\client\\jvm.dll,m_javaBundle=jre,m_binJvmDir=client,"
-       "m_comparableVersion=001.004.000.000.B2.D2.,m_javaHomePath=" + kJreHome + ",m_version=1.4,"
-       "m_jrePath=" + kJreHome + "\\bin\\,m_acceptable=true"},
+       "m_jvmPath=" + kJreHome +
+           "\\bin\\client\\jvm.dll,m_javaBundle=jre,m_binJvmDir=client,"
+           "m_comparableVersion=001.004.000.000.B2.D2.,m_javaHomePath=" +
+           kJreHome +
+           ",m_version=1.4,"
+           "m_jrePath=" +
+           kJreHome + "\\bin\\,m_acceptable=true"},
   };
   installWorkedExample();
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
@@ -224,8 +240,9 @@ TEST_F(JvmSelectorTest, UnknownWishesFailOnceARuntimeIsRated) {
 TEST_F(JvmSelectorTest, RegistryFailuresAreReportedInTheirOwnWords) {
   addJre("1.6", "C:\\jre6", true, false);
   fake.registry.addKey(kJreTree + "\\1.7");
-  EXPECT_EQ(reportOf([&] { choose(); }),
-            reportText("Error opening registry key SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.7, value name JavaHome"));
+  EXPECT_EQ(
+      reportOf([&] { choose(); }),
+      reportText("Error opening registry key SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.7, value name JavaHome"));
 }
 
 TEST_F(JvmSelectorTest, CustomJvmPathDecidesAlone) {
@@ -335,8 +352,9 @@ TEST(JvmSelectorPosixTest, ChoosesTheRealDirectoryOfTwoEqualInstallations) {
   files.addFile("/usr/java/jre1.8.0_391/lib/amd64/server/libjvm.so");
   files.addDirectory("/usr/java/jre1.8.0_391/lib/amd64/server");
   files.addFile("/usr/java/jre1.8.0_391/release", "JAVA_VERSION=\"1.8.0_391\"\n");
-  InstallationRegistry registry(files, posixConventions(), {"/usr/lib/jvm", "/usr/java"},
-                                [](const std::string& path) { return path == "/usr/lib/jvm/java-1.17.0-openjdk-amd64"; });
+  InstallationRegistry registry(files, posixConventions(), {"/usr/lib/jvm", "/usr/java"}, [](const std::string& path) {
+    return path == "/usr/lib/jvm/java-1.17.0-openjdk-amd64";
+  });
   Platform platform{&posixConventions(), &files, &environment, &registry};
   LauncherProperties properties(platform);
 
@@ -364,7 +382,8 @@ TEST(JvmSelectorPosixTest, ChoosesTheRealDirectoryOfTwoEqualInstallations) {
   // A Java home named in the configuration, in both layouts.
   LauncherProperties custom(platform);
   custom.setCustomJavaHomePath("/usr/java/jre1.8.0_391");
-  EXPECT_EQ(JvmSelector(custom).getMostAppropriateJvm().getJvmPath(), "/usr/java/jre1.8.0_391/lib/amd64/server/libjvm.so");
+  EXPECT_EQ(JvmSelector(custom).getMostAppropriateJvm().getJvmPath(),
+            "/usr/java/jre1.8.0_391/lib/amd64/server/libjvm.so");
   custom.setCustomJavaHomePath("/usr/lib/jvm/java-17-openjdk-amd64");
   EXPECT_EQ(JvmSelector(custom).getMostAppropriateJvm().getJvmPath(),
             "/usr/lib/jvm/java-17-openjdk-amd64/lib/server/libjvm.so");

@@ -69,17 +69,23 @@ TEST(ComparableVersionTest, HandlesLongVersionsAndPiecesWhole) {
 }
 
 struct CodeCase {
-  const char* own;       // the record's bundle or JVM directory
-  const char* desired;   // the setting
-  const char* suffix;    // appended to the comparable version
+  const char* own;      // the record's bundle or JVM directory
+  const char* desired;  // the setting
+  const char* suffix;   // appended to the comparable version
   bool acceptable;
 };
 
 TEST(AdjustComparableVersionTest, BundleCodes) {
   const CodeCase cases[] = {
-      {"sdk", "require_sdk", "B3.", true}, {"sdk", "prefer_sdk", "B2.", true},  {"sdk", "", "B1.", true},
-      {"sdk", "prefer_jre", "B1.", true},  {"sdk", "require_jre", "B0.", false}, {"jre", "require_sdk", "B0.", false},
-      {"jre", "prefer_sdk", "B1.", true},  {"jre", "", "B2.", true},            {"jre", "prefer_jre", "B2.", true},
+      {"sdk", "require_sdk", "B3.", true},
+      {"sdk", "prefer_sdk", "B2.", true},
+      {"sdk", "", "B1.", true},
+      {"sdk", "prefer_jre", "B1.", true},
+      {"sdk", "require_jre", "B0.", false},
+      {"jre", "require_sdk", "B0.", false},
+      {"jre", "prefer_sdk", "B1.", true},
+      {"jre", "", "B2.", true},
+      {"jre", "prefer_jre", "B2.", true},
       {"jre", "require_jre", "B3.", true},
   };
   for (const CodeCase& c : cases) {
@@ -93,11 +99,16 @@ TEST(AdjustComparableVersionTest, BundleCodes) {
 
 TEST(AdjustComparableVersionTest, JvmDirCodes) {
   const CodeCase cases[] = {
-      {"client", "require_client", "D3.", true},  {"client", "prefer_client", "D2.", true},
-      {"client", "", "D2.", true},                {"client", "prefer_server", "D1.", true},
-      {"client", "require_server", "D0.", false}, {"server", "require_client", "D0.", false},
-      {"server", "prefer_client", "D1.", true},   {"server", "", "D1.", true},
-      {"server", "prefer_server", "D2.", true},   {"server", "require_server", "D3.", true},
+      {"client", "require_client", "D3.", true},
+      {"client", "prefer_client", "D2.", true},
+      {"client", "", "D2.", true},
+      {"client", "prefer_server", "D1.", true},
+      {"client", "require_server", "D0.", false},
+      {"server", "require_client", "D0.", false},
+      {"server", "prefer_client", "D1.", true},
+      {"server", "", "D1.", true},
+      {"server", "prefer_server", "D2.", true},
+      {"server", "require_server", "D3.", true},
   };
   for (const CodeCase& c : cases) {
     Jvm jvm;

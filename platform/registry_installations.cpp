@@ -36,7 +36,10 @@ struct InstallationRegistry::OpenKey {
 
 InstallationRegistry::InstallationRegistry(const FileSystem& fileSystem, const Conventions& conventions,
                                            std::vector<std::string> roots, LinkTest isLink)
-    : m_fileSystem(fileSystem), m_conventions(conventions), m_roots(std::move(roots)), m_isLink(std::move(isLink)) {}
+    : m_fileSystem(fileSystem),
+      m_conventions(conventions),
+      m_roots(std::move(roots)),
+      m_isLink(std::move(isLink)) {}
 
 bool InstallationRegistry::openKey(const std::string& path, Key* key) {
   if (const char* bundle = bundleOfTree(path)) {
@@ -116,7 +119,8 @@ std::vector<InstallationRegistry::Installation> InstallationRegistry::list(const
       bool isSdk = m_fileSystem.exists(home + javac);
       if ((bundle == "sdk") != isSdk) continue;
       if (!holdsJvm(home, parents)) continue;
-      candidates.push_back(Candidate{m_isLink(home), root, entry.name, Installation{versionOf(home, entry.name), home}});
+      candidates.push_back(
+          Candidate{m_isLink(home), root, entry.name, Installation{versionOf(home, entry.name), home}});
     }
   }
   // Real directories first, then links; each by root, then by name, so that

@@ -108,9 +108,9 @@ TEST_F(InstallationRegistryTest, OpeningAVersionDirectlyGivesItsFirstInstallatio
   EXPECT_FALSE(installations.enumerateSubkey(key, 0, &name));
   installations.closeKey(key);
 
-  for (const std::string& path : {std::string(kJreTree) + "\\17.0.21.1", std::string(kJdkTree) + "\\17",
-                                  std::string(kJdkTree) + "\\", std::string("SOFTWARE\\JavaSoft"),
-                                  std::string("SOFTWARE\\JavaSoft\\Java Development Kit2\\17.0.21.1")}) {
+  for (const std::string& path :
+       {std::string(kJreTree) + "\\17.0.21.1", std::string(kJdkTree) + "\\17", std::string(kJdkTree) + "\\",
+        std::string("SOFTWARE\\JavaSoft"), std::string("SOFTWARE\\JavaSoft\\Java Development Kit2\\17.0.21.1")}) {
     EXPECT_FALSE(installations.openKey(path, &key)) << path;
   }
 

@@ -45,8 +45,8 @@ class Win32Registry : public Registry {
     char buffer[kValueBufferSize];
     DWORD size = kValueBufferSize;
     DWORD type;
-    if (RegQueryValueExA(static_cast<HKEY>(key), valueName.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExA(static_cast<HKEY>(key), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                         &size) != ERROR_SUCCESS) {
       return false;
     }
     *value = textOf(buffer, size, kValueBufferSize);
