@@ -1,5 +1,6 @@
 #include "jvm/jvm_selector.h"
 
+#include <algorithm>
 #include <deque>
 #include <utility>
 
@@ -135,10 +136,12 @@ void JvmSelector::separateClientAndServerJvms(std::vector<Jvm>& jvms) {
         const char* jvmDir = client ? kJvmDirClient : kJvmDirServer;
         jvm.setBinJvmDir(jvmDir);
         jvm.setJvmPath(jvm.getJvmDllPath(platform, jvmDir));
-      } else {
-        jvms.erase(jvms.begin() + static_cast<std::ptrdiff_t>(i));
       }
     }
+    // Records without a JVM library have no directory; dropped in one pass,
+    // as erasing them one by one costs quadratic time in a long list.
+    jvms.erase(std::remove_if(jvms.begin(), jvms.end(), [](const Jvm& jvm) { return jvm.getBinJvmDir().empty(); }),
+               jvms.end());
     jvms.insert(jvms.end(), servers.begin(), servers.end());
   });
 }
@@ -171,8 +174,7 @@ void JvmSelector::determineVersions(std::vector<Jvm>& jvms) {
 
 void JvmSelector::removeUnacceptableJvms(std::vector<Jvm>& jvms) {
   guardedStep("Error while removing unacceptable versions of the JVM.", [&] {
-    for (size_t i = jvms.size(); i-- > 0;) {
-      if (!jvms[i].isAcceptable()) jvms.erase(jvms.begin() + static_cast<std::ptrdiff_t>(i));
-    }
+    jvms.erase(std::remove_if(jvms.begin(), jvms.end(), [](const Jvm& jvm) { return !jvm.isAcceptable(); }),
+               jvms.end());
   });
 }

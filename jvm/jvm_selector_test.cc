@@ -150,6 +150,18 @@ TEST_F(JvmSelectorTest, RequireWordsMarkAndTheRestAreRemoved) {
   EXPECT_EQ(acceptable, (std::vector<bool>{true, false, false, true}));
 }
 
+TEST_F(JvmSelectorTest, RemovingUnacceptableRecordsKeepsTheOrderOfTheRest) {
+  std::vector<Jvm> jvms(6);
+  for (size_t i = 0; i < jvms.size(); ++i) {
+    jvms[i].setVersion(std::to_string(i));
+    jvms[i].setAcceptable(i != 0 && i != 2 && i != 3);
+  }
+  JvmSelector(properties).removeUnacceptableJvms(jvms);
+  std::vector<std::string> versions;
+  for (const Jvm& jvm : jvms) versions.push_back(jvm.getVersion());
+  EXPECT_EQ(versions, (std::vector<std::string>{"1", "4", "5"}));
+}
+
 TEST_F(JvmSelectorTest, WhichCodeWeighsMore) {
   struct Case {
     const char* bundle;
