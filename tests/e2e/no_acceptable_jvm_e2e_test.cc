@@ -1,0 +1,60 @@
+// The last of the JVM selection's messages, "No acceptable JVMs were found.",
+// in each program. It depends on the runtimes installed: under Wine the test
+// writes the registry itself; on Linux it relies on no installed runtime
+// having a version of 999 or more.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/launch_harness.h"
+
+namespace {
+
+#ifdef _WIN32
+const char kEol[] = "\r\n";
+#else
+const char kEol[] = "\n";
+#endif
+
+class NoAcceptableJvm : public testing::TestWithParam<Program> {
+ protected:
+  NoAcceptableJvm() : app(GetParam()) {}
+  LaunchCase app;
+};
+
+TEST_P(NoAcceptableJvm, WhenEveryRuntimeIsBelowTheMinimum) {
+#ifdef _WIN32
+  // One runtime environment 1.8 with a client JVM (not a real library).
+  app.writeFile("rt/bin/client/jvm.dll", "");
+  std::string home = app.path("rt");
+  std::string escaped;
+  for (char c : home) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  importRegistry(
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft]\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.8]\r\n"
+      "\"JavaHome\"=\"" + escaped + "\"\r\n");
+  // Without the bound the runtime is chosen, and its JVM file fails to load.
+  app.writeConfiguration(std::string("vexil.main.class=app.Main") + kEol);
+  EXPECT_TRUE(app.showsReport(app.run(), "Error while launching program with JVM."));
+#endif
+  app.writeConfiguration(std::string("vexil.main.class=app.Main") + kEol + "vexil.min.java.version=999" + kEol);
+  EXPECT_TRUE(app.showsReport(app.run(), "No acceptable JVMs were found."));
+}
+
+#ifdef _WIN32
+TEST_P(NoAcceptableJvm, WhenNoRuntimeIsRegistered) {
+  importRegistry("Windows Registry Editor Version 5.00\r\n\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft]\r\n");
+  for (const char* contents : {"", "# nothing but a comment\r\n", "vexil.main.class=app.Main\r\n"}) {
+    SCOPED_TRACE(contents);
+    app.writeConfiguration(contents);
+    EXPECT_TRUE(app.showsReport(app.run(), "No acceptable JVMs were found."));
+  }
+}
+#endif
+
+INSTANTIATE_TEST_SUITE_P(Launchers, NoAcceptableJvm, testing::ValuesIn(launcherPrograms()),
+                         [](const testing::TestParamInfo<Program>& info) { return programName(info.param); });
+
+}  // namespace
