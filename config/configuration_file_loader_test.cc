@@ -65,22 +65,6 @@ TEST(ReadPropertyLinesTest, KeepsTrimmedPropertyLinesOnly) {
   for (const Case& c : cases) EXPECT_EQ(ConfigurationFileLoader::readPropertyLines(c.contents), c.lines) << c.contents;
 }
 
-TEST(ReadPropertyLinesTest, LongLinesAreReadWhole) {
-  const std::string longLine = "-Dbig=" + std::string(6000, 'x');
-  EXPECT_EQ(ConfigurationFileLoader::readPropertyLines("a\n" + longLine + "\nb"), (Lines{"a", longLine, "b"}));
-}
-
-TEST(ParseTest, NameAndValueAroundTheFirstEquals) {
-  EXPECT_EQ(ConfigurationFileLoader::parsePropertyName("a=b=c"), "a");
-  EXPECT_EQ(ConfigurationFileLoader::parsePropertyValue("a=b=c"), "b=c");
-  EXPECT_EQ(ConfigurationFileLoader::parsePropertyName("abc"), "abc");
-  EXPECT_EQ(ConfigurationFileLoader::parsePropertyValue("abc"), "");
-  EXPECT_EQ(ConfigurationFileLoader::parsePropertyName("=x"), "");
-  EXPECT_EQ(ConfigurationFileLoader::parsePropertyValue("x="), "");
-  EXPECT_FALSE(ConfigurationFileLoader::isJvmOptionLine(""));
-  EXPECT_TRUE(ConfigurationFileLoader::isJvmOptionLine("-"));
-}
-
 class ConfigurationFileLoaderTest : public ::testing::Test {
  protected:
   explicit ConfigurationFileLoaderTest(const Conventions& conventions = windowsConventions())
@@ -263,19 +247,13 @@ TEST_F(ConfigurationFileLoaderTest, JarDirectoriesInProcessingOrder) {
   EXPECT_EQ(properties.getLibraryPath(), ";C:\\dll;C:\\Tools\\native");
 }
 
+// Lines of any length are read and applied whole, never split in two.
 TEST_F(ConfigurationFileLoaderTest, LongLinesAreAppliedWhole) {
   const std::string option = "-Dbig=" + std::string(6000, 'x');
   const std::string mainClass = "a." + std::string(5000, 'B');
   load({option, "vexil.main.class=" + mainClass});
   EXPECT_EQ(properties.getJavaSystemProperties(), (Lines{option}));
   EXPECT_EQ(properties.getMainClass(), mainClass);
-}
-
-TEST_F(ConfigurationFileLoaderTest, CrLfFilesReadAsLfFiles) {
-  fake.fileSystem.addFile(kLap, std::string("vexil.jvm.path=") + kJvmDll + "\r\nvexil.main.class=app.Main\r\n-Xmx1m\r\n");
-  ASSERT_EQ(reportOf([&] { properties.loadProperties(); }), "<no report>");
-  EXPECT_EQ(properties.getMainClass(), "app.Main");
-  EXPECT_EQ(properties.getJavaSystemProperties(), (Lines{"-Xmx1m"}));
 }
 
 TEST_F(ConfigurationFileLoaderTest, SelectionFailuresEndTheLoad) {

@@ -92,13 +92,6 @@ TEST_F(PropertyVariableResolverTest, InsertedValuesAreNotSearchedAgain) {
   EXPECT_EQ(resolved("${env.OPEN}SELF_HOME}"), "${SELF_HOME}");
 }
 
-TEST_F(PropertyVariableResolverTest, ResolvesInPlaceAndReturnsTheLine) {
-  std::string line = "${SELF_HOME}";
-  std::string& result = resolver.resolveVariables(line);
-  EXPECT_EQ(&result, &line);
-  EXPECT_EQ(line, "C:\\Tools");
-}
-
 TEST_F(PropertyVariableResolverTest, ExecutableWithoutFolder) {
   LauncherProperties record(fake.platform);
   record.setNameOfExecutable("run.exe");
