@@ -1,0 +1,149 @@
+#ifndef VEXIL_TESTS_E2E_LAUNCH_HARNESS_H_
+#define VEXIL_TESTS_E2E_LAUNCH_HARNESS_H_
+
+// Runs the real launcher programs in a directory of their own and records what
+// a user would see: exit code, standard output and error, message boxes.
+//
+//   LaunchCase app;                                   // copies claunch to <case>/app[.exe]
+//   app.writeConfiguration("vexil.main.class=Main\n"); // <case>/app.lap
+//   LaunchResult result = app.run({"one", "two"});
+//   EXPECT_TRUE(app.showsReport(result, "Could not open file " + app.path("app.lap")));
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+/// The launcher builds. The windowed one exists only on Windows.
+enum class Program { Console, Windowed };
+
+/// The launcher builds of this system: Console, and on Windows Windowed.
+std::vector<Program> launcherPrograms();
+
+/// Printable name, also for parameterised test names.
+const char* programName(Program program);
+
+/// The icon of a message box.
+enum class BoxIcon {
+  None,
+  Exclamation,  ///< also called the warning icon
+  Error,        ///< the hand, or stop, icon
+  Information,
+  Question,
+  Other,    ///< an icon, but none of the system icons above
+  Unknown,  ///< the harness could not find out
+};
+const char* boxIconName(BoxIcon icon);
+
+/// Control ids of the buttons (IDOK and so on).
+enum : int { kButtonOk = 1, kButtonCancel = 2 };
+
+struct MessageBoxSeen {
+  std::string caption;
+  std::string body;
+  BoxIcon icon = BoxIcon::Unknown;
+  std::vector<int> buttons;  ///< control ids of the visible buttons, in window order
+
+  bool hasOnlyOkButton() const { return buttons == std::vector<int>{kButtonOk}; }
+};
+
+struct LaunchResult {
+  int exitCode = -1;  ///< -1 when the program could not be run to its end
+  std::string out;    ///< standard output, bytes as written (CR LF from Windows programs)
+  std::string err;    ///< standard error, bytes as written
+  std::vector<MessageBoxSeen> boxes;  ///< every box shown, in order; each was closed with its first button
+  std::string problem;                ///< why the run did not complete, empty when it did
+};
+
+/// All of RESULT, for failure messages.
+std::string describe(const LaunchResult& result);
+
+/// TEXT with every CR LF turned into LF.
+std::string withLfLineEnds(const std::string& text);
+
+/// TEXT followed by the line end the launcher's console build writes on this system.
+std::string consoleLine(const std::string& text);
+
+/// The report of a failure with MESSAGE: "Error in Java launcher." + " " + MESSAGE.
+std::string reportText(const std::string& message);
+
+/// One launch setting: a fresh directory below the build tree holding a copy of a
+/// launcher program and whatever files the test writes there. The directory is
+/// named after the running test; it is emptied when the case starts and removed
+/// when the test passes (kept for inspection when it fails).
+class LaunchCase {
+ public:
+  /// Copies PROGRAM into the case directory as RELATIVE_NAME ("/"-separated,
+  /// subdirectories are made); empty gives "app" (on Windows "app.exe").
+  explicit LaunchCase(Program program = Program::Console, const std::string& relativeName = "");
+  /// The same for another program of the build (a test helper), named by its path
+  /// as the build gives it; showsReport treats it as a console program.
+  LaunchCase(const std::string& builtProgram, const std::string& relativeName);
+  ~LaunchCase();
+  LaunchCase(const LaunchCase&) = delete;
+  LaunchCase& operator=(const LaunchCase&) = delete;
+
+  Program program() const { return m_program; }
+  /// The case directory, in the form the launcher sees it (Z:\... under Wine).
+  const std::string& directory() const { return m_directory; }
+  /// The program's full path, as the launcher reports its own path.
+  const std::string& programPath() const { return m_programPath; }
+  /// RELATIVE ("/"-separated) below the case directory, with the system's separators.
+  std::string path(const std::string& relative) const;
+  /// The program's path in double quotes, to start a raw command line with.
+  std::string quotedProgramPath() const { return "\"" + m_programPath + "\""; }
+
+  /// Writes the configuration file beside the program: its path without ".exe", plus ".lap".
+  void writeConfiguration(const std::string& contents) const;
+  /// Writes CONTENTS, bytes unchanged, to RELATIVE below the case directory; makes directories.
+  void writeFile(const std::string& relative, const std::string& contents) const;
+  /// Makes RELATIVE and its parents below the case directory.
+  void makeDirectory(const std::string& relative) const;
+  /// Copies the file at SOURCE (any absolute path) to RELATIVE below the case directory.
+  void copyFile(const std::string& source, const std::string& relative) const;
+
+  /// The child gets VALUE for NAME (added to, or replacing, the inherited environment).
+  void setEnvironment(const std::string& name, const std::string& value);
+  /// The child does not inherit NAME.
+  void removeEnvironment(const std::string& name);
+  /// The child's working directory, RELATIVE below the case directory; the case directory by default.
+  void setWorkingDirectory(const std::string& relative);
+  /// Longest a run may take before the program is killed and the test fails; 60 s by default.
+  void setTimeoutSeconds(int seconds) { m_timeoutSeconds = seconds; }
+
+  /// Runs the program with ARGUMENTS after the program name.
+  LaunchResult run(const std::vector<std::string>& arguments = {}) const;
+  /// Windows only: runs the program with exactly COMMAND_LINE as the process command
+  /// line (program name included, e.g. quotedProgramPath() + " a b").
+  LaunchResult runCommandLine(const std::string& commandLine) const;
+
+  /// Whether RESULT is the report of a failure with MESSAGE through this program's
+  /// channel, and nothing else: console build a line on standard output, windowed
+  /// build one box (caption the program path, exclamation icon, only OK);
+  /// standard error empty, exit code 1.
+  testing::AssertionResult showsReport(const LaunchResult& result, const std::string& message) const;
+  /// The same, with the whole text REPORT (e.g. the heading alone).
+  testing::AssertionResult showsReportText(const LaunchResult& result, const std::string& report) const;
+
+ private:
+  void setUp(const std::string& builtProgram, const std::string& relativeName);
+
+  Program m_program;
+  std::string m_directory;
+  std::string m_programPath;
+  std::string m_workingDirectory;
+  std::vector<std::pair<std::string, std::optional<std::string>>> m_environment;
+  int m_timeoutSeconds = 60;
+};
+
+/// Windows only, and only in the registry test binary, whose tests never run
+/// at the same time: imports REG_FILE_TEXT (the contents of a .reg file, e.g.
+/// "Windows Registry Editor Version 5.00\r\n\r\n[-HKEY_LOCAL_MACHINE\\...]\r\n...")
+/// with reg.exe. Fails the test when the import fails.
+void importRegistry(const std::string& regFileText);
+/// Called by the main of the registry test binary.
+void allowRegistryChanges();
+
+#endif  // VEXIL_TESTS_E2E_LAUNCH_HARNESS_H_
