@@ -1,5 +1,6 @@
 // The harness itself: what a started program receives, and what comes back.
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -47,6 +48,18 @@ TEST(Harness, SetsEnvironmentAndWorkingDirectory) {
 
   helper.removeEnvironment("HARNESS_PROBE");
   EXPECT_EQ(withLfLineEnds(helper.run().out), lines({"cwd=" + helper.path("sub dir"), "HARNESS_PROBE=<unset>"}));
+}
+
+TEST(Harness, AProgramThatDoesNotEndIsKilledAndFailsTheTest) {
+  LaunchCase helper(VEXIL_E2E_PRINT_INVOCATION, "print.exe");
+  helper.setTimeoutSeconds(1);
+  // The failure check cannot see local variables.
+  static const LaunchCase* s_helper;
+  static LaunchResult s_result;
+  s_helper = &helper;
+  EXPECT_NONFATAL_FAILURE(s_result = s_helper->run({"--hang"}), "did not end within 1 s and was killed");
+  EXPECT_EQ(s_result.exitCode, -1);
+  EXPECT_EQ(withLfLineEnds(s_result.out), lines({"--hang", "cwd=" + helper.directory(), "HARNESS_PROBE=<unset>"}));
 }
 
 TEST(Harness, ShowsReportNamesWhatDiffers) {
