@@ -1,0 +1,273 @@
+// The launcher's own work before the runtime is created: reading and applying
+// the configuration file, discovering and choosing the runtime, and building
+// the init arguments. Once for a typical file, on fake services and on this
+// machine's real ones, and at scale to show how the cost grows.
+
+#include <benchmark/benchmark.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "config/launcher_properties.h"
+#include "hosting/jvm_host.h"
+#include "jvm/jvm.h"
+#include "launcher/error_reporting.h"
+#include "platform/wildcard.h"
+#include "tests/support/fake_platform.h"
+
+namespace {
+
+const char kExecutable[] = "C:\\Apps\\Tool\\bin\\Tool.exe";
+const char kConfiguration[] = "C:\\Apps\\Tool\\bin\\Tool.lap";
+const char kJdkTree[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\";
+const char kJreTree[] = "SOFTWARE\\JavaSoft\\Java Runtime Environment\\";
+
+// A file system that answers from memory at once, so that the figures are the
+// launcher's own work and not that of a stand-in: the test fake scans all its
+// files for every listing and records every probe. Listings match the
+// pattern as the POSIX host does, with the same wildcard matcher.
+class BenchFileSystem : public FileSystem {
+ public:
+  void addFile(const std::string& path, const std::string& contents = std::string()) {
+    m_files[path] = contents;
+    const size_t cut = path.rfind('\\');
+    m_listings[path.substr(0, cut + 1)].push_back(DirectoryEntry{path.substr(cut + 1), false});
+  }
+  bool exists(const std::string& path) const override { return m_files.count(path) != 0; }
+  bool readFile(const std::string& path, std::string* contents) const override {
+    auto it = m_files.find(path);
+    if (it == m_files.end()) return false;
+    *contents = it->second;
+    return true;
+  }
+  std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override {
+    std::vector<DirectoryEntry> entries;
+    const size_t cut = pattern.rfind('\\');
+    auto it = m_listings.find(pattern.substr(0, cut + 1));
+    if (it == m_listings.end()) return entries;
+    const std::string namePattern = pattern.substr(cut + 1);
+    for (const DirectoryEntry& entry : it->second) {
+      if (matchesWildcardIgnoringCase(namePattern, entry.name)) entries.push_back(entry);
+    }
+    return entries;
+  }
+
+ private:
+  std::unordered_map<std::string, std::string> m_files;
+  std::unordered_map<std::string, std::vector<DirectoryEntry>> m_listings;
+};
+
+// Windows conventions, the fake registry and environment, BenchFileSystem.
+struct BenchMachine {
+  BenchMachine() : platform(fake.platform) { platform.fileSystem = &fileSystem; }
+  FakePlatform fake;
+  BenchFileSystem fileSystem;
+  Platform platform;
+};
+
+// What a launch does before it loads the runtime library.
+void prelaunch(const Platform& platform, const std::string& executable) {
+  LauncherProperties properties(platform);
+  properties.setNameOfExecutable(executable);
+  properties.addCommandLineArgument("--input");
+  properties.addCommandLineArgument("data.txt");
+  properties.loadProperties();
+  JvmHost host(properties);
+  jni::JavaVMInitArgs args;
+  host.buildInitArgs(args);
+  benchmark::DoNotOptimize(args.nOptions);
+  benchmark::DoNotOptimize(properties.getFoundJvm());
+}
+
+// A measured failure would measure the wrong thing: stop at once.
+void failLoudly(const std::string& report) {
+  std::fprintf(stderr, "benchmark setup failed: %s\n", report.c_str());
+  std::abort();
+}
+
+void addRuntime(BenchMachine& machine, bool sdk, const std::string& version, const std::string& home,
+                bool hasJvm = true) {
+  machine.fake.registry.setValue((sdk ? kJdkTree : kJreTree) + version, "JavaHome", home);
+  if (hasJvm) machine.fileSystem.addFile(home + (sdk ? "\\jre\\bin\\server\\jvm.dll" : "\\bin\\server\\jvm.dll"));
+}
+
+const char kTypicalFile[] =
+    "# Tool: launcher settings\n"
+    "vexil.main.class=com.example.tool.Main\n"
+    "vexil.min.java.version=1.8\n"
+    "vexil.java.bundle=prefer_jre\n"
+    "vexil.classpath.jars.dir=${SELF_HOME}\\lib\n"
+    "vexil.library.path.dir=${SELF_HOME}\\native\n"
+    "\n"
+    "# JVM options\n"
+    "-Xmx512m\n"
+    "-Dtool.home=${SELF_HOME}\n"
+    "-Dtool.java=${FOUND_JAVA_HOME}\n"
+    "-Dtool.config=${env.APPDATA}\\Tool\n"
+    "-Dfile.encoding=UTF-8\n";
+
+// A Windows machine with three installed runtimes and an application of
+// twenty jars.
+void typicalMachine(BenchMachine& machine) {
+  addRuntime(machine, true, "1.8.0_202", "C:\\Program Files\\Java\\jdk1.8.0_202");
+  addRuntime(machine, false, "1.8.0_202", "C:\\Program Files\\Java\\jre1.8.0_202");
+  addRuntime(machine, false, "11.0.2", "C:\\Program Files\\Java\\jre-11.0.2");
+  for (int i = 0; i < 20; ++i) machine.fileSystem.addFile("C:\\Apps\\Tool\\lib\\library-" + std::to_string(i) + ".jar");
+  machine.fake.environment.set("APPDATA", "C:\\Users\\me\\AppData\\Roaming");
+  machine.fileSystem.addFile(kConfiguration, kTypicalFile);
+}
+
+void BM_TypicalFile(benchmark::State& state) {
+  BenchMachine machine;
+  typicalMachine(machine);
+  for (auto _ : state) prelaunch(machine.platform, kExecutable);
+}
+BENCHMARK(BM_TypicalFile)->Unit(benchmark::kMicrosecond);
+
+// The same file and twenty jars in a temporary directory of this machine,
+// with the real file system, environment and runtime discovery.
+class HostApplication {
+ public:
+  HostApplication(int jars, const std::string& configuration) {
+    char pattern[] = "/tmp/vexil-bench-XXXXXX";
+    m_root = mkdtemp(pattern);
+    mkdir((m_root + "/bin").c_str(), 0755);
+    mkdir((m_root + "/lib").c_str(), 0755);
+    for (int i = 0; i < jars; ++i) std::ofstream(m_root + "/lib/library-" + std::to_string(i) + ".jar");
+    std::ofstream(m_root + "/bin/tool.lap") << configuration;
+  }
+  ~HostApplication() { std::system(("rm -rf '" + m_root + "'").c_str()); }
+  std::string executable() const { return m_root + "/bin/tool"; }
+
+ private:
+  std::string m_root;
+};
+
+std::string hostTypicalFile() {
+  std::string text = kTypicalFile;
+  for (char& c : text) {
+    if (c == '\\') c = '/';
+  }
+  return text;
+}
+
+void BM_TypicalFileHost(benchmark::State& state) {
+  HostApplication application(20, hostTypicalFile());
+  for (auto _ : state) prelaunch(hostPlatform(), application.executable());
+}
+BENCHMARK(BM_TypicalFileHost)->Unit(benchmark::kMicrosecond);
+
+// N configuration lines: options with early and late variables, settings,
+// comments and blank lines, in turn.
+void BM_ConfigurationLines(benchmark::State& state) {
+  const int lines = static_cast<int>(state.range(0));
+  BenchMachine machine;
+  typicalMachine(machine);
+  std::string file = "vexil.main.class=com.example.tool.Main\n";
+  for (int i = 0; i < lines - 1; ++i) {
+    const std::string n = std::to_string(i);
+    switch (i % 6) {
+      case 0:
+        file += "-Dearly." + n + "=${SELF_HOME}\\data\\" + n + "\n";
+        break;
+      case 1:
+        file += "-Dlate." + n + "=${FOUND_JAVA_HOME}\\lib\\" + n + "\n";
+        break;
+      case 2:
+        file += "# a comment about setting " + n + "\n";
+        break;
+      case 3:
+        file += "vexil.min.java.version=1." + std::to_string(i % 9) + "\n";
+        break;
+      case 4:
+        file += "-Xss" + n + "k\n";
+        break;
+      default:
+        file += "  unknown.key." + n + " = ${env.APPDATA}  \n";
+        break;
+    }
+  }
+  machine.fileSystem.addFile(kConfiguration, file);
+  for (auto _ : state) prelaunch(machine.platform, kExecutable);
+  state.SetComplexityN(lines);
+  state.counters["per_line"] =
+      benchmark::Counter(lines, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ConfigurationLines)->RangeMultiplier(10)->Range(10, 100000)->Complexity()->Unit(benchmark::kMicrosecond);
+
+// A jar directory of N jars (and as many other files that the pattern skips).
+void BM_JarDirectory(benchmark::State& state) {
+  const int jars = static_cast<int>(state.range(0));
+  BenchMachine machine;
+  typicalMachine(machine);
+  for (int i = 0; i < jars; ++i) {
+    machine.fileSystem.addFile("C:\\Apps\\Tool\\jars\\component-" + std::to_string(i) + ".jar");
+    machine.fileSystem.addFile("C:\\Apps\\Tool\\jars\\component-" + std::to_string(i) + ".txt");
+  }
+  machine.fileSystem.addFile(kConfiguration, "vexil.main.class=Main\nvexil.classpath.jars.dir=${SELF_HOME}\\jars\n");
+  for (auto _ : state) prelaunch(machine.platform, kExecutable);
+  state.SetComplexityN(jars);
+  state.counters["per_jar"] =
+      benchmark::Counter(jars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_JarDirectory)->RangeMultiplier(10)->Range(10, 100000)->Complexity()->Unit(benchmark::kMicrosecond);
+
+// The same on this machine's file system, where listing the directory and
+// testing each entry is the real cost.
+void BM_JarDirectoryHost(benchmark::State& state) {
+  const int jars = static_cast<int>(state.range(0));
+  HostApplication application(jars, "vexil.main.class=Main\nvexil.classpath.jars.dir=${SELF_HOME}/lib\n");
+  for (auto _ : state) prelaunch(hostPlatform(), application.executable());
+  state.SetComplexityN(jars);
+  state.counters["per_jar"] =
+      benchmark::Counter(jars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_JarDirectoryHost)->RangeMultiplier(10)->Range(10, 10000)->Complexity()->Unit(benchmark::kMicrosecond);
+
+// N runtimes in the registry, development kits first. Shape 0: every one
+// usable. Shape 1: "vexil.java.bundle=jre", so the kits, the first half of
+// the list, are rejected. Shape 2: the first half has no JVM library.
+void BM_RegistryRuntimes(benchmark::State& state) {
+  const int runtimes = static_cast<int>(state.range(0));
+  const int shape = static_cast<int>(state.range(1));
+  BenchMachine machine;
+  for (int i = 0; i < runtimes; ++i) {
+    const bool sdk = i < runtimes / 2;
+    const std::string version = "1." + std::to_string(5 + i % 20) + ".0_" + std::to_string(i);
+    addRuntime(machine, sdk, version, "C:\\Java\\runtime-" + std::to_string(i), shape != 2 || !sdk);
+  }
+  machine.fileSystem.addFile(kConfiguration,
+                             shape == 1 ? "vexil.main.class=Main\nvexil.java.bundle=jre\n" : "vexil.main.class=Main\n");
+  for (auto _ : state) prelaunch(machine.platform, kExecutable);
+  state.SetComplexityN(runtimes);
+  state.counters["per_runtime"] =
+      benchmark::Counter(runtimes, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_RegistryRuntimes)->ArgsProduct({{10, 100, 1000, 10000}, {0}})->Complexity()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RegistryRuntimes)
+    ->Name("BM_RegistryRuntimesHalfRejected")
+    ->ArgsProduct({{10, 100, 1000, 10000}, {1}})
+    ->Complexity()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RegistryRuntimes)
+    ->Name("BM_RegistryRuntimesHalfWithoutLibrary")
+    ->ArgsProduct({{10, 100, 1000, 10000}, {2}})
+    ->Complexity()
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setReportHook(&failLoudly);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
