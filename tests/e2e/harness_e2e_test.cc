@@ -72,8 +72,6 @@ TEST(Harness, ShowsReportNamesWhatDiffers) {
   EXPECT_NE(message.find("Error in Java launcher. anything"), std::string::npos) << message;
 }
 
-TEST(Harness, WithLfLineEndsTouchesOnlyCrLfPairs) {
-  EXPECT_EQ(withLfLineEnds("a\r\nb\rc\n\r\r\n"), "a\nb\rc\n\r\n");
-}
+TEST(Harness, WithLfLineEndsTouchesOnlyCrLfPairs) { EXPECT_EQ(withLfLineEnds("a\r\nb\rc\n\r\r\n"), "a\nb\rc\n\r\n"); }
 
 }  // namespace

@@ -32,8 +32,8 @@ std::string writeFile(const std::string& path, const std::string& contents);
 std::string copyFile(const std::string& from, const std::string& to);
 
 struct ProcessRequest {
-  std::string program;                 ///< full path
-  std::vector<std::string> arguments;  ///< after the program name
+  std::string program;                     ///< full path
+  std::vector<std::string> arguments;      ///< after the program name
   std::optional<std::string> commandLine;  ///< Windows: used literally instead of PROGRAM and ARGUMENTS
   std::vector<std::pair<std::string, std::optional<std::string>>> environment;  ///< changes; nullopt removes
   std::string workingDirectory;

@@ -51,11 +51,21 @@ std::string visible(const std::string& text) {
   std::string shown = "\"";
   for (char c : text) {
     switch (c) {
-      case '\r': shown += "\\r"; break;
-      case '\n': shown += "\\n"; break;
-      case '\t': shown += "\\t"; break;
-      case '"': shown += "\\\""; break;
-      case '\\': shown += "\\\\"; break;
+      case '\r':
+        shown += "\\r";
+        break;
+      case '\n':
+        shown += "\\n";
+        break;
+      case '\t':
+        shown += "\\t";
+        break;
+      case '"':
+        shown += "\\\"";
+        break;
+      case '\\':
+        shown += "\\\\";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
           char code[8];
@@ -85,13 +95,20 @@ const char* programName(Program program) { return program == Program::Console ? 
 
 const char* boxIconName(BoxIcon icon) {
   switch (icon) {
-    case BoxIcon::None: return "none";
-    case BoxIcon::Exclamation: return "exclamation";
-    case BoxIcon::Error: return "error";
-    case BoxIcon::Information: return "information";
-    case BoxIcon::Question: return "question";
-    case BoxIcon::Other: return "other";
-    case BoxIcon::Unknown: break;
+    case BoxIcon::None:
+      return "none";
+    case BoxIcon::Exclamation:
+      return "exclamation";
+    case BoxIcon::Error:
+      return "error";
+    case BoxIcon::Information:
+      return "information";
+    case BoxIcon::Question:
+      return "question";
+    case BoxIcon::Other:
+      return "other";
+    case BoxIcon::Unknown:
+      break;
   }
   return "unknown";
 }
@@ -132,8 +149,7 @@ LaunchCase::LaunchCase(Program program, const std::string& relativeName) : m_pro
   setUp(builtProgram, relativeName);
 }
 
-LaunchCase::LaunchCase(const std::string& builtProgram, const std::string& relativeName)
-    : m_program(Program::Console) {
+LaunchCase::LaunchCase(const std::string& builtProgram, const std::string& relativeName) : m_program(Program::Console) {
   setUp(builtProgram, relativeName);
 }
 
@@ -173,7 +189,9 @@ void LaunchCase::writeFile(const std::string& relative, const std::string& conte
   failOn(harness_system::writeFile(target, contents));
 }
 
-void LaunchCase::makeDirectory(const std::string& relative) const { failOn(harness_system::makeDirectories(path(relative))); }
+void LaunchCase::makeDirectory(const std::string& relative) const {
+  failOn(harness_system::makeDirectories(path(relative)));
+}
 
 void LaunchCase::copyFile(const std::string& source, const std::string& relative) const {
   std::string target = path(relative);
@@ -222,7 +240,8 @@ testing::AssertionResult LaunchCase::showsReportText(const LaunchResult& result,
   if (result.exitCode != 1) mismatches.push_back("exit code is not 1");
   if (!result.err.empty()) mismatches.push_back("standard error is not empty");
   if (m_program == Program::Console) {
-    if (result.out != consoleLine(report)) mismatches.push_back("standard output is not " + visible(consoleLine(report)));
+    if (result.out != consoleLine(report))
+      mismatches.push_back("standard output is not " + visible(consoleLine(report)));
     if (!result.boxes.empty()) mismatches.push_back("a message box was shown");
   } else {
     if (!result.out.empty()) mismatches.push_back("standard output is not empty");

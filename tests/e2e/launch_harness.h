@@ -50,9 +50,9 @@ struct MessageBoxSeen {
 };
 
 struct LaunchResult {
-  int exitCode = -1;  ///< -1 when the program could not be run to its end
-  std::string out;    ///< standard output, bytes as written (CR LF from Windows programs)
-  std::string err;    ///< standard error, bytes as written
+  int exitCode = -1;                  ///< -1 when the program could not be run to its end
+  std::string out;                    ///< standard output, bytes as written (CR LF from Windows programs)
+  std::string err;                    ///< standard error, bytes as written
   std::vector<MessageBoxSeen> boxes;  ///< every box shown, in order; each was closed with its first button
   std::string problem;                ///< why the run did not complete, empty when it did
 };

@@ -52,8 +52,7 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 
 // In the forked child: only async-signal-safe calls until exec. A failure is
 // sent to the parent through REPORT as an errno value.
-[[noreturn]] void becomeProgram(const ProcessRequest& request, char** argv, char** envp, int out, int err,
-                                int report) {
+[[noreturn]] void becomeProgram(const ProcessRequest& request, char** argv, char** envp, int out, int err, int report) {
   setpgid(0, 0);  // so that a timeout can end the program and anything it started
   int devNull = open("/dev/null", O_RDONLY);
   if (devNull < 0 || dup2(devNull, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||

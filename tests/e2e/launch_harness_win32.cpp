@@ -1,7 +1,6 @@
-#include <windows.h>
-
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
@@ -69,13 +68,20 @@ class IconProbe {
     SendMessageTimeoutA(dialog, m_message, 0, 0, SMTO_NORMAL, kWindowMessageTimeout, &ignored);
     UnhookWindowsHookEx(hook);
     switch (reinterpret_cast<INT_PTR>(GetPropA(dialog, VEXIL_PROBE_ICON_PROPERTY))) {
-      case kProbeNoIcon: return BoxIcon::None;
-      case kProbeExclamation: return BoxIcon::Exclamation;
-      case kProbeError: return BoxIcon::Error;
-      case kProbeInformation: return BoxIcon::Information;
-      case kProbeQuestion: return BoxIcon::Question;
-      case kProbeOtherIcon: return BoxIcon::Other;
-      default: return BoxIcon::Unknown;
+      case kProbeNoIcon:
+        return BoxIcon::None;
+      case kProbeExclamation:
+        return BoxIcon::Exclamation;
+      case kProbeError:
+        return BoxIcon::Error;
+      case kProbeInformation:
+        return BoxIcon::Information;
+      case kProbeQuestion:
+        return BoxIcon::Question;
+      case kProbeOtherIcon:
+        return BoxIcon::Other;
+      default:
+        return BoxIcon::Unknown;
     }
   }
 
@@ -165,7 +171,8 @@ struct PipeReader {
     PipeReader& reader = *static_cast<PipeReader*>(self);
     char buffer[4096];
     DWORD count = 0;
-    while (ReadFile(reader.pipe, buffer, sizeof buffer, &count, nullptr) && count > 0) reader.data.append(buffer, count);
+    while (ReadFile(reader.pipe, buffer, sizeof buffer, &count, nullptr) && count > 0)
+      reader.data.append(buffer, count);
     return 0;
   }
 };
@@ -287,7 +294,8 @@ std::string makeDirectories(const std::string& path) {
     if (end == std::string::npos) break;
   }
   DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return "Not a directory: " + path;
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return "Not a directory: " + path;
   return "";
 }
 
@@ -331,8 +339,8 @@ LaunchResult runProcess(const ProcessRequest& request) {
   }
   SetHandleInformation(out.pipe, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(err.pipe, HANDLE_FLAG_INHERIT, 0);
-  HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
-                             nullptr);
+  HANDLE input =
+      CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, nullptr);
 
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -342,10 +350,10 @@ LaunchResult runProcess(const ProcessRequest& request) {
   startup.hStdError = errWrite;
   PROCESS_INFORMATION process = {};
   // The program is named separately, so the command line can be any text at all.
-  BOOL started = CreateProcessA(request.program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                environment.empty() ? nullptr : environment.data(),
-                                request.workingDirectory.empty() ? nullptr : request.workingDirectory.c_str(), &startup,
-                                &process);
+  BOOL started =
+      CreateProcessA(request.program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                     environment.empty() ? nullptr : environment.data(),
+                     request.workingDirectory.empty() ? nullptr : request.workingDirectory.c_str(), &startup, &process);
   DWORD startError = GetLastError();
   CloseHandle(outWrite);
   CloseHandle(errWrite);
@@ -372,7 +380,8 @@ LaunchResult runProcess(const ProcessRequest& request) {
     }
   }
   DWORD exitCode = 0;
-  if (result.problem.empty() && GetExitCodeProcess(process.hProcess, &exitCode)) result.exitCode = static_cast<int>(exitCode);
+  if (result.problem.empty() && GetExitCodeProcess(process.hProcess, &exitCode))
+    result.exitCode = static_cast<int>(exitCode);
   CloseHandle(process.hProcess);
 
   // The pipes close when the program and whatever inherited them have ended.

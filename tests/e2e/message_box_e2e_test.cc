@@ -1,9 +1,8 @@
 // The harness's view of message boxes (Windows): each box is seen once, read
 // fully, told apart by its icon and buttons, and closed, so nothing hangs.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -19,13 +18,13 @@ TEST(MessageBoxes, IconAndButtonsAreToldApart) {
     std::vector<int> buttons;
     int exitCode;  // the button the harness pressed
   } cases[] = {
-      {"0x30", BoxIcon::Exclamation, {IDOK}, IDOK},          // MB_OK | MB_ICONEXCLAMATION
-      {"0x10", BoxIcon::Error, {IDOK}, IDOK},                // MB_ICONERROR
-      {"0x40", BoxIcon::Information, {IDOK}, IDOK},          // MB_ICONINFORMATION
-      {"0x20", BoxIcon::Question, {IDOK}, IDOK},             // MB_ICONQUESTION
-      {"0x0", BoxIcon::None, {IDOK}, IDOK},                  // MB_OK alone
+      {"0x30", BoxIcon::Exclamation, {IDOK}, IDOK},            // MB_OK | MB_ICONEXCLAMATION
+      {"0x10", BoxIcon::Error, {IDOK}, IDOK},                  // MB_ICONERROR
+      {"0x40", BoxIcon::Information, {IDOK}, IDOK},            // MB_ICONINFORMATION
+      {"0x20", BoxIcon::Question, {IDOK}, IDOK},               // MB_ICONQUESTION
+      {"0x0", BoxIcon::None, {IDOK}, IDOK},                    // MB_OK alone
       {"0x31", BoxIcon::Exclamation, {IDOK, IDCANCEL}, IDOK},  // MB_OKCANCEL
-      {"0x14", BoxIcon::Error, {IDYES, IDNO}, IDYES},        // MB_YESNO: no OK button
+      {"0x14", BoxIcon::Error, {IDYES, IDNO}, IDYES},          // MB_YESNO: no OK button
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.type);
@@ -54,8 +53,8 @@ TEST(MessageBoxes, SeveralBoxesAreSeenInOrder) {
 
 TEST(MessageBoxes, ACommandLineIsPassedLiterally) {
   LaunchCase helper(VEXIL_E2E_SHOW_MESSAGE_BOX, "show.exe");
-  for (std::string commandLine : {helper.quotedProgramPath() + "x  a\t\"b\\\" c",
-                                  std::string("show"), std::string("\"unclosed \\\" quote")}) {
+  for (std::string commandLine :
+       {helper.quotedProgramPath() + "x  a\t\"b\\\" c", std::string("show"), std::string("\"unclosed \\\" quote")}) {
     SCOPED_TRACE(commandLine);
     LaunchResult result = helper.runCommandLine(commandLine);
     EXPECT_EQ(result.out, commandLine + "\r\n");

@@ -1,9 +1,9 @@
 // Loaded by the system into a process under test when the harness hooks one of
 // its threads; see message_box_probe.h.
 
-#include <windows.h>
-
 #include "tests/e2e/message_box_probe.h"
+
+#include <windows.h>
 
 namespace {
 
@@ -36,7 +36,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK messageBoxProbeHook(int code, 
   if (code == HC_ACTION) {
     const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (sent->message >= 0xC000 && sent->message == RegisterWindowMessageA(VEXIL_PROBE_MESSAGE_NAME)) {
-      SetPropA(sent->hwnd, VEXIL_PROBE_ICON_PROPERTY, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(iconCode(sent->hwnd))));
+      SetPropA(sent->hwnd, VEXIL_PROBE_ICON_PROPERTY,
+               reinterpret_cast<HANDLE>(static_cast<INT_PTR>(iconCode(sent->hwnd))));
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -25,9 +25,12 @@ TEST_P(MissingConfiguration, TheFileIsNamedAfterTheProgram) {
     const char* program;
     const char* configuration;
   } cases[] = {
-      {"bin/app.exe", "bin/app.lap"},         {"APP.EXE", "APP.lap"},
-      {"app.bin", "app.bin.lap"},             {"app.exe.bin", "app.exe.bin.lap"},
-      {"tool.exe.exe", "tool.exe.lap"},       {"my.exe/tool.bin", "my.exe/tool.bin.lap"},
+      {"bin/app.exe", "bin/app.lap"},
+      {"APP.EXE", "APP.lap"},
+      {"app.bin", "app.bin.lap"},
+      {"app.exe.bin", "app.exe.bin.lap"},
+      {"tool.exe.exe", "tool.exe.lap"},
+      {"my.exe/tool.bin", "my.exe/tool.bin.lap"},
       {"with space/my app.Exe", "with space/my app.lap"},
   };
   for (const auto& c : cases) {

@@ -1,9 +1,8 @@
 // importRegistry, which the registry tests build their settings with.
 
-#include <windows.h>
-
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
