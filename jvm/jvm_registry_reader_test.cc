@@ -97,15 +97,4 @@ TEST_F(JvmRegistryReaderTest, UnreadableSubkeysStopTheLaunch) {
   }
 }
 
-TEST_F(JvmRegistryReaderTest, StringValueOfAnyKey) {
-  fake.registry.setValue("SOFTWARE\\Vendor\\Tool", "Path", "C:\\tool");
-  JvmRegistryReader reader(properties);
-  EXPECT_EQ(reader.getRegistryStringValue("SOFTWARE\\Vendor\\Tool", "Path"), "C:\\tool");
-  EXPECT_EQ(reportOf([&] { reader.getRegistryStringValue("SOFTWARE\\Vendor\\Tool", "Home"); }),
-            reportText("Error opening registry key SOFTWARE\\Vendor\\Tool, value name Home"));
-  EXPECT_EQ(reportOf([&] { reader.getRegistryStringValue("SOFTWARE\\Vendor\\Other", "Path"); }),
-            reportText("Error opening registry key SOFTWARE\\Vendor\\Other"));
-  EXPECT_EQ(fake.registry.openKeys(), 0);
-}
-
 }  // namespace

@@ -139,17 +139,6 @@ TEST_F(JvmSelectorTest, SeparationKeepsOrderAndAppendsServersInReverse) {
                    }));
 }
 
-TEST_F(JvmSelectorTest, RequireWordsMarkAndTheRestAreRemoved) {
-  installWorkedExample();
-  properties.setCustomJavaBundle("sdk");
-  std::vector<Jvm> jvms = rated();
-  std::vector<bool> acceptable;
-  for (const Jvm& jvm : jvms) acceptable.push_back(jvm.isAcceptable());
-  EXPECT_EQ(comparableVersions(jvms), (std::vector<std::string>{"001.004.002.005.B3.D2.", "001.004.000.000.B0.D2.",
-                                                                "001.004.002.005.B0.D2.", "001.004.002.005.B3.D1."}));
-  EXPECT_EQ(acceptable, (std::vector<bool>{true, false, false, true}));
-}
-
 TEST_F(JvmSelectorTest, RemovingUnacceptableRecordsKeepsTheOrderOfTheRest) {
   std::vector<Jvm> jvms(6);
   for (size_t i = 0; i < jvms.size(); ++i) {
