@@ -8,6 +8,8 @@
 //   main    the main method is missing
 //   array   the argument array cannot be created
 //   throw   main ends with an exception
+// VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then tries to
+// load by name alone (Windows), to show where the process looks afterwards.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +17,10 @@
 #include <vector>
 
 #include "hosting/jni_declarations.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #ifdef VEXIL_FAKE_JVM_NEEDS_HELPER
 // Lies in the runtime's bin folder only, like a runtime's own C library.
@@ -167,6 +173,12 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
   }
 #ifdef VEXIL_FAKE_JVM_NEEDS_HELPER
   record("helper " + std::to_string(vexilHelperValue()));
+#endif
+#ifdef _WIN32
+  if (const char* probe = std::getenv("VEXIL_FAKE_JVM_PROBE_LIBRARY")) {
+    HMODULE module = LoadLibraryA(probe);
+    record(std::string("probe ") + probe + (module ? " loaded" : " not found"));
+  }
 #endif
   g_exceptionPending = false;
   if (failure() == "create") return -1;

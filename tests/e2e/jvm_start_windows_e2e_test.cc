@@ -1,0 +1,191 @@
+// Both Windows launchers with a fake runtime: a jvm.dll built from
+// tests/fake_jvm, loaded through the launcher's real loading path, which
+// records every call it receives in a file and can be told to refuse a step.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/launch_harness.h"
+
+namespace {
+
+std::string contentsOf(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+class FakeRuntime : public testing::TestWithParam<Program> {
+ protected:
+  FakeRuntime() : app(GetParam()) {
+    app.copyFile(VEXIL_E2E_FAKE_JVM, "rt/bin/server/jvm.dll");
+    app.setEnvironment("VEXIL_FAKE_JVM_RECORD", app.path("record.txt"));
+    app.removeEnvironment("VEXIL_FAKE_JVM_FAIL");
+    app.removeEnvironment("VEXIL_FAKE_JVM_PROBE_LIBRARY");
+  }
+
+  /// A configuration for MAIN_CLASS on the runtime in rt\, then EXTRA.
+  std::string configuration(const std::string& mainClass, const std::string& extra = "") const {
+    return "vexil.main.class=" + mainClass + "\r\nvexil.java.home.path=${SELF_HOME}\\rt\r\n" + extra;
+  }
+
+  /// The calls the fake runtime recorded.
+  std::string record() const { return contentsOf(app.path("record.txt")); }
+  /// Each recorded line that begins with PREFIX, without it.
+  std::vector<std::string> recorded(const std::string& prefix) const {
+    std::vector<std::string> lines;
+    std::istringstream text(record());
+    for (std::string line; std::getline(text, line);) {
+      if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line.substr(prefix.size()));
+    }
+    return lines;
+  }
+
+  LaunchCase app;
+};
+
+TEST_P(FakeRuntime, OptionsAreTheConfiguredOnesWithTheJarsMerged) {
+  app.writeFile("lib/one.jar", "");
+  app.writeFile("lib/two.jar", "");
+  const std::string jars = ";" + app.path("lib/one.jar") + ";" + app.path("lib/two.jar");
+  app.writeConfiguration(configuration("Main", "-Xmx256m\r\n-Djava.class.path=app.jar\r\nvexil.classpath.jars.dir=${SELF_HOME}\\lib\r\n"));
+  LaunchResult configured = app.run();
+  EXPECT_EQ(configured.exitCode, 0) << describe(configured);
+  EXPECT_EQ(recorded("JNI_CreateJavaVM "), std::vector<std::string>{"version=0x00010002 ignoreUnrecognized=0 nOptions=2"});
+  EXPECT_EQ(recorded("option "), (std::vector<std::string>{"-Xmx256m", "-Djava.class.path=app.jar" + jars}));
+
+  std::remove(app.path("record.txt").c_str());
+  app.writeConfiguration(configuration("Main", "-Xmx256m\r\nvexil.classpath.jars.dir=${SELF_HOME}\\lib\r\n"));
+  LaunchResult added = app.run();
+  EXPECT_EQ(added.exitCode, 0) << describe(added);
+  EXPECT_EQ(recorded("option "), (std::vector<std::string>{"-Xmx256m", "-Djava.class.path=" + jars}));
+}
+
+TEST_P(FakeRuntime, TheMainClassInSlashFormGetsTheArguments) {
+  ASSERT_EQ(GetACP(), 1252u) << "the arguments below are Windows-1252 text";
+  app.writeConfiguration(configuration("org.example.app.Main"));
+  LaunchResult result = app.run({"one", "two words", "", "caf\xE9", "\x80 5"});
+  EXPECT_EQ(result.exitCode, 0) << describe(result);
+  EXPECT_TRUE(result.boxes.empty()) << describe(result);
+  // The windowed build's own split makes no argument of an empty pair of quotes.
+  const bool console = GetParam() == Program::Console;
+  // The code page's characters arrive in the runtime's modified UTF-8.
+  std::vector<std::string> arguments = {"one", "two words", "caf\xC3\xA9", "\xE2\x82\xAC 5"};
+  if (console) arguments.insert(arguments.begin() + 2, "");
+  std::string expected =
+      "JNI_CreateJavaVM version=0x00010002 ignoreUnrecognized=0 nOptions=0\n"
+      "FindClass org/example/app/Main\n"
+      "GetStaticMethodID org/example/app/Main main ([Ljava/lang/String;)V\n"
+      "FindClass java/lang/String\n"
+      "NewObjectArray " + std::to_string(arguments.size()) + " java/lang/String \"\"\n"
+      "CallStaticVoidMethod org/example/app/Main with " + std::to_string(arguments.size()) + " arguments\n";
+  for (size_t i = 0; i < arguments.size(); ++i) expected += "argument " + std::to_string(i) + "=" + arguments[i] + "\n";
+  expected += "ExceptionOccurred\nDestroyJavaVM\n";
+  EXPECT_EQ(record(), expected);
+}
+
+TEST_P(FakeRuntime, EachRefusalOfTheRuntimeIsReported) {
+  struct {
+    const char* failure;
+    const char* message;
+  } cases[] = {
+      {"create", "Cannot create Java VM."},
+      {"class", "Cannot find main Java class org/example/app/Main"},
+      {"main", "Cannot find main method in Java class"},
+      {"array", "Error creating new object array to hold command line arguments."},
+  };
+  app.writeConfiguration(configuration("org.example.app.Main"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.failure);
+    app.setEnvironment("VEXIL_FAKE_JVM_FAIL", c.failure);
+    EXPECT_TRUE(app.showsReport(app.run({"x"}), c.message));
+  }
+  // Nothing of main ever ran.
+  EXPECT_EQ(recorded("CallStaticVoidMethod"), std::vector<std::string>{});
+}
+
+TEST_P(FakeRuntime, AnExceptionFromMainIsDescribedAndExitsWithOne) {
+  app.writeConfiguration(configuration("Main"));
+  app.setEnvironment("VEXIL_FAKE_JVM_FAIL", "throw");
+  LaunchResult result = app.run();
+  EXPECT_EQ(result.exitCode, 1) << describe(result);
+  EXPECT_TRUE(result.boxes.empty()) << describe(result);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(withLfLineEnds(result.err), "Exception in thread \"main\" fake.Failure\n");
+  EXPECT_EQ(recorded("Exception"), (std::vector<std::string>{"Occurred", "Describe"}));
+  EXPECT_EQ(recorded("DestroyJavaVM").size(), 1u);
+}
+
+TEST_P(FakeRuntime, AJvmDllThatIsNoRuntimeLibraryFailsTheLaunch) {
+  // A text file, and a library without the creation entry point.
+  app.writeFile("text/bin/server/jvm.dll", "not a library");
+  app.copyFile(VEXIL_E2E_FAKE_JVM_HELPER, "other/bin/server/jvm.dll");
+  for (const char* runtime : {"text", "other"}) {
+    SCOPED_TRACE(runtime);
+    app.writeConfiguration("vexil.main.class=Main\r\nvexil.jvm.path=" + app.path(std::string(runtime) + "/bin/server/jvm.dll") + "\r\n");
+    EXPECT_TRUE(app.showsReport(app.run(), "Error while launching program with JVM."));
+  }
+}
+
+TEST_P(FakeRuntime, ARuntimeNeedingALibraryOfItsBinFolderLoads) {
+  app.copyFile(VEXIL_E2E_FAKE_JVM_NEEDING_HELPER, "rt/bin/server/jvm.dll");
+  app.copyFile(VEXIL_E2E_FAKE_JVM_HELPER, "rt/bin/vexilhelper.dll");
+  app.copyFile(VEXIL_E2E_FAKE_JVM_HELPER, "rt/bin/vexilprobe.dll");
+  app.setEnvironment("VEXIL_FAKE_JVM_PROBE_LIBRARY", "vexilprobe.dll");
+  app.writeConfiguration(configuration("Main"));
+  LaunchResult result = app.run();
+  EXPECT_EQ(result.exitCode, 0) << describe(result);
+  EXPECT_TRUE(result.boxes.empty()) << describe(result);
+  EXPECT_EQ(recorded("helper "), std::vector<std::string>{"42"});
+  // The bin folder served that one load only: the process does not look there later.
+  EXPECT_EQ(recorded("probe "), std::vector<std::string>{"vexilprobe.dll not found"});
+  EXPECT_EQ(recorded("CallStaticVoidMethod ").size(), 1u);
+}
+
+TEST_P(FakeRuntime, TheDebugFileHoldsTwoCrLfLinesPerLaunch) {
+  app.writeConfiguration(configuration("Main", "vexil.debug.file=debug.log\r\n-Xss1m\r\n"));
+  for (int launch = 1; launch <= 2; ++launch) {
+    LaunchResult result = app.run();
+    EXPECT_EQ(result.exitCode, 0) << describe(result);
+  }
+  std::string log = contentsOf(app.path("debug.log"));
+  size_t end = log.find("\r\n");
+  ASSERT_NE(end, std::string::npos) << log;
+  std::string jvmLine = log.substr(0, end);
+  size_t end2 = log.find("\r\n", end + 2);
+  ASSERT_NE(end2, std::string::npos) << log;
+  std::string propertiesLine = log.substr(end + 2, end2 - end - 2);
+  EXPECT_EQ(jvmLine.rfind("The chosen JVM: m_jvmPath=" + app.path("rt/bin/server/jvm.dll") + ",", 0), 0u) << jvmLine;
+  EXPECT_EQ(propertiesLine.rfind("The properties chosen: m_nameOfExecutable=" + app.programPath() + ",", 0), 0u)
+      << propertiesLine;
+  EXPECT_NE(propertiesLine.find("-Xss1m"), std::string::npos) << propertiesLine;
+  std::string pair = jvmLine + "\r\n" + propertiesLine + "\r\n";
+  EXPECT_EQ(log, pair + pair);
+}
+
+TEST_P(FakeRuntime, AnUnwritableDebugFileIsShownInABoxAndTheLaunchGoesOn) {
+  app.writeConfiguration(configuration("Main", "vexil.debug.file=${SELF_HOME}\\missing\\debug.log\r\n"));
+  LaunchResult result = app.run();
+  EXPECT_EQ(result.exitCode, 0) << describe(result);
+  ASSERT_EQ(result.boxes.size(), 2u) << describe(result);
+  for (const MessageBoxSeen& box : result.boxes) {
+    EXPECT_EQ(box.caption, app.programPath());
+    EXPECT_EQ(box.body.rfind("Cannot write to the debug file " + app.path("missing/debug.log") + ": ", 0), 0u)
+        << box.body;
+    EXPECT_EQ(box.icon, BoxIcon::Exclamation);
+    EXPECT_TRUE(box.hasOnlyOkButton());
+  }
+  EXPECT_EQ(recorded("CallStaticVoidMethod ").size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Launchers, FakeRuntime, testing::ValuesIn(launcherPrograms()),
+                         [](const testing::TestParamInfo<Program>& info) { return programName(info.param); });
+
+}  // namespace
