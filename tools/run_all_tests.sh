@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: the Linux build (unit tests and the
-# real JVM), the Windows programs under Wine, and the sanitizer build.
+# real JVM), the Windows programs under Wine, the sanitizer build, and every
+# fuzz target for VEXIL_FUZZ_SECONDS each (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,4 +12,6 @@ for preset in native win64 sanitize; do
   echo "=== $preset"
   cmake --workflow --preset "$preset" || status=1
 done
+echo "=== fuzz"
+tools/run_fuzzers.sh "${VEXIL_FUZZ_SECONDS:-60}" || status=1
 exit $status
