@@ -20,7 +20,8 @@
 
 namespace {
 
-const char* const kTrees[] = {"SOFTWARE\\JavaSoft\\Java Development Kit", "SOFTWARE\\JavaSoft\\Java Runtime Environment"};
+const char* const kTrees[] = {"SOFTWARE\\JavaSoft\\Java Development Kit",
+                              "SOFTWARE\\JavaSoft\\Java Runtime Environment"};
 const char* const kBundles[] = {"sdk", "jre"};
 
 std::vector<Jvm> discover(const Platform& platform, bool* completed) {
