@@ -21,7 +21,7 @@ struct Case {
 std::vector<std::string> optionsOf(const jni::JavaVMInitArgs& args) {
   std::vector<std::string> options;
   for (jni::jint i = 0; i < args.nOptions; ++i) {
-    options.push_back(args.options[i].optionString);
+    options.emplace_back(args.options[i].optionString);
     EXPECT_EQ(args.options[i].extraInfo, nullptr);
   }
   return options;

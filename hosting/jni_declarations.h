@@ -75,7 +75,7 @@ struct NativeInterface {
   void(VEXIL_JNICALL* ExceptionDescribe)(JNIEnv* env);        // 16
   Unused slots17to112[96];
   jmethodID(VEXIL_JNICALL* GetStaticMethodID)(JNIEnv* env, jclass clazz, const char* name,
-                                               const char* signature);  // 113
+                                              const char* signature);  // 113
   Unused slots114to141[28];
   void(VEXIL_JNICALL* CallStaticVoidMethodV)(JNIEnv* env, jclass clazz, jmethodID method,
                                              std::va_list args);  // 142
@@ -92,9 +92,9 @@ struct NativeInterface {
 /// The JavaVM function table, up to the last slot the launcher uses.
 struct InvokeInterface {
   Unused slots0to2[3];
-  jint(VEXIL_JNICALL* DestroyJavaVM)(JavaVM* vm);                                     // 3
+  jint(VEXIL_JNICALL* DestroyJavaVM)(JavaVM* vm);                                      // 3
   jint(VEXIL_JNICALL* AttachCurrentThread)(JavaVM* vm, void** env, void* attachArgs);  // 4
-  jint(VEXIL_JNICALL* DetachCurrentThread)(JavaVM* vm);                               // 5
+  jint(VEXIL_JNICALL* DetachCurrentThread)(JavaVM* vm);                                // 5
 };
 
 /// The runtime library's entry point, resolved by this name.

@@ -16,8 +16,7 @@ constexpr jni::jboolean kOurFalse = jni::JNI_FALSE;
 
 namespace {
 
-#define EXPECT_SAME_SLOT(ours, theirs, member) \
-  EXPECT_EQ(offsetof(ours, member), offsetof(theirs, member)) << #member
+#define EXPECT_SAME_SLOT(ours, theirs, member) EXPECT_EQ(offsetof(ours, member), offsetof(theirs, member)) << #member
 
 TEST(JniDeclarationsTest, NativeInterfaceSlotsMatchTheKit) {
   EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, FindClass);

@@ -36,8 +36,7 @@ int JvmHost::launch() {
 
     LibraryHandle library = loadRuntimeLibrary(jvm->getJvmPath());
     if (!library) throw std::runtime_error("the JVM library does not load");
-    auto createJavaVM =
-        reinterpret_cast<jni::CreateJavaVMFunction>(findLibrarySymbol(library, jni::kCreateJavaVMName));
+    auto createJavaVM = reinterpret_cast<jni::CreateJavaVMFunction>(findLibrarySymbol(library, jni::kCreateJavaVMName));
     if (!createJavaVM) throw std::runtime_error("the JVM library has no entry point");
 
     jni::JavaVM* vm = nullptr;

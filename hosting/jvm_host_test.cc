@@ -160,8 +160,8 @@ TEST_F(JvmHostTest, TheDebugFileGetsTwoLinesBeforeTheRuntimeLoads) {
     EXPECT_EQ(reportOf([&] { host.launch(); }), reportText("Error while launching program with JVM."));
   }
   // The properties are logged before the library path is merged into the options.
-  std::string expectedPair = "The chosen JVM: " + missing.toString() + "\n" +
-                             "The properties chosen: " + m_properties.toString() + "\n";
+  std::string expectedPair =
+      "The chosen JVM: " + missing.toString() + "\n" + "The properties chosen: " + m_properties.toString() + "\n";
   EXPECT_EQ(read(debugFile), expectedPair + expectedPair);
   EXPECT_EQ(m_properties.toString().find("java.library.path"), std::string::npos);
 }

@@ -40,7 +40,7 @@ std::string decodeWithLocale(const std::string& text, locale_t locale) {
 }  // namespace
 
 std::string toModifiedUtf8(const std::string& text) {
-  locale_t locale = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+  locale_t locale = newlocale(LC_CTYPE_MASK, "", nullptr);
   if (!locale) return modifiedUtf8FromUtf8(text);  // the locale is not installed
   const char* codeset = nl_langinfo_l(CODESET, locale);
   // In the C locale (plain ASCII) a byte above 127 cannot be what the user

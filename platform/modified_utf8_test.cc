@@ -48,7 +48,10 @@ TEST(ModifiedUtf8Test, Utf8IsReencodedAndBrokenBytesBecomeReplacements) {
       {"two-byte", "\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
       {"three-byte", "\xE2\x82\xAC", "\xE2\x82\xAC"},
       {"four-byte becomes surrogates", "x\xF0\x9F\x98\x80y", "x\xED\xA0\xBD\xED\xB8\x80y"},
-      {"stray continuation", "a\x80" "b", "a" + r + "b"},
+      {"stray continuation",
+       "a\x80"
+       "b",
+       "a" + r + "b"},
       {"invalid lead bytes", "\xC0\xC1\xF5\xFF", r + r + r + r},
       {"overlong two-byte", "\xC0\xAF", r + r},
       {"overlong three-byte", "\xE0\x80\xAF", r + r + r},

@@ -51,8 +51,8 @@ LibraryHandle loadRuntimeLibrary(const std::string& path) {
   // search flags below apply to this one load only; the added folder is
   // removed again at once.
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto addDllDirectory = reinterpret_cast<AddDllDirectoryFunction>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "AddDllDirectory")));
+  auto addDllDirectory =
+      reinterpret_cast<AddDllDirectoryFunction>(reinterpret_cast<void*>(GetProcAddress(kernel, "AddDllDirectory")));
   auto removeDllDirectory = reinterpret_cast<RemoveDllDirectoryFunction>(
       reinterpret_cast<void*>(GetProcAddress(kernel, "RemoveDllDirectory")));
   HMODULE module = nullptr;
@@ -60,8 +60,8 @@ LibraryHandle loadRuntimeLibrary(const std::string& path) {
     std::string fullPath = fullPathOf(path);
     std::string binFolder = runtimeBinFolder(fullPath);
     void* cookie = binFolder.empty() ? nullptr : addDllDirectory(wideText(binFolder).c_str());
-    module = LoadLibraryExA(fullPath.c_str(), nullptr,
-                            LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    module =
+        LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (cookie) removeDllDirectory(cookie);
   }
   // A runtime that relies on the standard search (a dependency found through

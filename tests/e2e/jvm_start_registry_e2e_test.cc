@@ -43,9 +43,11 @@ TEST_P(RegistryRuntime, TheDebugFileShowsTheRuntimeChosenFromTheRegistry) {
   app.copyFile(VEXIL_E2E_FAKE_JVM, "new/bin/server/jvm.dll");
   importRegistry(kHeader + kWipe +
                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.6.0_45]\r\n"
-                 "\"JavaHome\"=" + regString(app.path("old")) + "\r\n\r\n" +
+                 "\"JavaHome\"=" +
+                 regString(app.path("old")) + "\r\n\r\n" +
                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.8.0_202]\r\n"
-                 "\"JavaHome\"=" + regString(app.path("new")) + "\r\n\r\n");
+                 "\"JavaHome\"=" +
+                 regString(app.path("new")) + "\r\n\r\n");
   app.setEnvironment("VEXIL_FAKE_JVM_RECORD", app.path("record.txt"));
   app.removeEnvironment("VEXIL_FAKE_JVM_FAIL");
   app.writeConfiguration("vexil.main.class=Main\r\nvexil.debug.file=${SELF_HOME}\\debug.log\r\n");
@@ -58,8 +60,9 @@ TEST_P(RegistryRuntime, TheDebugFileShowsTheRuntimeChosenFromTheRegistry) {
   std::string jvmLine = log.substr(0, log.find("\r\n"));
   EXPECT_EQ(jvmLine, "The chosen JVM: m_jvmPath=" + app.path("new/bin/server/jvm.dll") +
                          ",m_javaBundle=jre,m_binJvmDir=server,m_comparableVersion=001.008.000.202.B2.D1."
-                         ",m_javaHomePath=" + app.path("new") + ",m_version=1.8.0_202,m_jrePath=" +
-                         app.path("new") + "\\bin\\,m_acceptable=true");
+                         ",m_javaHomePath=" +
+                         app.path("new") + ",m_version=1.8.0_202,m_jrePath=" + app.path("new") +
+                         "\\bin\\,m_acceptable=true");
   size_t second = log.find("\r\n") + 2;
   EXPECT_EQ(log.compare(second, 23, "The properties chosen: "), 0) << log;
   EXPECT_EQ(log.size(), log.find("\r\n", second) + 2) << log;  // exactly two lines

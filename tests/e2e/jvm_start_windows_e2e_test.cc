@@ -2,9 +2,8 @@
 // tests/fake_jvm, loaded through the launcher's real loading path, which
 // records every call it receives in a file and can be told to refuse a step.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <sstream>
@@ -55,10 +54,12 @@ TEST_P(FakeRuntime, OptionsAreTheConfiguredOnesWithTheJarsMerged) {
   app.writeFile("lib/one.jar", "");
   app.writeFile("lib/two.jar", "");
   const std::string jars = ";" + app.path("lib/one.jar") + ";" + app.path("lib/two.jar");
-  app.writeConfiguration(configuration("Main", "-Xmx256m\r\n-Djava.class.path=app.jar\r\nvexil.classpath.jars.dir=${SELF_HOME}\\lib\r\n"));
+  app.writeConfiguration(
+      configuration("Main", "-Xmx256m\r\n-Djava.class.path=app.jar\r\nvexil.classpath.jars.dir=${SELF_HOME}\\lib\r\n"));
   LaunchResult configured = app.run();
   EXPECT_EQ(configured.exitCode, 0) << describe(configured);
-  EXPECT_EQ(recorded("JNI_CreateJavaVM "), std::vector<std::string>{"version=0x00010002 ignoreUnrecognized=0 nOptions=2"});
+  EXPECT_EQ(recorded("JNI_CreateJavaVM "),
+            std::vector<std::string>{"version=0x00010002 ignoreUnrecognized=0 nOptions=2"});
   EXPECT_EQ(recorded("option "), (std::vector<std::string>{"-Xmx256m", "-Djava.class.path=app.jar" + jars}));
 
   std::remove(app.path("record.txt").c_str());
@@ -84,8 +85,11 @@ TEST_P(FakeRuntime, TheMainClassInSlashFormGetsTheArguments) {
       "FindClass org/example/app/Main\n"
       "GetStaticMethodID org/example/app/Main main ([Ljava/lang/String;)V\n"
       "FindClass java/lang/String\n"
-      "NewObjectArray " + std::to_string(arguments.size()) + " java/lang/String \"\"\n"
-      "CallStaticVoidMethod org/example/app/Main with " + std::to_string(arguments.size()) + " arguments\n";
+      "NewObjectArray " +
+      std::to_string(arguments.size()) +
+      " java/lang/String \"\"\n"
+      "CallStaticVoidMethod org/example/app/Main with " +
+      std::to_string(arguments.size()) + " arguments\n";
   for (size_t i = 0; i < arguments.size(); ++i) expected += "argument " + std::to_string(i) + "=" + arguments[i] + "\n";
   expected += "ExceptionOccurred\nDestroyJavaVM\n";
   EXPECT_EQ(record(), expected);
@@ -129,7 +133,8 @@ TEST_P(FakeRuntime, AJvmDllThatIsNoRuntimeLibraryFailsTheLaunch) {
   app.copyFile(VEXIL_E2E_FAKE_JVM_HELPER, "other/bin/server/jvm.dll");
   for (const char* runtime : {"text", "other"}) {
     SCOPED_TRACE(runtime);
-    app.writeConfiguration("vexil.main.class=Main\r\nvexil.jvm.path=" + app.path(std::string(runtime) + "/bin/server/jvm.dll") + "\r\n");
+    app.writeConfiguration(
+        "vexil.main.class=Main\r\nvexil.jvm.path=" + app.path(std::string(runtime) + "/bin/server/jvm.dll") + "\r\n");
     EXPECT_TRUE(app.showsReport(app.run(), "Error while launching program with JVM."));
   }
 }

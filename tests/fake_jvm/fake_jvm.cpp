@@ -32,8 +32,8 @@ using namespace jni;
 namespace {
 
 struct Object {
-  std::string text;                 // a class name or a string's bytes
-  std::vector<jobject> elements;    // an array's elements
+  std::string text;               // a class name or a string's bytes
+  std::vector<jobject> elements;  // an array's elements
 };
 
 bool g_exceptionPending = false;
@@ -164,9 +164,8 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
   const JavaVMInitArgs* args = static_cast<const JavaVMInitArgs*>(initArgs);
   char version[16];
   std::snprintf(version, sizeof version, "0x%08lx", static_cast<unsigned long>(args->version));
-  record(std::string("JNI_CreateJavaVM version=") + version +
-         " ignoreUnrecognized=" + std::to_string(args->ignoreUnrecognized) +
-         " nOptions=" + std::to_string(args->nOptions));
+  record(std::string("JNI_CreateJavaVM version=") + version + " ignoreUnrecognized=" +
+         std::to_string(args->ignoreUnrecognized) + " nOptions=" + std::to_string(args->nOptions));
   for (jint i = 0; i < args->nOptions; ++i) {
     const JavaVMOption& option = args->options[i];
     record(std::string("option ") + option.optionString + (option.extraInfo ? " (with extra info)" : ""));
