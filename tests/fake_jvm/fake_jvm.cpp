@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hosting/jni_declarations.h"
@@ -36,6 +38,8 @@ struct Object {
   std::vector<jobject> elements;  // an array's elements
 };
 
+// Every object handed out, alive until the next creation.
+std::vector<std::unique_ptr<Object>> g_objects;
 bool g_exceptionPending = false;
 Object g_throwable{"fake.Failure", {}};
 Object g_mainMethod{"main", {}};
@@ -56,7 +60,10 @@ void record(const std::string& line) {
   std::fclose(file);
 }
 
-jobject newObject(const std::string& text) { return reinterpret_cast<jobject>(new Object{text, {}}); }
+jobject newObject(const std::string& text, std::vector<jobject> elements = {}) {
+  g_objects.push_back(std::make_unique<Object>(Object{text, std::move(elements)}));
+  return reinterpret_cast<jobject>(g_objects.back().get());
+}
 Object* objectOf(jobject reference) { return reinterpret_cast<Object*>(reference); }
 
 jclass VEXIL_JNICALL findClass(JNIEnv*, const char* name) {
@@ -107,8 +114,7 @@ jobjectArray VEXIL_JNICALL newObjectArray(JNIEnv*, jsize length, jclass elementC
   record("NewObjectArray " + std::to_string(length) + " " + objectOf(elementClass)->text + " \"" +
          objectOf(initial)->text + "\"");
   if (failure() == "array") return nullptr;
-  Object* array = new Object{"array", std::vector<jobject>(static_cast<size_t>(length), initial)};
-  return reinterpret_cast<jobjectArray>(array);
+  return newObject("array", std::vector<jobject>(static_cast<size_t>(length), initial));
 }
 
 void VEXIL_JNICALL setObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, jobject value) {
@@ -179,6 +185,7 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
     record(std::string("probe ") + probe + (module ? " loaded" : " not found"));
   }
 #endif
+  g_objects.clear();
   g_exceptionPending = false;
   if (failure() == "create") return -1;
   g_env.functions = &g_nativeInterface;
