@@ -35,6 +35,11 @@ bool PropertyVariableResolver::hasLateVariables(const std::string& line) const {
 
 std::string& PropertyVariableResolver::resolveVariables(std::string& line) const {
   return guardedStep("Error resolving property variables.", [&]() -> std::string& {
+    // Inserted values are never searched again, so the search only ever looks
+    // at the original text after the last reference. Building the result
+    // aside keeps that linear; replacing in place would shift the rest of
+    // the line once per reference.
+    std::string resolved;
     size_t position = 0;
     for (;;) {
       size_t open = line.find(kOpen, position);
@@ -44,10 +49,13 @@ std::string& PropertyVariableResolver::resolveVariables(std::string& line) const
       // Only the end is really trimmed: the text begins with "${", so blanks
       // after it stay part of the name.
       std::string reference = line.substr(open, close - open);
-      std::string value = getVariableValue(ConfigurationFileLoader::trim(reference));
-      line.replace(open, close + 1 - open, value);
-      position = open + value.size();
+      resolved.append(line, position, open - position);
+      resolved += getVariableValue(ConfigurationFileLoader::trim(reference));
+      position = close + 1;
     }
+    if (position == 0) return line;
+    resolved.append(line, position, std::string::npos);
+    line.swap(resolved);
     return line;
   });
 }

@@ -90,6 +90,9 @@ TEST_F(PropertyVariableResolverTest, InsertedValuesAreNotSearchedAgain) {
   EXPECT_EQ(resolved("${env.REF}${SELF_HOME}"), "${SELF_HOME}C:\\Tools");
   // A value that opens a reference does not pair with the text after it.
   EXPECT_EQ(resolved("${env.OPEN}SELF_HOME}"), "${SELF_HOME}");
+  // Nor does text before a reference with the text after it.
+  EXPECT_EQ(resolved("$${env.EMPTY}{SELF_HOME}"), "${SELF_HOME}");
+  EXPECT_EQ(resolved("a$${EMPTY}{env.REF}b${SELF_HOME}"), "a${env.REF}bC:\\Tools");
 }
 
 TEST_F(PropertyVariableResolverTest, ExecutableWithoutFolder) {
