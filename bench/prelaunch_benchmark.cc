@@ -201,6 +201,22 @@ void BM_ConfigurationLines(benchmark::State& state) {
 }
 BENCHMARK(BM_ConfigurationLines)->RangeMultiplier(10)->Range(10, 100000)->Complexity()->Unit(benchmark::kMicrosecond);
 
+// One option line with N variable references: each resolution must not
+// shift the rest of the line again.
+void BM_ReferencesInOneLine(benchmark::State& state) {
+  const int references = static_cast<int>(state.range(0));
+  BenchMachine machine;
+  typicalMachine(machine);
+  std::string line = "-Dpath=";
+  for (int i = 0; i < references; ++i) line += i % 2 ? "${SELF_HOME}\\lib;" : "${env.APPDATA};";
+  machine.fileSystem.addFile(kConfiguration, "vexil.main.class=Main\n" + line + "\n");
+  for (auto _ : state) prelaunch(machine.platform, kExecutable);
+  state.SetComplexityN(references);
+  state.counters["per_reference"] =
+      benchmark::Counter(references, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ReferencesInOneLine)->RangeMultiplier(10)->Range(10, 100000)->Complexity()->Unit(benchmark::kMicrosecond);
+
 // A jar directory of N jars (and as many other files that the pattern skips).
 void BM_JarDirectory(benchmark::State& state) {
   const int jars = static_cast<int>(state.range(0));
