@@ -1,13 +1,16 @@
 // A hostile ".lap" file beside the executable, loaded over fake services that
-// hold two installed runtimes, a jar directory and a few environment
-// variables; then the runtime's init arguments built from the result.
+// hold three installed runtimes, a jar directory and a few environment
+// variables, checked against the order of the processing steps; then the
+// runtime's init arguments built from the result.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "config/launcher_properties.h"
+#include "config/property_variable_resolver.h"
 #include "fuzz/fuzz_support.h"
 #include "hosting/jvm_host.h"
 #include "jvm/jvm.h"
@@ -38,6 +41,61 @@ void populate(FakePlatform& fake) {
   fake.environment.set("EMPTY", "");
 }
 
+const char kBlanks[] = " \t\n";
+
+std::string trimmed(const std::string& text) {
+  size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(kBlanks) + 1 - first);
+}
+
+// The property lines of the file: trimmed, neither blank nor comments; a CR
+// before the line end and everything from a NUL on are dropped.
+std::vector<std::string> propertyLines(const std::string& contents) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < contents.size()) {
+    size_t end = contents.find('\n', start);
+    if (end == std::string::npos) end = contents.size();
+    std::string line = contents.substr(start, end - start);
+    line = line.substr(0, line.find('\0'));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line = trimmed(line);
+    if (!line.empty() && line[0] != '#') lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// What the seven steps should have made of LINES: the JVM option lines in
+// the order of processing, and the last main class set. Variables resolve as
+// the resolver does (fuzzed on its own); no early line refers to the home.
+void expectedOutcome(const LauncherProperties& properties, const std::vector<std::string>& lines,
+                     std::vector<std::string>* options, std::string* mainClass) {
+  const PropertyVariableResolver resolver(properties);
+  struct Step {
+    bool custom;
+    int variables;  // 0 none, 1 early, 2 late
+  };
+  const Step steps[] = {{true, 0}, {true, 1}, {false, 0}, {false, 1}, {true, 2}, {false, 2}};
+  for (const Step& step : steps) {
+    for (const std::string& line : lines) {
+      const int variables = !resolver.hasVariables(line) ? 0 : resolver.hasLateVariables(line) ? 2 : 1;
+      if ((line.compare(0, 5, "vexil") == 0) != step.custom || variables != step.variables) continue;
+      std::string resolved = line;
+      resolver.resolveVariables(resolved);
+      if (!resolved.empty() && resolved[0] == '-') {
+        options->push_back(resolved);
+        continue;
+      }
+      const size_t equals = resolved.find('=');
+      if (trimmed(resolved.substr(0, equals)) == "vexil.main.class") {
+        *mainClass = equals == std::string::npos ? std::string() : trimmed(resolved.substr(equals + 1));
+      }
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -50,6 +108,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   properties.addCommandLineArgument("argument");
   if (!fuzz::completes([&] { properties.loadProperties(); })) return 0;
   fuzz::require(properties.getFoundJvm() != nullptr, "a loaded record has its JVM");
+
+  std::vector<std::string> options;
+  std::string mainClass;
+  expectedOutcome(properties, propertyLines(std::string(reinterpret_cast<const char*>(data), size)), &options,
+                  &mainClass);
+  fuzz::require(properties.getJavaSystemProperties() == options, "options in the order of the steps");
+  fuzz::require(properties.getMainClass() == mainClass, "the main class of the last step that sets it");
 
   JvmHost host(properties);
   fuzz::completes([&] {
