@@ -85,6 +85,12 @@ void prelaunch(const Platform& platform, const std::string& executable) {
   benchmark::DoNotOptimize(properties.getFoundJvm());
 }
 
+// Runs BODY once per iteration that the benchmark asks for.
+template <typename Body>
+void repeat(benchmark::State& state, Body body) {
+  for (auto _ : state) body();  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop variable is unused by design
+}
+
 // A measured failure would measure the wrong thing: stop at once.
 void failLoudly(const std::string& report) {
   std::fprintf(stderr, "benchmark setup failed: %s\n", report.c_str());
@@ -126,7 +132,7 @@ void typicalMachine(BenchMachine& machine) {
 void BM_TypicalFile(benchmark::State& state) {
   BenchMachine machine;
   typicalMachine(machine);
-  for (auto _ : state) prelaunch(machine.platform, kExecutable);
+  repeat(state, [&] { prelaunch(machine.platform, kExecutable); });
 }
 BENCHMARK(BM_TypicalFile)->Unit(benchmark::kMicrosecond);
 
@@ -159,7 +165,7 @@ std::string hostTypicalFile() {
 
 void BM_TypicalFileHost(benchmark::State& state) {
   HostApplication application(20, hostTypicalFile());
-  for (auto _ : state) prelaunch(hostPlatform(), application.executable());
+  repeat(state, [&] { prelaunch(hostPlatform(), application.executable()); });
 }
 BENCHMARK(BM_TypicalFileHost)->Unit(benchmark::kMicrosecond);
 
@@ -194,7 +200,7 @@ void BM_ConfigurationLines(benchmark::State& state) {
     }
   }
   machine.fileSystem.addFile(kConfiguration, file);
-  for (auto _ : state) prelaunch(machine.platform, kExecutable);
+  repeat(state, [&] { prelaunch(machine.platform, kExecutable); });
   state.SetComplexityN(lines);
   state.counters["per_line"] =
       benchmark::Counter(lines, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -210,7 +216,7 @@ void BM_ReferencesInOneLine(benchmark::State& state) {
   std::string line = "-Dpath=";
   for (int i = 0; i < references; ++i) line += i % 2 ? "${SELF_HOME}\\lib;" : "${env.APPDATA};";
   machine.fileSystem.addFile(kConfiguration, "vexil.main.class=Main\n" + line + "\n");
-  for (auto _ : state) prelaunch(machine.platform, kExecutable);
+  repeat(state, [&] { prelaunch(machine.platform, kExecutable); });
   state.SetComplexityN(references);
   state.counters["per_reference"] =
       benchmark::Counter(references, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -227,7 +233,7 @@ void BM_JarDirectory(benchmark::State& state) {
     machine.fileSystem.addFile("C:\\Apps\\Tool\\jars\\component-" + std::to_string(i) + ".txt");
   }
   machine.fileSystem.addFile(kConfiguration, "vexil.main.class=Main\nvexil.classpath.jars.dir=${SELF_HOME}\\jars\n");
-  for (auto _ : state) prelaunch(machine.platform, kExecutable);
+  repeat(state, [&] { prelaunch(machine.platform, kExecutable); });
   state.SetComplexityN(jars);
   state.counters["per_jar"] =
       benchmark::Counter(jars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -239,7 +245,7 @@ BENCHMARK(BM_JarDirectory)->RangeMultiplier(10)->Range(10, 100000)->Complexity()
 void BM_JarDirectoryHost(benchmark::State& state) {
   const int jars = static_cast<int>(state.range(0));
   HostApplication application(jars, "vexil.main.class=Main\nvexil.classpath.jars.dir=${SELF_HOME}/lib\n");
-  for (auto _ : state) prelaunch(hostPlatform(), application.executable());
+  repeat(state, [&] { prelaunch(hostPlatform(), application.executable()); });
   state.SetComplexityN(jars);
   state.counters["per_jar"] =
       benchmark::Counter(jars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -260,7 +266,7 @@ void BM_RegistryRuntimes(benchmark::State& state) {
   }
   machine.fileSystem.addFile(kConfiguration,
                              shape == 1 ? "vexil.main.class=Main\nvexil.java.bundle=jre\n" : "vexil.main.class=Main\n");
-  for (auto _ : state) prelaunch(machine.platform, kExecutable);
+  repeat(state, [&] { prelaunch(machine.platform, kExecutable); });
   state.SetComplexityN(runtimes);
   state.counters["per_runtime"] =
       benchmark::Counter(runtimes, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);

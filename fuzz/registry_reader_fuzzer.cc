@@ -79,14 +79,14 @@ void compare(const std::vector<Jvm>& found, const std::vector<Jvm>& expected) {
 
 void fuzzFakeRegistry(FuzzedDataProvider& input) {
   FakePlatform fake;
-  for (int tree = 0; tree < 2; ++tree) {
+  for (const char* tree : kTrees) {
     const int shape = input.ConsumeIntegralInRange(0, 3);
     if (shape == 0) continue;  // tree absent
-    fake.registry.addKey(kTrees[tree]);
-    if (shape == 1) fake.registry.makeUnreadable(kTrees[tree]);
+    fake.registry.addKey(tree);
+    if (shape == 1) fake.registry.makeUnreadable(tree);
     const int subkeys = input.ConsumeIntegralInRange(0, 6);
     for (int i = 0; i < subkeys; ++i) {
-      const std::string path = std::string(kTrees[tree]) + "\\" + input.ConsumeRandomLengthString(600);
+      const std::string path = std::string(tree) + "\\" + input.ConsumeRandomLengthString(600);
       switch (input.ConsumeIntegralInRange(0, 3)) {
         case 0:
           fake.registry.addKey(path);  // no JavaHome
