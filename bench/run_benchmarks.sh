@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures the launcher and writes bench/RESULTS.md:
 #   1. time to main: the same Java application through claunch and through
-#      "java -cp", alternating, RUNS runs each (default 30);
+#      "java -cp", alternating, RUNS runs each (default 50);
 #   2. the launcher's own work before the runtime is created, for a typical
 #      file and at scale (Google Benchmark, in process);
 #   3. peak memory of claunch before the runtime loads.
@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=${1:-30}
+runs=${1:-50}
 java_home=${VEXIL_BENCH_JAVA_HOME:-/usr/lib/jvm/java-17-openjdk-amd64}
 out=bench/out
 results=bench/RESULTS.md
@@ -90,7 +90,7 @@ echo "time to main ($runs runs each) ..." >&2
 ttm_cmd=("$runner" --runs "$runs" --warmup 3 -- "${java_cmd[@]}" -- "$root/home/bin/home" -- "$root/discover/bin/discover")
 ttm=$("${ttm_cmd[@]}")
 echo "launcher work before the runtime (Google Benchmark) ..." >&2
-pre_cmd=("$prelaunch" --benchmark_min_time=0.2)
+pre_cmd=("$prelaunch" --benchmark_min_time=0.2 --benchmark_repetitions=3 --benchmark_report_aggregates_only=true)
 pre=$("${pre_cmd[@]}" 2>&1)
 echo "peak memory ..." >&2
 mem_cmd=("$runner" --runs 10 --warmup 1 --exit 1 -- /bin/false -- "$root/stop-typical/bin/stop-typical"
@@ -99,6 +99,7 @@ mem=$("${mem_cmd[@]}")
 
 shown() { printf '%s ' "$@" | sed "s#$root#bench/out#g; s#$PWD/##g"; }
 ratio() { echo "$ttm" | awk -v c="$1" '$1 == "command" && $2 == c && $3 == "/" { print $NF }'; }
+ratio_of_medians() { echo "$ttm" | awk -v c="$1" '$1 == "command" && $2 == c && $3 == "/" { print $9 }' | tr -d ,; }
 # FIELD ("wall" or "peak") of command C of the runner's OUTPUT: its median.
 median_of() {  # OUTPUT C FIELD
   echo "$1" | awk -v c="$2" -v f="$3" '
@@ -113,7 +114,9 @@ bench_line() { echo "$pre" | awk -v n="$1" '$1 == n { print $2 " " $3 " wall, " 
   cat <<EOM
 # Benchmark results
 
-Written by \`bench/run_benchmarks.sh $runs\` on $(date -u +%Y-%m-%d), commit $(git rev-parse --short HEAD).
+Written by \`bench/run_benchmarks.sh $runs\` on $(date -u +%Y-%m-%d), commit $(git rev-parse --short HEAD)$(
+  changed=$(git status --porcelain --untracked-files=no | wc -l)
+  [ "$changed" -eq 0 ] || echo " with uncommitted changes to $changed tracked files").
 Machine: $(nproc) × $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1), $(uname -sr);
 runtime: $java_home (JAVA_VERSION $version). Load average when started: $(cut -d' ' -f1-3 /proc/loadavg).
 
@@ -121,10 +124,10 @@ runtime: $java_home (JAVA_VERSION $version). Load average when started: $(cut -d
 
 | Measure | Figure | Target |
 |---|---|---|
-| time to main, claunch (Java home named) / \`java -cp\`, median of per-round ratios | $(ratio 2) | ≤ 1.05 |
-| time to main, claunch (runtime discovered) / \`java -cp\`, median of per-round ratios | $(ratio 3) | ≤ 1.05 |
-| launcher work before the runtime, typical file, fake services | $(bench_line BM_TypicalFile) | < 2 ms |
-| the same on this machine's file system and runtimes | $(bench_line BM_TypicalFileHost) | < 2 ms |
+| time to main, claunch (Java home named) / \`java -cp\`: median of per-round ratios; ratio of medians | $(ratio 2); $(ratio_of_medians 2) | ≤ 1.05 |
+| time to main, claunch (runtime discovered) / \`java -cp\`: median of per-round ratios; ratio of medians | $(ratio 3); $(ratio_of_medians 3) | ≤ 1.05 |
+| launcher work before the runtime, typical file, fake services (median of 3) | $(bench_line BM_TypicalFile_median) | < 2 ms |
+| the same on this machine's file system and runtimes (median of 3) | $(bench_line BM_TypicalFileHost_median) | < 2 ms |
 | claunch process up to the runtime load, typical file, wall (\`/bin/false\`: $(median_of "$mem" 1 wall) ms) | $(median_of "$mem" 2 wall) ms | |
 | peak memory up to the runtime load, typical file (\`/bin/false\`: $(median_of "$mem" 1 peak) KiB) | $(median_of "$mem" 2 peak) KiB | |
 | the same with 10,000 more configuration lines / a jar directory of 10,000 jars | $(median_of "$mem" 3 peak) / $(median_of "$mem" 4 peak) KiB | |
@@ -155,7 +158,8 @@ directory, or registry runtimes (fake registry; "HalfRejected": the development 
 half of the list, fail \`vexil.java.bundle=jre\`; "HalfWithoutLibrary": the first half has no JVM
 library). \`per_*\` is the time per line, jar or runtime: flat when the cost grows linearly.
 \`_BigO\` is Google Benchmark's fit of the growth. Wall ("Time") and CPU time; on a busy machine
-the CPU column is the steadier. The in-memory services answer at once (a listing is a copy of a
+the CPU column is the steadier. Each benchmark ran 3 times; the table gives the mean, median,
+standard deviation and coefficient of variation of the three. The in-memory services answer at once (a listing is a copy of a
 prepared list), so those figures are the launcher's own work; the fake registry's maps add a
 logarithmic factor. \`BM_JarDirectoryHost\` adds the kernel's work: reading the directory and one
 \`stat\` per entry; a profile of it at 10,000 jars (perf, ext4) shows that work in kernel ext4
