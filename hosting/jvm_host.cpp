@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "config/launcher_properties.h"
+#include "hosting/console_control.h"
 #include "jvm/jvm.h"
 #include "launcher/diagnostics_log.h"
 #include "launcher/error_reporting.h"
@@ -54,7 +55,8 @@ int JvmHost::launch() {
 
     if (m_properties->isTrapConsoleCtrl()) {
       g_jvmHost = this;
-      // The console-control handler is registered here, once it exists.
+      // Registered now that the runtime exists, so it comes before the runtime's own handling.
+      if (!addConsoleCtrlHandler()) raiseFailure("Unable to catch console ctrl events");
     }
 
     jni::callStaticVoidMethod(env, mainClass, mainMethod, arguments);
@@ -65,8 +67,9 @@ int JvmHost::launch() {
     if (mainFailed) jniFunctions.ExceptionDescribe(env);
 
     vm->functions->DestroyJavaVM(vm);
+    stopForwardingExitRequests();
     freeLibrary(library);
-    // The console-control handler is removed here, once it exists.
+    removeConsoleCtrlHandler();
     return mainFailed ? 1 : 0;
   });
 }

@@ -32,6 +32,12 @@ class JvmHost {
   /// The created virtual machine; null before creation.
   jni::JavaVM* getJavaVM() const { return m_javaVM; }
 
+  /// Asks the running application to end itself: calls the main class's
+  /// static initiateExit(int) with 0 on the calling thread, attached to the
+  /// runtime for the call. A missing method is left to the runtime to describe.
+  /// Used by the console-control handler (hosting/console_control.h).
+  void forwardExitRequest();
+
  private:
   jni::jobjectArray newArgumentArray(jni::JNIEnv* env);
 

@@ -8,13 +8,25 @@
 //   main    the main method is missing
 //   array   the argument array cannot be created
 //   throw   main ends with an exception
+//   exit    the main class has no initiateExit(int)
+//   attach  no thread can attach
+//   descriptors  (POSIX) creation leaves the process at its limit of open
+//           files, as a runtime that used them all up would
+// VEXIL_FAKE_JVM_MAIN=await-exit-request makes main print "main waiting for an
+// exit request", then return once a thread has detached, or been refused
+// attaching (after a minute at the latest). Calls of initiateExit are recorded with the
+// thread they come on.
 // VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then tries to
 // load by name alone (Windows), to show where the process looks afterwards.
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,6 +34,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 #ifdef VEXIL_FAKE_JVM_NEEDS_HELPER
@@ -38,18 +54,36 @@ struct Object {
   std::vector<jobject> elements;  // an array's elements
 };
 
+// Console events call in on threads of their own while main runs.
+std::mutex g_lock;
+std::condition_variable g_detached;
+int g_detachCount = 0;  // detaches and refused attaches
+std::thread::id g_creatingThread;
+
 // Every object handed out, alive until the next creation.
 std::vector<std::unique_ptr<Object>> g_objects;
-bool g_exceptionPending = false;
+// As in a runtime, each thread has its own pending exception.
+thread_local Object* t_exceptionPending = nullptr;
 Object g_throwable{"fake.Failure", {}};
+Object g_noExitMethod{"java.lang.NoSuchMethodError: initiateExit", {}};
 Object g_mainMethod{"main", {}};
+Object g_exitMethod{"initiateExit", {}};
+
+void (*g_mainHook)(void*) = nullptr;
+void* g_mainHookContext = nullptr;
 
 std::string failure() {
   const char* value = std::getenv("VEXIL_FAKE_JVM_FAIL");
   return value ? value : "";
 }
 
+bool onCreatingThread() {
+  std::lock_guard<std::mutex> hold(g_lock);
+  return std::this_thread::get_id() == g_creatingThread;
+}
+
 void record(const std::string& line) {
+  std::lock_guard<std::mutex> hold(g_lock);
   const char* path = std::getenv("VEXIL_FAKE_JVM_RECORD");
   if (!path || !*path) return;
   // Binary, so that the bytes arrive as they were passed.
@@ -61,6 +95,7 @@ void record(const std::string& line) {
 }
 
 jobject newObject(const std::string& text, std::vector<jobject> elements = {}) {
+  std::lock_guard<std::mutex> hold(g_lock);
   g_objects.push_back(std::make_unique<Object>(Object{text, std::move(elements)}));
   return reinterpret_cast<jobject>(g_objects.back().get());
 }
@@ -69,7 +104,7 @@ Object* objectOf(jobject reference) { return reinterpret_cast<Object*>(reference
 jclass VEXIL_JNICALL findClass(JNIEnv*, const char* name) {
   record(std::string("FindClass ") + name);
   if (failure() == "class" && std::strcmp(name, "java/lang/String") != 0) {
-    g_exceptionPending = true;
+    t_exceptionPending = &g_throwable;
     return nullptr;
   }
   return newObject(name);
@@ -77,27 +112,58 @@ jclass VEXIL_JNICALL findClass(JNIEnv*, const char* name) {
 
 jthrowable VEXIL_JNICALL exceptionOccurred(JNIEnv*) {
   record("ExceptionOccurred");
-  return g_exceptionPending ? reinterpret_cast<jthrowable>(&g_throwable) : nullptr;
+  return reinterpret_cast<jthrowable>(t_exceptionPending);
 }
 
 void VEXIL_JNICALL exceptionDescribe(JNIEnv*) {
   record("ExceptionDescribe");
-  if (!g_exceptionPending) return;
-  std::fprintf(stderr, "Exception in thread \"main\" %s\n", g_throwable.text.c_str());
+  if (!t_exceptionPending) return;
+  // An attached thread without a name gets one as the runtime would give it.
+  const char* thread = onCreatingThread() ? "main" : "Thread-0";
+  std::fprintf(stderr, "Exception in thread \"%s\" %s\n", thread, t_exceptionPending->text.c_str());
   std::fflush(stderr);
-  g_exceptionPending = false;
+  t_exceptionPending = nullptr;
 }
 
 jmethodID VEXIL_JNICALL getStaticMethodID(JNIEnv*, jclass clazz, const char* name, const char* signature) {
   record("GetStaticMethodID " + objectOf(clazz)->text + " " + name + " " + signature);
+  if (std::strcmp(name, "initiateExit") == 0) {
+    if (failure() == "exit") {
+      t_exceptionPending = &g_noExitMethod;
+      return nullptr;
+    }
+    return reinterpret_cast<jmethodID>(&g_exitMethod);
+  }
   if (failure() == "main") {
-    g_exceptionPending = true;
+    t_exceptionPending = &g_throwable;
     return nullptr;
   }
   return reinterpret_cast<jmethodID>(&g_mainMethod);
 }
 
-void VEXIL_JNICALL callStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID, std::va_list args) {
+int detachCount() {
+  std::lock_guard<std::mutex> hold(g_lock);
+  return g_detachCount;
+}
+
+// Waits for a detach after the BEFORE-th.
+void awaitExitRequest(int before) {
+  std::printf("main waiting for an exit request\n");
+  std::fflush(stdout);
+  std::unique_lock<std::mutex> hold(g_lock);
+  bool came = g_detached.wait_for(hold, std::chrono::minutes(1), [&] { return g_detachCount > before; });
+  hold.unlock();
+  if (!came) record("no exit request came");
+}
+
+void VEXIL_JNICALL callStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID method, std::va_list args) {
+  if (method == reinterpret_cast<jmethodID>(&g_exitMethod)) {
+    jint code = va_arg(args, jint);
+    const char* thread = onCreatingThread() ? "the main thread" : "another thread";
+    record("CallStaticVoidMethod " + objectOf(clazz)->text + " initiateExit(" + std::to_string(code) + ") on " +
+           thread);
+    return;
+  }
   Object* array = objectOf(va_arg(args, jobject));
   std::string line = "CallStaticVoidMethod " + objectOf(clazz)->text + " with " +
                      std::to_string(array->elements.size()) + " arguments";
@@ -105,7 +171,11 @@ void VEXIL_JNICALL callStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID, std::
   for (size_t i = 0; i < array->elements.size(); ++i) {
     record("argument " + std::to_string(i) + "=" + objectOf(array->elements[i])->text);
   }
-  if (failure() == "throw") g_exceptionPending = true;
+  int detachesBefore = detachCount();
+  if (g_mainHook) g_mainHook(g_mainHookContext);
+  const char* mainMode = std::getenv("VEXIL_FAKE_JVM_MAIN");
+  if (mainMode && std::strcmp(mainMode, "await-exit-request") == 0) awaitExitRequest(detachesBefore);
+  if (failure() == "throw") t_exceptionPending = &g_throwable;
 }
 
 jstring VEXIL_JNICALL newStringUTF(JNIEnv*, const char* bytes) { return newObject(bytes); }
@@ -130,6 +200,13 @@ JNIEnv g_env;
 JavaVM g_vm;
 
 jint VEXIL_JNICALL attachCurrentThread(JavaVM*, void** env, void*) {
+  if (failure() == "attach") {
+    record("AttachCurrentThread refused");
+    std::lock_guard<std::mutex> hold(g_lock);
+    ++g_detachCount;
+    g_detached.notify_all();
+    return -1;
+  }
   record("AttachCurrentThread");
   *env = &g_env;
   return JNI_OK;
@@ -137,6 +214,9 @@ jint VEXIL_JNICALL attachCurrentThread(JavaVM*, void** env, void*) {
 
 jint VEXIL_JNICALL detachCurrentThread(JavaVM*) {
   record("DetachCurrentThread");
+  std::lock_guard<std::mutex> hold(g_lock);
+  ++g_detachCount;
+  g_detached.notify_all();
   return JNI_OK;
 }
 
@@ -185,12 +265,36 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
     record(std::string("probe ") + probe + (module ? " loaded" : " not found"));
   }
 #endif
-  g_objects.clear();
-  g_exceptionPending = false;
+  {
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_objects.clear();
+    g_creatingThread = std::this_thread::get_id();
+  }
+  t_exceptionPending = nullptr;
   if (failure() == "create") return -1;
+#ifndef _WIN32
+  if (failure() == "descriptors") {
+    // The lowest free descriptor becomes the limit: no file can be opened.
+    int lowestFree = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (lowestFree >= 0) {
+      close(lowestFree);
+      rlimit limit;
+      getrlimit(RLIMIT_NOFILE, &limit);
+      limit.rlim_cur = static_cast<rlim_t>(lowestFree);
+      setrlimit(RLIMIT_NOFILE, &limit);
+    }
+  }
+#endif
   g_env.functions = &g_nativeInterface;
   g_vm.functions = &g_invokeInterface;
   *vm = &g_vm;
   *env = &g_env;
   return JNI_OK;
+}
+
+// In-process tests run HOOK (with CONTEXT) inside each main call, on the
+// calling thread, before main waits; null removes it.
+extern "C" void vexilFakeJvmSetMainHook(void (*hook)(void*), void* context) {
+  g_mainHook = hook;
+  g_mainHookContext = context;
 }
