@@ -38,10 +38,19 @@ struct ProcessRequest {
   std::vector<std::pair<std::string, std::optional<std::string>>> environment;  ///< changes; nullopt removes
   std::string workingDirectory;
   int timeoutSeconds = 60;
+  std::vector<OutputTrigger> triggers;  ///< taken in order while the program runs
 };
 
-/// Runs the program to its end, closing every message box it shows.
+/// Runs the program to its end, closing every message box it shows and taking
+/// the request's triggers.
 LaunchResult runProcess(const ProcessRequest& request);
+
+/// The next trigger of STEPS, from NEXT on, whose marker OUT or ERR holds; advances NEXT.
+/// Null when there is none due.
+const OutputTrigger* dueTrigger(const std::vector<OutputTrigger>& steps, size_t& next, const std::string& out,
+                                const std::string& err);
+/// Why a run that ended with NEXT steps taken did not take them all; empty when it did.
+std::string untakenTriggers(const std::vector<OutputTrigger>& steps, size_t next);
 
 /// Imports a .reg file (Windows); elsewhere says it cannot.
 std::string importRegistryFile(const std::string& path);

@@ -207,6 +207,14 @@ void LaunchCase::removeEnvironment(const std::string& name) { m_environment.empl
 
 void LaunchCase::setWorkingDirectory(const std::string& relative) { m_workingDirectory = path(relative); }
 
+void LaunchCase::sendSignalWhenOutputContains(int signal, const std::string& marker) {
+  m_triggers.push_back(OutputTrigger{marker, signal, ""});
+}
+
+void LaunchCase::createFileWhenOutputContains(const std::string& relative, const std::string& marker) {
+  m_triggers.push_back(OutputTrigger{marker, 0, path(relative)});
+}
+
 LaunchResult LaunchCase::run(const std::vector<std::string>& arguments) const {
   harness_system::ProcessRequest request;
   request.program = m_programPath;
@@ -214,6 +222,7 @@ LaunchResult LaunchCase::run(const std::vector<std::string>& arguments) const {
   request.environment = m_environment;
   request.workingDirectory = m_workingDirectory;
   request.timeoutSeconds = m_timeoutSeconds;
+  request.triggers = m_triggers;
   LaunchResult result = harness_system::runProcess(request);
   failOn(result.problem);
   return result;
@@ -226,6 +235,7 @@ LaunchResult LaunchCase::runCommandLine(const std::string& commandLine) const {
   request.environment = m_environment;
   request.workingDirectory = m_workingDirectory;
   request.timeoutSeconds = m_timeoutSeconds;
+  request.triggers = m_triggers;
   LaunchResult result = harness_system::runProcess(request);
   failOn(result.problem);
   return result;
@@ -260,6 +270,23 @@ testing::AssertionResult LaunchCase::showsReportText(const LaunchResult& result,
   for (const std::string& mismatch : mismatches) failure << mismatch << "; ";
   return failure << "the run gave:\n" << describe(result);
 }
+
+namespace harness_system {
+
+const OutputTrigger* dueTrigger(const std::vector<OutputTrigger>& steps, size_t& next, const std::string& out,
+                                const std::string& err) {
+  if (next >= steps.size()) return nullptr;
+  const std::string& marker = steps[next].marker;
+  if (out.find(marker) == std::string::npos && err.find(marker) == std::string::npos) return nullptr;
+  return &steps[next++];
+}
+
+std::string untakenTriggers(const std::vector<OutputTrigger>& steps, size_t next) {
+  if (next >= steps.size()) return "";
+  return "The output never held " + visible(steps[next].marker) + ", so not every step was taken";
+}
+
+}  // namespace harness_system
 
 void allowRegistryChanges() { g_registryChangesAllowed = true; }
 

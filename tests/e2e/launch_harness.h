@@ -57,6 +57,14 @@ struct LaunchResult {
   std::string problem;                ///< why the run did not complete, empty when it did
 };
 
+/// What the harness does to a running program once its output holds MARKER:
+/// send SIGNAL when it is not 0, else create FILE (a full path).
+struct OutputTrigger {
+  std::string marker;
+  int signal = 0;
+  std::string file;
+};
+
 /// All of RESULT, for failure messages.
 std::string describe(const LaunchResult& result);
 
@@ -113,6 +121,15 @@ class LaunchCase {
   /// Longest a run may take before the program is killed and the test fails; 60 s by default.
   void setTimeoutSeconds(int seconds) { m_timeoutSeconds = seconds; }
 
+  /// During each run: once the program's standard output or error holds MARKER,
+  /// send it SIGNAL (a POSIX signal number; under Wine it goes to the Wine
+  /// process of the program, which Wine turns into a console event or not).
+  /// Such steps are taken one after the other in the order they were added; a
+  /// marker that never shows fails the test.
+  void sendSignalWhenOutputContains(int signal, const std::string& marker);
+  /// The same step, but it creates the empty file RELATIVE below the case directory.
+  void createFileWhenOutputContains(const std::string& relative, const std::string& marker);
+
   /// Runs the program with ARGUMENTS after the program name.
   LaunchResult run(const std::vector<std::string>& arguments = {}) const;
   /// Windows only: runs the program with exactly COMMAND_LINE as the process command
@@ -135,6 +152,7 @@ class LaunchCase {
   std::string m_programPath;
   std::string m_workingDirectory;
   std::vector<std::pair<std::string, std::optional<std::string>>> m_environment;
+  std::vector<OutputTrigger> m_triggers;
   int m_timeoutSeconds = 60;
 };
 

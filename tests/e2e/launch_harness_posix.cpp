@@ -54,6 +54,17 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 // sent to the parent through REPORT as an errno value.
 [[noreturn]] void becomeProgram(const ProcessRequest& request, char** argv, char** envp, int out, int err, int report) {
   setpgid(0, 0);  // so that a timeout can end the program and anything it started
+  // Every signal at its default and none blocked, whatever this process inherited
+  // (a background job of a shell without job control ignores SIGINT).
+  for (int number = 1; number < NSIG; ++number) {
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(number, &action, nullptr);  // fails, harmlessly, for SIGKILL, SIGSTOP and the unused
+  }
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
   int devNull = open("/dev/null", O_RDONLY);
   if (devNull < 0 || dup2(devNull, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
       chdir(request.workingDirectory.c_str()) != 0) {
@@ -193,6 +204,7 @@ LaunchResult runProcess(const ProcessRequest& request) {
   std::string* sinks[2] = {&result.out, &result.err};
   int openPipes = 2;
   bool timedOut = false;
+  size_t nextTrigger = 0;
   while (openPipes > 0) {
     long long left = deadline - millisecondsNow();
     if (left <= 0) {
@@ -213,6 +225,15 @@ LaunchResult runProcess(const ProcessRequest& request) {
         --openPipes;
       } else {
         sinks[i]->append(buffer, static_cast<size_t>(n));
+        while (const OutputTrigger* step = dueTrigger(request.triggers, nextTrigger, result.out, result.err)) {
+          // Until it is reaped below the program cannot lose its process id to another.
+          if (step->signal != 0) {
+            kill(pid, step->signal);
+          } else {
+            std::string problem = writeFile(step->file, "");
+            if (!problem.empty() && result.problem.empty()) result.problem = problem;
+          }
+        }
       }
     }
   }
@@ -234,6 +255,7 @@ LaunchResult runProcess(const ProcessRequest& request) {
   } else if (WIFSIGNALED(status)) {
     result.problem = "The program was ended by signal " + std::to_string(WTERMSIG(status));
   }
+  if (result.problem.empty()) result.problem = untakenTriggers(request.triggers, nextTrigger);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <mutex>
 
 #include "tests/e2e/harness_system.h"
 #include "tests/e2e/message_box_probe.h"
@@ -165,17 +166,72 @@ class MessageBoxWatcher {
 struct PipeReader {
   HANDLE pipe = nullptr;
   std::string data;
+  std::mutex lock;  // the watching thread looks at the data while it comes
   HANDLE thread = nullptr;
 
   static DWORD WINAPI readAll(void* self) {
     PipeReader& reader = *static_cast<PipeReader*>(self);
     char buffer[4096];
     DWORD count = 0;
-    while (ReadFile(reader.pipe, buffer, sizeof buffer, &count, nullptr) && count > 0)
+    while (ReadFile(reader.pipe, buffer, sizeof buffer, &count, nullptr) && count > 0) {
+      std::lock_guard<std::mutex> hold(reader.lock);
       reader.data.append(buffer, count);
+    }
     return 0;
   }
+  std::string snapshot() {
+    std::lock_guard<std::mutex> hold(lock);
+    return data;
+  }
 };
+
+// Under Wine each Windows process is a Linux process whose command line begins
+// with the program's Windows path: the Linux ids of those that run PROGRAM.
+std::vector<std::string> linuxProcessIdsOf(const std::string& program) {
+  std::vector<std::string> ids;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
+  if (search == INVALID_HANDLE_VALUE) return ids;
+  do {
+    std::string id = entry.cFileName;
+    if (id.empty() || id.find_first_not_of("0123456789") != std::string::npos) continue;
+    HANDLE file = CreateFileA(("Z:\\proc\\" + id + "\\cmdline").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) continue;
+    // The first argument and the zero byte that ends it.
+    std::string first(program.size() + 1, '\0');
+    DWORD count = 0;
+    BOOL read = ReadFile(file, first.data(), static_cast<DWORD>(first.size()), &count, nullptr);
+    CloseHandle(file);
+    if (read && count == first.size() && first.back() == '\0' &&
+        equalNamesIgnoringCase(first.substr(0, program.size()), program)) {
+      ids.push_back(id);
+    }
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return ids;
+}
+
+// Sends SIGNAL to the Linux process of PROGRAM with the Linux kill, which Wine
+// starts as it would a Windows program. Wine gives no handle to wait for it;
+// the kill is done a moment later.
+std::string sendLinuxSignal(const std::string& program, int signal) {
+  std::vector<std::string> ids = linuxProcessIdsOf(program);
+  if (ids.size() != 1) {
+    return "Cannot signal " + program + ": " + std::to_string(ids.size()) +
+           " Linux processes run it (signals need Wine)";
+  }
+  std::string command = "/bin/kill -" + std::to_string(signal) + " " + ids.front();
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return systemError("Cannot run", command);
+  }
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  return "";
+}
 
 // Quotes ARGUMENT so that the C runtime's split gives it back unchanged.
 std::string quoteArgument(const std::string& argument) {
@@ -370,8 +426,18 @@ LaunchResult runProcess(const ProcessRequest& request) {
 
   MessageBoxWatcher watcher(process.dwProcessId, result.boxes);
   ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(request.timeoutSeconds) * 1000;
+  size_t nextTrigger = 0;
+  std::string triggerProblem;
   while (WaitForSingleObject(process.hProcess, kPollMilliseconds) == WAIT_TIMEOUT) {
     watcher.scan();
+    if (nextTrigger < request.triggers.size()) {
+      std::string outSoFar = out.snapshot(), errSoFar = err.snapshot();
+      while (const OutputTrigger* step = dueTrigger(request.triggers, nextTrigger, outSoFar, errSoFar)) {
+        std::string problem =
+            step->signal != 0 ? sendLinuxSignal(request.program, step->signal) : writeFile(step->file, "");
+        if (triggerProblem.empty()) triggerProblem = problem;
+      }
+    }
     if (GetTickCount64() > deadline) {
       TerminateProcess(process.hProcess, 255);
       WaitForSingleObject(process.hProcess, kWindowMessageTimeout);
@@ -398,6 +464,13 @@ LaunchResult runProcess(const ProcessRequest& request) {
   CloseHandle(err.pipe);
   result.out = out.data;
   result.err = err.data;
+  // Markers that came as the program ended: its files are still made, a
+  // signal has nothing left to reach.
+  while (const OutputTrigger* step = dueTrigger(request.triggers, nextTrigger, result.out, result.err)) {
+    if (step->signal == 0 && triggerProblem.empty()) triggerProblem = writeFile(step->file, "");
+  }
+  if (result.problem.empty()) result.problem = triggerProblem;
+  if (result.problem.empty()) result.problem = untakenTriggers(request.triggers, nextTrigger);
   return result;
 }
 
