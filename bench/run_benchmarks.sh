@@ -162,8 +162,10 @@ the CPU column is the steadier. Each benchmark ran 3 times; the table gives the 
 standard deviation and coefficient of variation of the three. The in-memory services answer at once (a listing is a copy of a
 prepared list), so those figures are the launcher's own work; the fake registry's maps add a
 logarithmic factor. \`BM_JarDirectoryHost\` adds the kernel's work: reading the directory and one
-\`stat\` per entry; a profile of it at 10,000 jars (perf, ext4) shows that work in kernel ext4
-lookups, whose cost per entry grows with the directory, while the launcher's part stays flat
+\`stat\` per entry. A profile of claunch reading a directory of 10,000 jars (perf, ext4, the
+"jars" run of part 3) puts most of the time in the kernel's name lookup (\`__d_lookup_rcu\`) and
+ext4's getattr for those \`stat\` calls, and about a tenth in the launcher's code; that kernel cost
+per entry grows with the directory, while the launcher's own part stays flat
 (\`BM_JarDirectory\`).
 
 \`\`\`
