@@ -93,7 +93,7 @@ echo "launcher work before the runtime (Google Benchmark) ..." >&2
 pre_cmd=("$prelaunch" --benchmark_min_time=0.2 --benchmark_repetitions=3 --benchmark_report_aggregates_only=true)
 pre=$("${pre_cmd[@]}" 2>&1)
 echo "peak memory ..." >&2
-mem_cmd=("$runner" --runs 10 --warmup 1 --exit 1 -- /bin/false -- "$root/stop-typical/bin/stop-typical"
+mem_cmd=("$runner" --runs 30 --warmup 2 --exit 1 -- /bin/false -- "$root/stop-typical/bin/stop-typical"
          -- "$root/stop-lines/bin/stop-lines" -- "$root/stop-jars/bin/stop-jars")
 mem=$("${mem_cmd[@]}")
 
