@@ -30,10 +30,14 @@ TEST(ConfigurationFileNameTest, ReplacesAFinalExeOrAppends) {
     const char* executable;
     const char* file;
   } cases[] = {
-      {"C:\\Apps\\Tool.exe", "C:\\Apps\\Tool.lap"},   {"C:\\Apps\\Tool.EXE", "C:\\Apps\\Tool.lap"},
-      {"C:\\Apps\\Tool.eXe", "C:\\Apps\\Tool.lap"},   {"C:\\Apps\\Tool.bin", "C:\\Apps\\Tool.bin.lap"},
-      {"C:\\My.Apps\\Tool", "C:\\My.Apps\\Tool.lap"}, {"C:\\Apps\\Tool.exe.exe", "C:\\Apps\\Tool.exe.lap"},
-      {"Tool", "Tool.lap"},                           {".exe", ".exe.lap"},
+      {"C:\\Apps\\Tool.exe", "C:\\Apps\\Tool.lap"},
+      {"C:\\Apps\\Tool.EXE", "C:\\Apps\\Tool.lap"},
+      {"C:\\Apps\\Tool.eXe", "C:\\Apps\\Tool.lap"},
+      {"C:\\Apps\\Tool.bin", "C:\\Apps\\Tool.bin.lap"},
+      {"C:\\My.Apps\\Tool", "C:\\My.Apps\\Tool.lap"},
+      {"C:\\Apps\\Tool.exe.exe", "C:\\Apps\\Tool.exe.lap"},
+      {"Tool", "Tool.lap"},
+      {".exe", ".exe.lap"},
       {"/opt/app/bin/tool", "/opt/app/bin/tool.lap"},
   };
   FakePlatform fake;
@@ -68,7 +72,8 @@ TEST(ReadPropertyLinesTest, KeepsTrimmedPropertyLinesOnly) {
 class ConfigurationFileLoaderTest : public ::testing::Test {
  protected:
   explicit ConfigurationFileLoaderTest(const Conventions& conventions = windowsConventions())
-      : fake(conventions), properties(fake.platform) {}
+      : fake(conventions),
+        properties(fake.platform) {}
 
   void SetUp() override {
     properties.setNameOfExecutable(kExe);
@@ -108,9 +113,9 @@ TEST_F(ConfigurationFileLoaderTest, SelectionRunsForAFileWithoutPropertyLines) {
 TEST_F(ConfigurationFileLoaderTest, TheDocumentedProcessingOrder) {
   fake.environment.set("TEMP", "C:\\Temp");
   fake.fileSystem.addFile("c:\\tools\\jre\\bin\\client\\jvm.dll");
-  ASSERT_EQ(loadWithoutJvm(joined({"-Dlog=${env.TEMP}\\app.log", "vexil.main.class=app.Main",
-                                   "-Dhome.copy=${FOUND_JAVA_HOME}", "vexil.min.java.version=1.4",
-                                   "vexil.jvm.path=${SELF_HOME}\\jre\\bin\\client\\jvm.dll"})),
+  ASSERT_EQ(loadWithoutJvm(
+                joined({"-Dlog=${env.TEMP}\\app.log", "vexil.main.class=app.Main", "-Dhome.copy=${FOUND_JAVA_HOME}",
+                        "vexil.min.java.version=1.4", "vexil.jvm.path=${SELF_HOME}\\jre\\bin\\client\\jvm.dll"})),
             "<no report>");
   EXPECT_EQ(properties.getMainClass(), "app.Main");
   EXPECT_EQ(properties.getMinJavaVersion(), "1.4");
@@ -156,8 +161,8 @@ TEST_F(ConfigurationFileLoaderTest, SelectionSeesStepsOneToFourOnly) {
   fake.environment.set("P", "vexil");
   fake.fileSystem.addFile("c:\\other\\jvm.dll");
   // Step 4 names the library; a step 6 line changes the setting only after the choice.
-  ASSERT_EQ(loadWithoutJvm(joined({"vexil.jvm.path=${FOUND_JAVA_HOME}C:\\Missing\\jvm.dll",
-                                   "${env.P}.jvm.path=C:\\Other\\jvm.dll"})),
+  ASSERT_EQ(loadWithoutJvm(joined(
+                {"vexil.jvm.path=${FOUND_JAVA_HOME}C:\\Missing\\jvm.dll", "${env.P}.jvm.path=C:\\Other\\jvm.dll"})),
             "<no report>");
   EXPECT_EQ(properties.getFoundJvm()->getJvmPath(), "c:\\other\\jvm.dll");
   EXPECT_EQ(properties.getCustomJvmPath(), "c:\\missing\\jvm.dll");

@@ -33,7 +33,8 @@ void LauncherProperties::setNameOfExecutable(const std::string& path) {
   if (last == std::string::npos) return;
   m_selfHomePath = path.substr(0, last);
   size_t parent = m_selfHomePath.rfind(separator);
-  if (parent != std::string::npos && m_selfHomePath.compare(parent, std::string::npos, std::string(1, separator) + "bin") == 0) {
+  if (parent != std::string::npos &&
+      m_selfHomePath.compare(parent, std::string::npos, std::string(1, separator) + "bin") == 0) {
     m_selfHomePath.erase(parent);
   }
 }

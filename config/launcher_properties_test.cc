@@ -21,9 +21,12 @@ TEST_F(LauncherPropertiesTest, HomeIsTheFolderWithoutAFinalBinFolder) {
     const char* executable;
     const char* home;
   } cases[] = {
-      {"C:\\Tools\\bin\\run.exe", "C:\\Tools"}, {"C:\\Tools\\run.exe", "C:\\Tools"},
-      {"C:\\Tools\\BIN\\run.exe", "C:\\Tools\\BIN"}, {"C:\\bin\\run.exe", "C:"},
-      {"run.exe", ""}, {"C:\\Tools\\bin2\\run.exe", "C:\\Tools\\bin2"},
+      {"C:\\Tools\\bin\\run.exe", "C:\\Tools"},
+      {"C:\\Tools\\run.exe", "C:\\Tools"},
+      {"C:\\Tools\\BIN\\run.exe", "C:\\Tools\\BIN"},
+      {"C:\\bin\\run.exe", "C:"},
+      {"run.exe", ""},
+      {"C:\\Tools\\bin2\\run.exe", "C:\\Tools\\bin2"},
       {"C:\\Tools\\xbin\\run.exe", "C:\\Tools\\xbin"},
   };
   for (const Case& c : cases) {
@@ -50,10 +53,14 @@ TEST_F(LauncherPropertiesTest, BundleAndJvmTypeWordsAreLowerCasedAndNormalised) 
     const char* bundle;
     const char* jvmDir;
   } cases[] = {
-      {"JRE", "require_jre", "jre"}, {"sdk", "require_sdk", "sdk"},
-      {"Prefer_SDK", "prefer_sdk", "prefer_sdk"}, {"Server", "server", "require_server"},
-      {"client", "client", "require_client"}, {"PREFER_CLIENT", "prefer_client", "prefer_client"},
-      {"Both", "both", "both"}, {"", "", ""},
+      {"JRE", "require_jre", "jre"},
+      {"sdk", "require_sdk", "sdk"},
+      {"Prefer_SDK", "prefer_sdk", "prefer_sdk"},
+      {"Server", "server", "require_server"},
+      {"client", "client", "require_client"},
+      {"PREFER_CLIENT", "prefer_client", "prefer_client"},
+      {"Both", "both", "both"},
+      {"", "", ""},
   };
   for (const Case& c : cases) {
     properties.setCustomJavaBundle(c.value);
@@ -127,8 +134,9 @@ TEST_F(LauncherPropertiesTest, DumpOfTheDocumentedRecord) {
 }
 
 TEST_F(LauncherPropertiesTest, DumpListsEveryFieldInOrderAndLongElementsWhole) {
-  EXPECT_EQ(LauncherProperties(fake.platform).toString().substr(LauncherProperties(fake.platform).toString().size() - 13),
-            ",m_debugFile=");
+  EXPECT_EQ(
+      LauncherProperties(fake.platform).toString().substr(LauncherProperties(fake.platform).toString().size() - 13),
+      ",m_debugFile=");
   properties.setCustomJavaBundle("sdk");  // not part of the dump
   properties.setMainClass("a.B");
   properties.setDebugFile("d.log");
@@ -142,8 +150,8 @@ TEST_F(LauncherPropertiesTest, DumpListsEveryFieldInOrderAndLongElementsWhole) {
             "m_nameOfExecutable=,m_selfHomePath=,m_customJavaHomePath=,m_customBinJvmDir=,m_mainClass=a.B,"
             "m_customJvmPath=,m_minJavaVersion=,m_maxJavaVersion=,m_trapConsoleCtrl=,m_jarsInClasspath=,"
             "m_libraryPath=;C:\\native,m_debugFile=d.log,m_javaSystemProperties[0]=-Xms1m,"
-            "m_javaSystemProperties[1]=" + longOption +
-            ",m_commandLineArguments[0]=one two,m_commandLineArguments[1]=");
+            "m_javaSystemProperties[1]=" +
+                longOption + ",m_commandLineArguments[0]=one two,m_commandLineArguments[1]=");
 }
 
 TEST_F(LauncherPropertiesTest, CopiesShareTheChosenJvmAndOwnTheirLists) {
@@ -181,7 +189,8 @@ TEST_F(LauncherPropertiesTest, JarDirectoriesAddTheirJarFilesOnly) {
       {{"C:\\App\\lib\\"}, ";C:\\App\\lib\\A.JAR;C:\\App\\lib\\b.jar"},
       {{"C:/App/lib/"}, ";C:/App/lib/\\s.jar"},
       {{"lib"}, ";lib\\r.jar"},
-      {{"C:\\App\\lib\\deeper", "C:\\App\\lib"}, ";C:\\App\\lib\\deeper\\c.jar;C:\\App\\lib\\A.JAR;C:\\App\\lib\\b.jar"},
+      {{"C:\\App\\lib\\deeper", "C:\\App\\lib"},
+       ";C:\\App\\lib\\deeper\\c.jar;C:\\App\\lib\\A.JAR;C:\\App\\lib\\b.jar"},
       {{"lib", "lib"}, ";lib\\r.jar;lib\\r.jar"},
       {{"C:\\Empty", "C:\\Missing"}, ""},
       // An empty value names no directory (not the root of the current drive).

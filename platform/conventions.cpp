@@ -1,8 +1,8 @@
 #include "platform/conventions.h"
 
 const Conventions& windowsConventions() {
-  static const Conventions conventions{
-      '\\', ';', "jvm.dll", {"\\bin\\"}, {"\\jre\\bin\\"}, {"\\bin\\", "\\jre\\bin\\"}, true};
+  static const Conventions conventions{'\\', ';', "jvm.dll", {"\\bin\\"}, {"\\jre\\bin\\"}, {"\\bin\\", "\\jre\\bin\\"},
+                                       true};
   return conventions;
 }
 

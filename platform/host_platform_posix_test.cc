@@ -92,9 +92,8 @@ TEST(PosixEnvironmentTest, LooksUpNamesWithoutRegardToCaseExactFirst) {
     bool found;
     const char* value;
   } cases[] = {
-      {"VEXIL_TEST_MIXED", true, "upper"}, {"Vexil_Test_Mixed", true, "mixed"},
-      {"vexil_test_empty", true, ""},      {"VEXIL_TEST_UNSET", false, ""},
-      {"VEXIL_TEST_EQ=B", false, ""},      {"", false, ""},
+      {"VEXIL_TEST_MIXED", true, "upper"}, {"Vexil_Test_Mixed", true, "mixed"}, {"vexil_test_empty", true, ""},
+      {"VEXIL_TEST_UNSET", false, ""},     {"VEXIL_TEST_EQ=B", false, ""},      {"", false, ""},
       {"VEXIL_TEST_MIXE", false, ""},
   };
   for (const Case& c : cases) {

@@ -104,8 +104,8 @@ TEST_P(Configuration, EnvironmentVariablesComeFromTheProcess) {
   app.setEnvironment("VEXIL_E2E_DIR", "Some Dir");
   app.removeEnvironment("VEXIL_E2E_UNSET");
   app.writeConfiguration(lapFile({"vexil.jvm.path=${SELF_HOME}/${env.vexil_e2e_dir}/${env.VEXIL_E2E_UNSET}Jvm.Lib"}));
-  EXPECT_TRUE(app.showsReport(app.run(), "This JVM file could not be found: " +
-                                             storedJvmPath(home() + "Some Dir" + kSep + "Jvm.Lib")));
+  EXPECT_TRUE(app.showsReport(
+      app.run(), "This JVM file could not be found: " + storedJvmPath(home() + "Some Dir" + kSep + "Jvm.Lib")));
 }
 
 // Jar directories add their jar files (no sub-directory, whatever its name) in
@@ -113,8 +113,8 @@ TEST_P(Configuration, EnvironmentVariablesComeFromTheProcess) {
 // debug file shows the texts; the JVM file is no library, so the run fails
 // after writing it.
 TEST_P(Configuration, JarAndLibraryDirectoriesInProcessingOrder) {
-  for (const char* file : {"lib/b.jar", "lib/A.JAR", "lib/notes.txt", "lib/classes.jar/inner.jar", "ext/x.jar",
-                           "ext/y.Jar", "notajvm"}) {
+  for (const char* file :
+       {"lib/b.jar", "lib/A.JAR", "lib/notes.txt", "lib/classes.jar/inner.jar", "ext/x.jar", "ext/y.Jar", "notajvm"}) {
     app.writeFile(file, "");
   }
   app.setEnvironment("VEXIL_E2E_EXT", app.path("ext") + kSep);
@@ -139,8 +139,7 @@ TEST_P(Configuration, JarAndLibraryDirectoriesInProcessingOrder) {
   const std::string ext = kList + app.path("ext/x.jar") + kList + app.path("ext/y.Jar");
   EXPECT_EQ(dumpField(dump, "m_jarsInClasspath", "m_libraryPath"),
             ext + kList + app.path("lib/A.JAR") + kList + app.path("lib/b.jar") + ext);
-  EXPECT_EQ(dumpField(dump, "m_libraryPath", "m_debugFile"),
-            kList + app.path("dll") + kList + home() + "native");
+  EXPECT_EQ(dumpField(dump, "m_libraryPath", "m_debugFile"), kList + app.path("dll") + kList + home() + "native");
 }
 
 // The selection's own messages, each through the program's channel.

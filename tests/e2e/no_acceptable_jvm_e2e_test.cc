@@ -34,7 +34,8 @@ TEST_P(NoAcceptableJvm, WhenEveryRuntimeIsBelowTheMinimum) {
       "Windows Registry Editor Version 5.00\r\n\r\n"
       "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft]\r\n\r\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.8]\r\n"
-      "\"JavaHome\"=\"" + escaped + "\"\r\n");
+      "\"JavaHome\"=\"" +
+      escaped + "\"\r\n");
   // Without the bound the runtime is chosen, and its JVM file fails to load.
   app.writeConfiguration(std::string("vexil.main.class=app.Main") + kEol);
   EXPECT_TRUE(app.showsReport(app.run(), "Error while launching program with JVM."));
