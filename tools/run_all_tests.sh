@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: the Linux build (unit tests and the
-# real JVM), the Windows programs under Wine, the sanitizer build, and every
-# fuzz target for VEXIL_FUZZ_SECONDS each (default 60).
+# real JVM), the Windows programs under Wine, the sanitizer build, the style
+# check, and every fuzz target for VEXIL_FUZZ_SECONDS each (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +12,8 @@ for preset in native win64 sanitize; do
   echo "=== $preset"
   cmake --workflow --preset "$preset" || status=1
 done
+echo "=== style"
+tools/check_style.sh || status=1
 echo "=== fuzz"
 tools/run_fuzzers.sh "${VEXIL_FUZZ_SECONDS:-60}" || status=1
 exit $status
