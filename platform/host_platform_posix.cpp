@@ -44,10 +44,15 @@ class PosixFileSystem : public FileSystem {
       const char* name = entry->d_name;
       if (!std::strcmp(name, ".") || !std::strcmp(name, "..")) continue;
       if (!matchesWildcardIgnoringCase(namePattern, name)) continue;
-      // stat follows links: a link to a directory counts as a directory.
-      struct stat info;
-      std::string full = directory + name;
-      bool isDirectory = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      // The entry's own type spares a stat per jar; links and file systems
+      // that give no type are asked with stat, which follows links: a link to
+      // a directory counts as a directory.
+      bool isDirectory = entry->d_type == DT_DIR;
+      if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+        struct stat info;
+        std::string full = directory + name;
+        isDirectory = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      }
       entries.push_back(DirectoryEntry{name, isDirectory});
     }
     closedir(dir);
