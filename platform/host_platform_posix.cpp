@@ -2,10 +2,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/standard_io.h"
 #include "platform/wildcard.h"
 
 extern char** environ;
@@ -21,17 +21,7 @@ class PosixFileSystem : public FileSystem {
     return stat(path.c_str(), &info) == 0;
   }
 
-  bool readFile(const std::string& path, std::string* contents) const override {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    contents->clear();
-    char buffer[65536];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents->append(buffer, count);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-  }
+  bool readFile(const std::string& path, std::string* contents) const override { return readWholeFile(path, contents); }
 
   std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override {
     std::vector<DirectoryEntry> entries;

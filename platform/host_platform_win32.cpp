@@ -1,8 +1,7 @@
 #include <windows.h>
 
-#include <cstdio>
-
 #include "platform/platform.h"
+#include "platform/standard_io.h"
 
 const Conventions& hostConventions() { return windowsConventions(); }
 
@@ -14,17 +13,7 @@ class Win32FileSystem : public FileSystem {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
-  bool readFile(const std::string& path, std::string* contents) const override {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    contents->clear();
-    char buffer[65536];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents->append(buffer, count);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-  }
+  bool readFile(const std::string& path, std::string* contents) const override { return readWholeFile(path, contents); }
 
   std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override {
     std::vector<DirectoryEntry> entries;

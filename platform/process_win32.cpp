@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "platform/process.h"
@@ -16,13 +15,6 @@ std::string executablePath() {
     if (buffer.size() >= 32768) return std::string(buffer.data(), length);
     buffer.resize(buffer.size() * 2);
   }
-}
-
-void writeConsoleLine(const std::string& text) {
-  // stdout is in text mode: the line end is written as CR LF.
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
 }
 
 void showWarning(const std::string& caption, const std::string& text) {

@@ -1,0 +1,9 @@
+#ifndef VEXIL_PLATFORM_STANDARD_IO_H_
+#define VEXIL_PLATFORM_STANDARD_IO_H_
+
+#include <string>
+
+/// Reads a whole file as bytes. False when it cannot be opened or read.
+bool readWholeFile(const std::string& path, std::string* contents);
+
+#endif  // VEXIL_PLATFORM_STANDARD_IO_H_
