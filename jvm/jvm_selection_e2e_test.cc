@@ -17,22 +17,10 @@
 
 namespace {
 
-const std::string kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
-const std::string kWipe = "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft]\r\n\r\n";
 const std::string kJdkTree = "HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Development Kit";
 const std::string kJreTree = "HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Runtime Environment";
 const std::string kJdkHome = "C:\\j2sdk1.4.2_05";
 const std::string kJreHome = "C:\\Program Files\\Java\\j2re1.4.2_05";
-
-/// TEXT as a .reg file writes a string: backslashes and quotes escaped.
-std::string regString(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
 
 /// BYTES as a .reg file's hex value (REG_BINARY): no terminator is added.
 std::string regHex(const std::string& bytes) {
@@ -81,7 +69,7 @@ class JvmSelectionOnWine : public ::testing::Test {
   JvmSelectionOnWine() : probe(VEXIL_E2E_JVM_PROBE, "jvm_probe.exe") {}
 
   ~JvmSelectionOnWine() override {
-    importRegistry(kHeader + kWipe);
+    importRegistry(kRegFileHeader + kRegWipeJavaSoft);
     std::error_code ignored;
     for (const std::string& directory : made) std::filesystem::remove_all(directory, ignored);
   }
@@ -101,7 +89,7 @@ class JvmSelectionOnWine : public ::testing::Test {
     addFile(kJdkHome, kJdkHome + "\\jre\\bin\\client\\jvm.dll");
     addFile(kJdkHome, kJdkHome + "\\jre\\bin\\server\\jvm.dll");
     addFile("C:\\Program Files\\Java", kJreHome + "\\bin\\client\\jvm.dll");
-    importRegistry(kHeader + kWipe + subkey(kJdkTree, "1.4.2_05", javaHome(kJdkHome)) +
+    importRegistry(kRegFileHeader + kRegWipeJavaSoft + subkey(kJdkTree, "1.4.2_05", javaHome(kJdkHome)) +
                    subkey(kJreTree, "1.4", javaHome(kJreHome)) + subkey(kJreTree, "1.4.2_05", javaHome(kJreHome)));
   }
 
@@ -174,18 +162,19 @@ TEST_F(JvmSelectionOnWine, WorkedExample) {
 
 TEST_F(JvmSelectionOnWine, ASubkeyWithoutJavaHomeStopsTheLaunch) {
   installWorkedExample();
-  importRegistry(kHeader + subkey(kJreTree, "1.5", "\"RuntimeLib\"=" + regString("C:\\jre5\\bin\\client\\jvm.dll")));
+  importRegistry(kRegFileHeader +
+                 subkey(kJreTree, "1.5", "\"RuntimeLib\"=" + regString("C:\\jre5\\bin\\client\\jvm.dll")));
   LaunchResult result = probe.run();
   EXPECT_TRUE(probe.showsReport(
       result, "Error opening registry key SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.5, value name JavaHome"));
 }
 
 TEST_F(JvmSelectionOnWine, NoTreesNoRuntimes) {
-  importRegistry(kHeader + kWipe);
+  importRegistry(kRegFileHeader + kRegWipeJavaSoft);
   EXPECT_TRUE(probe.showsReport(probe.run(), "No acceptable JVMs were found."));
   // Listed, but without a JVM library in client or server.
   addFile("C:\\jre6", "C:\\jre6\\bin\\hotspot\\jvm.dll");
-  importRegistry(kHeader + subkey(kJreTree, "1.6", javaHome("C:\\jre6")));
+  importRegistry(kRegFileHeader + subkey(kJreTree, "1.6", javaHome("C:\\jre6")));
   EXPECT_TRUE(probe.showsReport(probe.run(), "No acceptable JVMs were found."));
 }
 
@@ -193,7 +182,7 @@ TEST_F(JvmSelectionOnWine, NoTreesNoRuntimes) {
 // terminator is read whole and no further; a longer one cannot be read.
 TEST_F(JvmSelectionOnWine, JavaHomeValuesUpTo260Bytes) {
   const std::string full = "C:\\" + std::string(257, 'h');
-  importRegistry(kHeader + kWipe + subkey(kJreTree, "full", "\"JavaHome\"=" + regHex(full)) +
+  importRegistry(kRegFileHeader + kRegWipeJavaSoft + subkey(kJreTree, "full", "\"JavaHome\"=" + regHex(full)) +
                  subkey(kJreTree, "nul", "\"JavaHome\"=" + regHex(std::string("C:\\ab\0cd", 8))));
   LaunchResult result = run({});
   std::vector<std::string> discovered = linesAfter(result.out, "discovered[");
@@ -201,12 +190,13 @@ TEST_F(JvmSelectionOnWine, JavaHomeValuesUpTo260Bytes) {
   EXPECT_EQ(field(discovered[0], "m_javaHomePath"), full);
   EXPECT_EQ(field(discovered[1], "m_javaHomePath"), "C:\\ab");
 
-  importRegistry(kHeader + kWipe + subkey(kJreTree, "fits", javaHome("C:\\" + std::string(256, 'h'))));
+  importRegistry(kRegFileHeader + kRegWipeJavaSoft +
+                 subkey(kJreTree, "fits", javaHome("C:\\" + std::string(256, 'h'))));
   discovered = linesAfter(run({}).out, "discovered[");
   ASSERT_EQ(discovered.size(), 1u);
   EXPECT_EQ(field(discovered[0], "m_javaHomePath").size(), 259u);
 
-  importRegistry(kHeader + kWipe + subkey(kJreTree, "over", javaHome(full)));
+  importRegistry(kRegFileHeader + kRegWipeJavaSoft + subkey(kJreTree, "over", javaHome(full)));
   EXPECT_TRUE(probe.showsReport(
       probe.run(),
       "Error opening registry key SOFTWARE\\JavaSoft\\Java Runtime Environment\\over, value name JavaHome"));

@@ -11,18 +11,6 @@
 
 namespace {
 
-const std::string kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
-const std::string kWipe = "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft]\r\n\r\n";
-
-std::string regString(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
 std::string contentsOf(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream text;
@@ -32,7 +20,7 @@ std::string contentsOf(const std::string& path) {
 
 class RegistryRuntime : public testing::TestWithParam<Program> {
  protected:
-  ~RegistryRuntime() override { importRegistry(kHeader + kWipe); }
+  ~RegistryRuntime() override { importRegistry(kRegFileHeader + kRegWipeJavaSoft); }
 };
 
 TEST_P(RegistryRuntime, TheDebugFileShowsTheRuntimeChosenFromTheRegistry) {
@@ -41,7 +29,7 @@ TEST_P(RegistryRuntime, TheDebugFileShowsTheRuntimeChosenFromTheRegistry) {
   // server JVM, which the selection prefers.
   app.copyFile(VEXIL_E2E_FAKE_JVM, "old/bin/client/jvm.dll");
   app.copyFile(VEXIL_E2E_FAKE_JVM, "new/bin/server/jvm.dll");
-  importRegistry(kHeader + kWipe +
+  importRegistry(kRegFileHeader + kRegWipeJavaSoft +
                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.6.0_45]\r\n"
                  "\"JavaHome\"=" +
                  regString(app.path("old")) + "\r\n\r\n" +

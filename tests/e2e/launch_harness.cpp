@@ -216,26 +216,28 @@ void LaunchCase::createFileWhenOutputContains(const std::string& relative, const
 }
 
 LaunchResult LaunchCase::run(const std::vector<std::string>& arguments) const {
-  harness_system::ProcessRequest request;
-  request.program = m_programPath;
+  harness_system::ProcessRequest request = processRequest();
   request.arguments = arguments;
-  request.environment = m_environment;
-  request.workingDirectory = m_workingDirectory;
-  request.timeoutSeconds = m_timeoutSeconds;
-  request.triggers = m_triggers;
-  LaunchResult result = harness_system::runProcess(request);
-  failOn(result.problem);
-  return result;
+  return runRequest(request);
 }
 
 LaunchResult LaunchCase::runCommandLine(const std::string& commandLine) const {
+  harness_system::ProcessRequest request = processRequest();
+  request.commandLine = commandLine;
+  return runRequest(request);
+}
+
+harness_system::ProcessRequest LaunchCase::processRequest() const {
   harness_system::ProcessRequest request;
   request.program = m_programPath;
-  request.commandLine = commandLine;
   request.environment = m_environment;
   request.workingDirectory = m_workingDirectory;
   request.timeoutSeconds = m_timeoutSeconds;
   request.triggers = m_triggers;
+  return request;
+}
+
+LaunchResult LaunchCase::runRequest(const harness_system::ProcessRequest& request) {
   LaunchResult result = harness_system::runProcess(request);
   failOn(result.problem);
   return result;
@@ -289,6 +291,18 @@ std::string untakenTriggers(const std::vector<OutputTrigger>& steps, size_t next
 }  // namespace harness_system
 
 void allowRegistryChanges() { g_registryChangesAllowed = true; }
+
+const std::string kRegFileHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
+const std::string kRegWipeJavaSoft = "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft]\r\n\r\n";
+
+std::string regString(const std::string& text) {
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '\\' || c == '"') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
 
 void importRegistry(const std::string& regFileText) {
   if (!g_registryChangesAllowed) {

@@ -16,6 +16,10 @@
 #include <utility>
 #include <vector>
 
+namespace harness_system {
+struct ProcessRequest;
+}  // namespace harness_system
+
 /// The launcher builds. The windowed one exists only on Windows.
 enum class Program { Console, Windowed };
 
@@ -146,6 +150,9 @@ class LaunchCase {
 
  private:
   void setUp(const std::string& builtProgram, const std::string& relativeName);
+  /// The program, environment, directory, time limit and triggers of this case.
+  harness_system::ProcessRequest processRequest() const;
+  static LaunchResult runRequest(const harness_system::ProcessRequest& request);
 
   Program m_program;
   std::string m_directory;
@@ -163,5 +170,12 @@ class LaunchCase {
 void importRegistry(const std::string& regFileText);
 /// Called by the main of the registry test binary.
 void allowRegistryChanges();
+
+/// The first line of every .reg file, with the blank line after it.
+extern const std::string kRegFileHeader;
+/// A .reg section that removes HKLM\SOFTWARE\JavaSoft and all below it.
+extern const std::string kRegWipeJavaSoft;
+/// TEXT as a .reg file's string value: in quotes, backslashes and quotes escaped.
+std::string regString(const std::string& text);
 
 #endif  // VEXIL_TESTS_E2E_LAUNCH_HARNESS_H_

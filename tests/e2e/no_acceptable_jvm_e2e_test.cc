@@ -28,14 +28,10 @@ TEST_P(NoAcceptableJvm, WhenEveryRuntimeIsBelowTheMinimum) {
   // One runtime environment 1.8 with a client JVM (not a real library).
   app.writeFile("rt/bin/client/jvm.dll", "");
   std::string home = app.path("rt");
-  std::string escaped;
-  for (char c : home) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  importRegistry(
-      "Windows Registry Editor Version 5.00\r\n\r\n"
-      "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft]\r\n\r\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.8]\r\n"
-      "\"JavaHome\"=\"" +
-      escaped + "\"\r\n");
+  importRegistry(kRegFileHeader + kRegWipeJavaSoft +
+                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.8]\r\n"
+                 "\"JavaHome\"=" +
+                 regString(home) + "\r\n");
   // Without the bound the runtime is chosen, and its JVM file fails to load.
   app.writeConfiguration(std::string("vexil.main.class=app.Main") + kEol);
   EXPECT_TRUE(app.showsReport(app.run(), "Error while launching program with JVM."));
@@ -46,7 +42,7 @@ TEST_P(NoAcceptableJvm, WhenEveryRuntimeIsBelowTheMinimum) {
 
 #ifdef _WIN32
 TEST_P(NoAcceptableJvm, WhenNoRuntimeIsRegistered) {
-  importRegistry("Windows Registry Editor Version 5.00\r\n\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft]\r\n");
+  importRegistry(kRegFileHeader + kRegWipeJavaSoft);
   for (const char* contents : {"", "# nothing but a comment\r\n", "vexil.main.class=app.Main\r\n"}) {
     SCOPED_TRACE(contents);
     app.writeConfiguration(contents);

@@ -10,8 +10,6 @@
 
 namespace {
 
-const char kHeader[] = "Windows Registry Editor Version 5.00\r\n\r\n";
-
 // The value NAME of HKLM\SUBKEY, or "<missing>".
 std::string machineValue(const std::string& subkey, const std::string& name) {
   char value[256];
@@ -21,13 +19,13 @@ std::string machineValue(const std::string& subkey, const std::string& name) {
 }
 
 TEST(RegistryImport, WritesAndWipesKeys) {
-  importRegistry(std::string(kHeader) +
+  importRegistry(kRegFileHeader +
                  "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\VexilE2eHarness]\r\n\r\n"
                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VexilE2eHarness\\1.8]\r\n"
                  "\"JavaHome\"=\"C:\\\\Java\\\\jdk 1.8\"\r\n");
   EXPECT_EQ(machineValue("SOFTWARE\\VexilE2eHarness\\1.8", "JavaHome"), "C:\\Java\\jdk 1.8");
 
-  importRegistry(std::string(kHeader) + "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\VexilE2eHarness]\r\n");
+  importRegistry(kRegFileHeader + "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\VexilE2eHarness]\r\n");
   EXPECT_EQ(machineValue("SOFTWARE\\VexilE2eHarness\\1.8", "JavaHome"), "<missing>");
 }
 
