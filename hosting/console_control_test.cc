@@ -22,41 +22,28 @@
 #include "hosting/jvm_host.h"
 #include "jvm/jvm.h"
 #include "platform/console_events.h"
-#include "tests/support/fake_platform.h"
+#include "tests/support/fake_jvm_test.h"
 #include "tests/support/report_capture.h"
 
 namespace {
 
 using MainHookSetter = void (*)(void (*)(void*), void*);
 
-class ConsoleControlTest : public ::testing::Test {
+class ConsoleControlTest : public FakeJvmTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vexil-ctrl-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_directory = pattern;
-    m_recordPath = m_directory + "/record.txt";
-    setenv("VEXIL_FAKE_JVM_RECORD", m_recordPath.c_str(), 1);
-    unsetenv("VEXIL_FAKE_JVM_FAIL");
-    unsetenv("VEXIL_FAKE_JVM_MAIN");
+    FakeJvmTest::SetUp();
     m_library = dlopen(VEXIL_FAKE_JVM_PATH, RTLD_NOW);
     ASSERT_NE(m_library, nullptr) << dlerror();
     m_setMainHook = reinterpret_cast<MainHookSetter>(dlsym(m_library, "vexilFakeJvmSetMainHook"));
     ASSERT_NE(m_setMainHook, nullptr);
-    m_jvm.setJvmPath(VEXIL_FAKE_JVM_PATH);
-    m_properties.setFoundJvm(m_jvm);
-    m_properties.setMainClass("org.example.Main");
     m_properties.setTrapConsoleCtrl("true");
   }
   void TearDown() override {
     if (m_setMainHook) m_setMainHook(nullptr, nullptr);
     if (m_library) dlclose(m_library);
     g_jvmHost = nullptr;
-    unsetenv("VEXIL_FAKE_JVM_RECORD");
-    unsetenv("VEXIL_FAKE_JVM_FAIL");
-    unsetenv("VEXIL_FAKE_JVM_MAIN");
-    std::remove(m_recordPath.c_str());
-    rmdir(m_directory.c_str());
+    FakeJvmTest::TearDown();
   }
 
   /// Runs BODY inside the application's main method during the next launch.
@@ -68,23 +55,12 @@ class ConsoleControlTest : public ::testing::Test {
     JvmHost host(m_properties);
     return host.launch();
   }
-  std::string record() const {
-    std::ifstream file(m_recordPath, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
   /// What the fake recorded after a mark taken with record().size().
   std::string recordSince(size_t mark) const { return record().substr(mark); }
 
-  std::string m_directory;
-  std::string m_recordPath;
   void* m_library = nullptr;
   MainHookSetter m_setMainHook = nullptr;
   std::function<void()> m_duringMain;
-  FakePlatform m_fake{posixConventions()};
-  LauncherProperties m_properties{m_fake.platform};
-  Jvm m_jvm;
 };
 
 const char kForwarded[] =

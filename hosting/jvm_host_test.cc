@@ -15,46 +15,22 @@
 
 #include "config/launcher_properties.h"
 #include "jvm/jvm.h"
-#include "tests/support/fake_platform.h"
+#include "tests/support/fake_jvm_test.h"
 #include "tests/support/report_capture.h"
 
 namespace {
 
-class JvmHostTest : public ::testing::Test {
+class JvmHostTest : public FakeJvmTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vexil-host-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_directory = pattern;
-    m_recordPath = m_directory + "/record.txt";
-    setenv("VEXIL_FAKE_JVM_RECORD", m_recordPath.c_str(), 1);
-    unsetenv("VEXIL_FAKE_JVM_FAIL");
+    FakeJvmTest::SetUp();
     setenv("LC_ALL", "C.UTF-8", 1);
-    m_jvm.setJvmPath(VEXIL_FAKE_JVM_PATH);
-    m_properties.setFoundJvm(m_jvm);
-    m_properties.setMainClass("org.example.Main");
   }
   void TearDown() override {
-    unsetenv("VEXIL_FAKE_JVM_RECORD");
-    unsetenv("VEXIL_FAKE_JVM_FAIL");
     unsetenv("LC_ALL");
-    std::remove(m_recordPath.c_str());
     std::remove((m_directory + "/debug.log").c_str());
-    rmdir(m_directory.c_str());
+    FakeJvmTest::TearDown();
   }
-  std::string read(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
-  std::string record() { return read(m_recordPath); }
-
-  std::string m_directory;
-  std::string m_recordPath;
-  FakePlatform m_fake{posixConventions()};
-  LauncherProperties m_properties{m_fake.platform};
-  Jvm m_jvm;
 };
 
 TEST_F(JvmHostTest, RunsMainWithTheArgumentsThenDestroysTheRuntime) {
