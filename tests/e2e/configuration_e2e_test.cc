@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,13 +49,6 @@ std::string lapFile(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += native(line) + kEol;
   return text;
-}
-
-std::string contentsOf(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
 }
 
 /// In the dump line of the properties, the text after "NAME=" up to ",NEXT=".
@@ -131,11 +123,11 @@ TEST_P(Configuration, JarAndLibraryDirectoriesInProcessingOrder) {
   EXPECT_TRUE(app.showsReport(app.run(), "Error while launching program with JVM."));
 
   std::string dump;
-  std::istringstream log(contentsOf(app.path("debug.log")));
+  std::istringstream log(fileContents(app.path("debug.log")));
   for (std::string line; std::getline(log, line);) {
     if (line.rfind("The properties chosen: ", 0) == 0) dump = line;
   }
-  ASSERT_FALSE(dump.empty()) << contentsOf(app.path("debug.log"));
+  ASSERT_FALSE(dump.empty()) << fileContents(app.path("debug.log"));
   const std::string ext = kList + app.path("ext/x.jar") + kList + app.path("ext/y.Jar");
   EXPECT_EQ(dumpField(dump, "m_jarsInClasspath", "m_libraryPath"),
             ext + kList + app.path("lib/A.JAR") + kList + app.path("lib/b.jar") + ext);

@@ -2,7 +2,6 @@
 // real ".lap" files, running the Java test applications of tests/java.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -18,13 +17,6 @@ const std::string kJars = VEXIL_E2E_JAVA_JARS;
 std::string configuration(const std::string& mainClass, const std::string& extra = "") {
   return "vexil.main.class=" + mainClass + "\n" + "vexil.jvm.path=" + VEXIL_E2E_LIBJVM + "\n" +
          "-Djava.class.path=" + kClasses + "\n" + extra;
-}
-
-std::string contentsOf(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
 }
 
 TEST(RealJvmTest, ArgumentsArriveInOrderAndUnchanged) {
@@ -154,10 +146,10 @@ TEST(RealJvmTest, TheDebugFileGetsTwoLinesPerLaunch) {
   const std::string log = app.path("debug.log");
   LaunchResult first = app.run({"x"});
   EXPECT_EQ(first.exitCode, 0) << describe(first);
-  std::string afterFirst = contentsOf(log);
+  std::string afterFirst = fileContents(log);
   LaunchResult second = app.run({"x"});
   EXPECT_EQ(second.exitCode, 0) << describe(second);
-  std::string afterSecond = contentsOf(log);
+  std::string afterSecond = fileContents(log);
 
   std::istringstream lines(afterFirst);
   std::string jvmLine, propertiesLine, extra;

@@ -3,20 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/e2e/launch_harness.h"
 
 namespace {
-
-std::string contentsOf(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 class RegistryRuntime : public testing::TestWithParam<Program> {
  protected:
@@ -44,7 +35,7 @@ TEST_P(RegistryRuntime, TheDebugFileShowsTheRuntimeChosenFromTheRegistry) {
   EXPECT_EQ(result.exitCode, 0) << describe(result);
   EXPECT_TRUE(result.boxes.empty()) << describe(result);
 
-  std::string log = contentsOf(app.path("debug.log"));
+  std::string log = fileContents(app.path("debug.log"));
   std::string jvmLine = log.substr(0, log.find("\r\n"));
   EXPECT_EQ(jvmLine, "The chosen JVM: m_jvmPath=" + app.path("new/bin/server/jvm.dll") +
                          ",m_javaBundle=jre,m_binJvmDir=server,m_comparableVersion=001.008.000.202.B2.D1."
@@ -55,7 +46,7 @@ TEST_P(RegistryRuntime, TheDebugFileShowsTheRuntimeChosenFromTheRegistry) {
   EXPECT_EQ(log.compare(second, 23, "The properties chosen: "), 0) << log;
   EXPECT_EQ(log.size(), log.find("\r\n", second) + 2) << log;  // exactly two lines
   // And that runtime is the one that ran main.
-  EXPECT_NE(contentsOf(app.path("record.txt")).find("CallStaticVoidMethod Main with 1 arguments\nargument 0=arg\n"),
+  EXPECT_NE(fileContents(app.path("record.txt")).find("CallStaticVoidMethod Main with 1 arguments\nargument 0=arg\n"),
             std::string::npos);
 }
 

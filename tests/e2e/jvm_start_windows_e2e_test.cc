@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,13 +12,6 @@
 #include "tests/e2e/launch_harness.h"
 
 namespace {
-
-std::string contentsOf(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 class FakeRuntime : public testing::TestWithParam<Program> {
  protected:
@@ -36,7 +28,7 @@ class FakeRuntime : public testing::TestWithParam<Program> {
   }
 
   /// The calls the fake runtime recorded.
-  std::string record() const { return contentsOf(app.path("record.txt")); }
+  std::string record() const { return fileContents(app.path("record.txt")); }
   /// Each recorded line that begins with PREFIX, without it.
   std::vector<std::string> recorded(const std::string& prefix) const {
     std::vector<std::string> lines;
@@ -160,7 +152,7 @@ TEST_P(FakeRuntime, TheDebugFileHoldsTwoCrLfLinesPerLaunch) {
     LaunchResult result = app.run();
     EXPECT_EQ(result.exitCode, 0) << describe(result);
   }
-  std::string log = contentsOf(app.path("debug.log"));
+  std::string log = fileContents(app.path("debug.log"));
   size_t end = log.find("\r\n");
   ASSERT_NE(end, std::string::npos) << log;
   std::string jvmLine = log.substr(0, end);

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 
 #include "tests/e2e/harness_system.h"
@@ -291,6 +292,13 @@ std::string untakenTriggers(const std::vector<OutputTrigger>& steps, size_t next
 }  // namespace harness_system
 
 void allowRegistryChanges() { g_registryChangesAllowed = true; }
+
+std::string fileContents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
 
 const std::string kRegFileHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
 const std::string kRegWipeJavaSoft = "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft]\r\n\r\n";

@@ -163,6 +163,9 @@ class LaunchCase {
   int m_timeoutSeconds = 60;
 };
 
+/// The bytes of the file at PATH; empty when it cannot be read.
+std::string fileContents(const std::string& path);
+
 /// Windows only, and only in the registry test binary, whose tests never run
 /// at the same time: imports REG_FILE_TEXT (the contents of a .reg file, e.g.
 /// "Windows Registry Editor Version 5.00\r\n\r\n[-HKEY_LOCAL_MACHINE\\...]\r\n...")
