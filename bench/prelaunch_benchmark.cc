@@ -14,10 +14,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "config/configuration_file_loader.h"
 #include "config/launcher_properties.h"
 #include "hosting/jvm_host.h"
 #include "jvm/jvm.h"
-#include "launcher/error_reporting.h"
+#include "report/failure.h"
 #include "platform/wildcard.h"
 #include "tests/support/fake_platform.h"
 
@@ -71,30 +72,30 @@ struct BenchMachine {
   Platform platform;
 };
 
-// What a launch does before it loads the runtime library.
+// What a launch does before it loads the runtime library. A measured failure
+// would measure the wrong thing: stop at once.
 void prelaunch(const Platform& platform, const std::string& executable) {
-  LauncherProperties properties(platform);
-  properties.setNameOfExecutable(executable);
-  properties.addCommandLineArgument("--input");
-  properties.addCommandLineArgument("data.txt");
-  properties.loadProperties();
-  JvmHost host(properties);
-  jni::JavaVMInitArgs args;
-  host.buildInitArgs(args);
-  benchmark::DoNotOptimize(args.nOptions);
-  benchmark::DoNotOptimize(properties.getFoundJvm());
+  try {
+    LauncherProperties properties(platform);
+    properties.setNameOfExecutable(executable);
+    properties.addCommandLineArgument("--input");
+    properties.addCommandLineArgument("data.txt");
+    loadProperties(properties);
+    JvmHost host(properties);
+    jni::JavaVMInitArgs args;
+    host.buildInitArgs(args);
+    benchmark::DoNotOptimize(args.nOptions);
+    benchmark::DoNotOptimize(properties.getFoundJvm());
+  } catch (const Failure& failure) {
+    std::fprintf(stderr, "benchmark setup failed: %s\n", failure.report().c_str());
+    std::abort();
+  }
 }
 
 // Runs BODY once per iteration that the benchmark asks for.
 template <typename Body>
 void repeat(benchmark::State& state, Body body) {
   for (auto _ : state) body();  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop variable is unused by design
-}
-
-// A measured failure would measure the wrong thing: stop at once.
-void failLoudly(const std::string& report) {
-  std::fprintf(stderr, "benchmark setup failed: %s\n", report.c_str());
-  std::abort();
 }
 
 void addRuntime(BenchMachine& machine, bool sdk, const std::string& version, const std::string& home,
@@ -286,7 +287,6 @@ BENCHMARK(BM_RegistryRuntimes)
 }  // namespace
 
 int main(int argc, char** argv) {
-  setReportHook(&failLoudly);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -4,11 +4,11 @@
 #include "config/launcher_words.h"
 #include "config/property_variable_resolver.h"
 #include "jvm/jvm_selector.h"
-#include "launcher/error_reporting.h"
+#include "platform/ascii_text.h"
+#include "report/failure.h"
+#include "report/messages.h"
 
 namespace {
-
-const char kBlanks[] = " \t\n";
 
 /// The configuration keys, in the order a name is compared with them.
 const struct {
@@ -32,31 +32,23 @@ const struct {
 
 ConfigurationFileLoader::ConfigurationFileLoader(LauncherProperties& properties) : m_properties(properties) {}
 
+void loadProperties(LauncherProperties& properties) { ConfigurationFileLoader(properties).load(); }
+
 const std::string& ConfigurationFileLoader::getConfigurationFileName() {
-  return guardedStep("Error getting configuration file name.", [&]() -> const std::string& {
-    const std::string& path = m_properties.getNameOfExecutable();
-    size_t dot = path.rfind('.');
-    std::string extension;
-    if (dot != std::string::npos && dot > 0) {
-      extension = path.substr(dot);
-      for (char& c : extension) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      }
-    }
-    m_configurationFileName = (extension == ".EXE" ? path.substr(0, dot) : path) + ".lap";
-    return m_configurationFileName;
-  });
+  const std::string& path = m_properties.getNameOfExecutable();
+  size_t dot = path.rfind('.');
+  const bool exe = dot != std::string::npos && dot > 0 && upperCasedAscii(path.substr(dot)) == ".EXE";
+  m_configurationFileName = (exe ? path.substr(0, dot) : path) + ".lap";
+  return m_configurationFileName;
 }
 
 void ConfigurationFileLoader::load() {
-  guardedStepPassingPayload("Error loading properties from configuration file.", [&] {
-    const std::string& fileName = getConfigurationFileName();
-    std::string contents;
-    if (!m_properties.getPlatform().fileSystem->readFile(fileName, &contents)) {
-      raiseFailure("Could not open file " + fileName);
-    }
-    applyLines(readPropertyLines(contents));
-  });
+  const std::string& fileName = getConfigurationFileName();
+  std::string contents;
+  if (!m_properties.getPlatform().fileSystem->readFile(fileName, &contents)) {
+    raiseFailure(message::kCouldNotOpenFile + fileName);
+  }
+  applyLines(readPropertyLines(contents));
 }
 
 std::vector<std::string> ConfigurationFileLoader::readPropertyLines(const std::string& contents) {
@@ -77,14 +69,12 @@ std::vector<std::string> ConfigurationFileLoader::readPropertyLines(const std::s
 }
 
 std::string ConfigurationFileLoader::parsePropertyName(const std::string& line) {
-  return guardedStep("Error parsing property name in file.", [&] { return line.substr(0, line.find('=')); });
+  return line.substr(0, line.find('='));
 }
 
 std::string ConfigurationFileLoader::parsePropertyValue(const std::string& line) {
-  return guardedStep("Error parsing property value in file.", [&] {
-    size_t equals = line.find('=');
-    return equals == std::string::npos ? std::string() : line.substr(equals + 1);
-  });
+  size_t equals = line.find('=');
+  return equals == std::string::npos ? std::string() : line.substr(equals + 1);
 }
 
 bool ConfigurationFileLoader::hasEqualsSign(const std::string& line) { return line.find('=') != std::string::npos; }
@@ -94,13 +84,7 @@ bool ConfigurationFileLoader::isComment(const std::string& line) { return !line.
 bool ConfigurationFileLoader::isJvmOptionLine(const std::string& line) { return !line.empty() && line[0] == '-'; }
 
 std::string& ConfigurationFileLoader::trim(std::string& text) {
-  size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string::npos) {
-    text.clear();
-    return text;
-  }
-  text.erase(0, first);
-  text.erase(text.find_last_not_of(kBlanks) + 1);
+  text = trimmed(text, kBlanks);
   return text;
 }
 
@@ -134,28 +118,30 @@ void ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
   step(false, Variables::kEarly);
   // Every setting the selection reads is in place; what refers to the chosen
   // home comes after it.
-  JvmSelector selector(m_properties);
+  JvmSelector selector(m_properties.getJvmSettings(), m_properties.getPlatform());
   m_properties.setFoundJvm(selector.getMostAppropriateJvm());
   step(true, Variables::kLate);
   step(false, Variables::kLate);
 }
 
 void ConfigurationFileLoader::processProperty(std::string& line) {
-  guardedStep("Error processing property.", [&] {
-    PropertyVariableResolver(m_properties).resolveVariables(line);
-    std::string name = hasEqualsSign(line) ? parsePropertyName(line) : line;
-    std::string value = hasEqualsSign(line) ? parsePropertyValue(line) : std::string();
-    trim(name);
-    trim(value);
-    if (isJvmOptionLine(line)) {
-      m_properties.addJavaSystemProperty(line);
-      return;
+  PropertyVariableResolver(m_properties).resolveVariables(line);
+  if (isJvmOptionLine(line)) {
+    m_properties.addJavaSystemProperty(line);
+    return;
+  }
+  std::string name = hasEqualsSign(line) ? parsePropertyName(line) : line;
+  std::string value = hasEqualsSign(line) ? parsePropertyValue(line) : std::string();
+  applySetting(m_properties, trim(name), trim(value));
+}
+
+bool ConfigurationFileLoader::applySetting(LauncherProperties& properties, const std::string& name,
+                                           const std::string& value) {
+  for (const auto& key : kKeys) {
+    if (name == key.key) {
+      (properties.*key.apply)(value);
+      return true;
     }
-    for (const auto& key : kKeys) {
-      if (name == key.key) {
-        (m_properties.*key.apply)(value);
-        return;
-      }
-    }
-  });
+  }
+  return false;
 }

@@ -36,6 +36,10 @@ class ConfigurationFileLoader {
   /// Removes spaces, tabs and line feeds from both ends of TEXT.
   static std::string& trim(std::string& text);
 
+  /// Applies the setting NAME (a configuration key) with VALUE to the record;
+  /// false when NAME is no key, and nothing changes.
+  static bool applySetting(LauncherProperties& properties, const std::string& name, const std::string& value);
+
  private:
   /// The seven steps: settings and options that need no chosen JVM, the
   /// selection, then the lines that refer to the chosen JVM's home.
@@ -44,5 +48,9 @@ class ConfigurationFileLoader {
   std::string m_configurationFileName;
   LauncherProperties& m_properties;
 };
+
+/// Reads the configuration file beside the executable named in PROPERTIES
+/// and applies it, choosing the JVM: a loader for this one call.
+void loadProperties(LauncherProperties& properties);
 
 #endif  // VEXIL_CONFIG_CONFIGURATION_FILE_LOADER_H_

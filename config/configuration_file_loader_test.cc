@@ -84,7 +84,7 @@ class ConfigurationFileLoaderTest : public ::testing::Test {
   /// keeps the selection away from the registry.
   std::string loadWithoutJvm(const std::string& contents) {
     fake.fileSystem.addFile(ConfigurationFileLoader(properties).getConfigurationFileName(), contents);
-    return reportOf([&] { properties.loadProperties(); });
+    return reportOf([&] { loadProperties(properties); });
   }
 
   /// Loads LINES after a line that names an existing JVM library.
@@ -98,7 +98,7 @@ class ConfigurationFileLoaderTest : public ::testing::Test {
 };
 
 TEST_F(ConfigurationFileLoaderTest, MissingFileIsReportedWithItsName) {
-  EXPECT_EQ(reportOf([&] { properties.loadProperties(); }), reportText(std::string("Could not open file ") + kLap));
+  EXPECT_EQ(reportOf([&] { loadProperties(properties); }), reportText(std::string("Could not open file ") + kLap));
 }
 
 TEST_F(ConfigurationFileLoaderTest, SelectionRunsForAFileWithoutPropertyLines) {
@@ -106,7 +106,7 @@ TEST_F(ConfigurationFileLoaderTest, SelectionRunsForAFileWithoutPropertyLines) {
     LauncherProperties record(fake.platform);
     record.setNameOfExecutable(kExe);
     fake.fileSystem.addFile(kLap, contents);
-    EXPECT_EQ(reportOf([&] { record.loadProperties(); }), reportText("No acceptable JVMs were found."));
+    EXPECT_EQ(reportOf([&] { loadProperties(record); }), reportText("No acceptable JVMs were found."));
   }
 }
 
@@ -147,7 +147,7 @@ TEST_F(ConfigurationFileLoaderTest, LaterStepsWinOverEarlierOnes) {
     Lines lines = c.lines;
     lines.insert(lines.begin(), std::string("vexil.jvm.path=") + kJvmDll);
     fake.fileSystem.addFile(kLap, joined(lines));
-    ASSERT_EQ(reportOf([&] { record.loadProperties(); }), "<no report>");
+    ASSERT_EQ(reportOf([&] { loadProperties(record); }), "<no report>");
     EXPECT_EQ(record.getMainClass(), c.mainClass) << c.lines[0];
   }
 }
@@ -215,7 +215,7 @@ TEST_F(ConfigurationFileLoaderTest, LineSyntax) {
     record.setNameOfExecutable(kExe);
     record.setMainClass("unset");
     fake.fileSystem.addFile(kLap, std::string("vexil.jvm.path=") + kJvmDll + "\n" + c.line + "\n");
-    ASSERT_EQ(reportOf([&] { record.loadProperties(); }), "<no report>") << c.line;
+    ASSERT_EQ(reportOf([&] { loadProperties(record); }), "<no report>") << c.line;
     EXPECT_EQ(record.getMainClass(), c.mainClass) << c.line;
     EXPECT_EQ(record.getJavaSystemProperties(), c.options) << c.line;
   }
@@ -285,7 +285,7 @@ TEST_F(PosixConfigurationFileLoaderTest, PathsAndListsUseThePosixSeparators) {
                           "vexil.classpath.jars.dir=/ext\r\n"
                           "vexil.library.path.dir=${FOUND_EXE_FOLDER}/native\r\n"
                           "vexil.library.path.dir=/usr/lib\r\n");
-  ASSERT_EQ(reportOf([&] { properties.loadProperties(); }), "<no report>");
+  ASSERT_EQ(reportOf([&] { loadProperties(properties); }), "<no report>");
   EXPECT_EQ(properties.getFoundJvm()->getJvmPath(), "/opt/Java/lib/server/libjvm.so");
   EXPECT_EQ(properties.getJarsInClasspath(), ":/ext/x.jar:/opt/Tool/lib/A.JAR:/opt/Tool/lib/b.jar");
   EXPECT_EQ(properties.getLibraryPath(), ":/usr/lib:/opt/Tool/bin/native");

@@ -2,18 +2,21 @@
 
 #include <cstring>
 
-#include "config/configuration_file_loader.h"
 #include "config/launcher_words.h"
-#include "launcher/error_reporting.h"
+#include "platform/ascii_text.h"
+#include "report/failure.h"
+#include "report/messages.h"
 
 namespace {
 
-std::string lowerCased(const std::string& text) {
-  std::string result = text;
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return result;
+/// A wish word as stored: lower-cased, and the plain kind standing for the
+/// requirement of it ("sdk" for "require_sdk").
+std::string wishWord(const std::string& value, const char* first, const char* requireFirst, const char* second,
+                     const char* requireSecond) {
+  std::string word = lowerCasedAscii(value);
+  if (word == first) return requireFirst;
+  if (word == second) return requireSecond;
+  return word;
 }
 
 bool startsWith(const std::string& text, const char* prefix) {
@@ -43,36 +46,19 @@ void LauncherProperties::addCommandLineArgument(const std::string& argument) {
   m_commandLineArguments.push_back(argument);
 }
 
-void LauncherProperties::loadProperties() {
-  guardedStep("Error loading properties.", [&] {
-    ConfigurationFileLoader loader(*this);
-    loader.load();
-  });
-}
-
 void LauncherProperties::setMainClass(const std::string& value) { m_mainClass = value; }
 
 void LauncherProperties::setCustomJavaBundle(const std::string& value) {
-  m_customJavaBundle = lowerCased(value);
-  if (m_customJavaBundle == kBundleSdk) {
-    m_customJavaBundle = kRequireSdk;
-  } else if (m_customJavaBundle == kBundleJre) {
-    m_customJavaBundle = kRequireJre;
-  }
+  m_customJavaBundle = wishWord(value, kBundleSdk, kRequireSdk, kBundleJre, kRequireJre);
 }
 
 void LauncherProperties::setCustomBinJvmDir(const std::string& value) {
-  m_customBinJvmDir = lowerCased(value);
-  if (m_customBinJvmDir == kJvmDirClient) {
-    m_customBinJvmDir = kRequireClient;
-  } else if (m_customBinJvmDir == kJvmDirServer) {
-    m_customBinJvmDir = kRequireServer;
-  }
+  m_customBinJvmDir = wishWord(value, kJvmDirClient, kRequireClient, kJvmDirServer, kRequireServer);
 }
 
 void LauncherProperties::setCustomJvmPath(const std::string& value) {
   // Lower-casing a path is harmless only where file names ignore case.
-  m_customJvmPath = m_platform->conventions->lowerCaseJvmPath ? lowerCased(value) : value;
+  m_customJvmPath = m_platform->conventions->lowerCaseJvmPath ? lowerCasedAscii(value) : value;
 }
 
 void LauncherProperties::setCustomJavaHomePath(const std::string& value) { m_customJavaHomePath = value; }
@@ -82,7 +68,7 @@ void LauncherProperties::setTrapConsoleCtrl(const std::string& value) { m_trapCo
 void LauncherProperties::setDebugFile(const std::string& value) { m_debugFile = value; }
 
 void LauncherProperties::addJarsInDirectory(const std::string& directory) {
-  guardedStep("Error adding jars to classpath.", [&] {
+  guardedStep(message::kAddingJars, [&] {
     // An empty value names no directory; searching "\*.jar" (the root of the
     // current drive) would surprise everybody.
     if (directory.empty()) return;
@@ -99,21 +85,18 @@ void LauncherProperties::addJarsInDirectory(const std::string& directory) {
 }
 
 void LauncherProperties::addLibraryPathDirectory(const std::string& directory) {
-  guardedStep("Error adding directories to java.library.path.", [&] {
-    m_libraryPath += m_platform->conventions->pathListSeparator;
-    m_libraryPath += directory;
-  });
+  m_libraryPath += m_platform->conventions->pathListSeparator;
+  m_libraryPath += directory;
 }
 
 void LauncherProperties::addJavaSystemProperty(const std::string& option) { m_javaSystemProperties.push_back(option); }
 
-void LauncherProperties::setFoundJvm(const Jvm& jvm) { m_foundJvm = &jvm; }
-
-const std::string& LauncherProperties::getJniMainClass() {
-  for (char& c : m_mainClass) {
+std::string LauncherProperties::getJniMainClass() const {
+  std::string name = m_mainClass;
+  for (char& c : name) {
     if (c == '.') c = '/';
   }
-  return m_mainClass;
+  return name;
 }
 
 bool LauncherProperties::isTrapConsoleCtrl() const {
@@ -124,16 +107,14 @@ bool LauncherProperties::isTrapConsoleCtrl() const {
   return false;
 }
 
-bool LauncherProperties::isJavaBundlePreference() const {
-  return m_customJavaBundle == kPreferJre || m_customJavaBundle == kPreferSdk;
-}
-
-bool LauncherProperties::isJavaBundleRequirement() const {
-  return m_customJavaBundle == kRequireJre || m_customJavaBundle == kRequireSdk;
-}
-
-bool LauncherProperties::isBinJvmDirRequirement() const {
-  return m_customBinJvmDir == kRequireClient || m_customBinJvmDir == kRequireServer;
+JvmSettings LauncherProperties::getJvmSettings() const {
+  JvmSettings settings;
+  settings.jvmPath = m_customJvmPath;
+  settings.javaHomePath = m_customJavaHomePath;
+  settings.bundle = bundleWishOf(m_customJavaBundle);
+  settings.jvmType = jvmTypeWishOf(m_customBinJvmDir);
+  settings.bounds = VersionBounds{m_minJavaVersion, m_maxJavaVersion};
+  return settings;
 }
 
 bool LauncherProperties::isClassPathOption(const std::string& option) {
@@ -168,7 +149,4 @@ std::string LauncherProperties::toString() const {
   return dump;
 }
 
-bool isCustomProperty(const std::string& line) {
-  return guardedStep("Error checking if a property is custom.",
-                     [&] { return startsWith(line, kCustomPropertyPrefix); });
-}
+bool isCustomProperty(const std::string& line) { return startsWith(line, kCustomPropertyPrefix); }

@@ -1,12 +1,13 @@
 #ifndef VEXIL_CONFIG_LAUNCHER_PROPERTIES_H_
 #define VEXIL_CONFIG_LAUNCHER_PROPERTIES_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "jvm/jvm.h"
+#include "jvm/jvm_settings.h"
 #include "platform/platform.h"
-
-class Jvm;
 
 /// The one record of a launch: where the executable is, the settings and JVM
 /// option lines of the configuration file, the launcher's own arguments and,
@@ -26,8 +27,6 @@ class LauncherProperties {
   /// folder, without a last folder named exactly "bin".
   void setNameOfExecutable(const std::string& path);
   void addCommandLineArgument(const std::string& argument);
-  /// Reads the configuration file beside the executable and chooses the JVM.
-  void loadProperties();
 
   // Setters of the configuration keys.
   void setMainClass(const std::string& value);
@@ -45,9 +44,11 @@ class LauncherProperties {
   void addLibraryPathDirectory(const std::string& directory);
 
   void addJavaSystemProperty(const std::string& option);
-  void setFoundJvm(const Jvm& jvm);
-  /// The chosen JVM; null until the selection has run.
-  const Jvm* getFoundJvm() const { return m_foundJvm; }
+  /// Stores a copy of JVM as the chosen one.
+  void setFoundJvm(const Jvm& jvm) { m_foundJvm = jvm; }
+  /// The chosen JVM; null until the selection has run. Valid while the
+  /// record lives and its choice stays.
+  const Jvm* getFoundJvm() const { return m_foundJvm ? &*m_foundJvm : nullptr; }
 
   const std::string& getNameOfExecutable() const { return m_nameOfExecutable; }
   const std::string& getSelfHomePath() const { return m_selfHomePath; }
@@ -56,7 +57,6 @@ class LauncherProperties {
   const std::string& getCustomJvmPath() const { return m_customJvmPath; }
   const std::string& getCustomBinJvmDir() const { return m_customBinJvmDir; }
   const std::string& getCustomJavaBundle() const { return m_customJavaBundle; }
-  std::vector<std::string>& getJavaSystemProperties() { return m_javaSystemProperties; }
   const std::vector<std::string>& getJavaSystemProperties() const { return m_javaSystemProperties; }
   const std::vector<std::string>& getCommandLineArguments() const { return m_commandLineArguments; }
   const std::string& getMinJavaVersion() const { return m_minJavaVersion; }
@@ -67,19 +67,16 @@ class LauncherProperties {
   const std::string& getLibraryPath() const { return m_libraryPath; }
   const Platform& getPlatform() const { return *m_platform; }
 
-  /// Turns the main class into the slash form that class lookup expects, in
-  /// the stored field, and returns it.
-  const std::string& getJniMainClass();
+  /// The main class in the slash form that class lookup expects.
+  std::string getJniMainClass() const;
 
   bool isTrapConsoleCtrl() const;
-  bool isJavaBundlePreference() const;
-  bool isJavaBundleRequirement() const;
-  bool isBinJvmDirRequirement() const;
+  bool isJavaBundlePreference() const { return isPreference(bundleWishOf(m_customJavaBundle)); }
+  bool isJavaBundleRequirement() const { return isRequirement(bundleWishOf(m_customJavaBundle)); }
+  bool isBinJvmDirRequirement() const { return isRequirement(jvmTypeWishOf(m_customBinJvmDir)); }
 
-  /// Whether VERSION is not below the minimum version (true when none is set).
-  bool isGreaterThanMinVersion(const std::string& version) const;
-  /// Whether VERSION is not above the maximum version (true when none is set).
-  bool isLessThanMaxVersion(const std::string& version) const;
+  /// What the runtime selection reads of this record.
+  JvmSettings getJvmSettings() const;
 
   /// Whether OPTION begins with "-Djava.class.path" / "-Djava.library.path".
   static bool isClassPathOption(const std::string& option);
@@ -104,7 +101,7 @@ class LauncherProperties {
   std::string m_maxJavaVersion;
   std::string m_trapConsoleCtrl;
   std::string m_jarsInClasspath;
-  const Jvm* m_foundJvm = nullptr;  // not owned: lives until the process ends
+  std::optional<Jvm> m_foundJvm;
   std::string m_debugFile;
   std::string m_libraryPath;
 };

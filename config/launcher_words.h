@@ -1,8 +1,9 @@
 #ifndef VEXIL_CONFIG_LAUNCHER_WORDS_H_
 #define VEXIL_CONFIG_LAUNCHER_WORDS_H_
 
-// The words the launcher's settings, records and variables are made of. Keys,
-// words and variable names are compared exactly, with case.
+// The words the launcher's settings and variables are made of (the words of
+// the runtime wishes are in jvm/jvm_settings.h). Keys and variable names are
+// compared exactly, with case.
 
 // Configuration keys, in the order a property's name is compared with them.
 inline constexpr const char kKeyMainClass[] = "vexil.main.class";
@@ -20,21 +21,8 @@ inline constexpr const char kKeyLibraryPathDir[] = "vexil.library.path.dir";
 /// Every launcher setting begins with this word.
 inline constexpr const char kCustomPropertyPrefix[] = "vexil";
 
-// Java bundles: the kind of a runtime, and the wishes about it.
-inline constexpr const char kBundleJre[] = "jre";
-inline constexpr const char kBundleSdk[] = "sdk";
-inline constexpr const char kPreferJre[] = "prefer_jre";
-inline constexpr const char kPreferSdk[] = "prefer_sdk";
-inline constexpr const char kRequireJre[] = "require_jre";
-inline constexpr const char kRequireSdk[] = "require_sdk";
-
-// JVM types: the directory of a JVM library, and the wishes about it.
-inline constexpr const char kJvmDirClient[] = "client";
-inline constexpr const char kJvmDirServer[] = "server";
-inline constexpr const char kPreferClient[] = "prefer_client";
-inline constexpr const char kPreferServer[] = "prefer_server";
-inline constexpr const char kRequireClient[] = "require_client";
-inline constexpr const char kRequireServer[] = "require_server";
+/// The blanks trimmed from both ends of lines, names, values and references.
+inline constexpr const char kBlanks[] = " \t\n";
 
 // Variable names of "${...}" references.
 inline constexpr const char kVarFoundJavaHome[] = "FOUND_JAVA_HOME";

@@ -1,10 +1,11 @@
 #include "config/property_variable_resolver.h"
 
-#include "config/configuration_file_loader.h"
 #include "config/launcher_properties.h"
 #include "config/launcher_words.h"
 #include "jvm/jvm.h"
-#include "launcher/error_reporting.h"
+#include "platform/ascii_text.h"
+#include "report/failure.h"
+#include "report/messages.h"
 
 namespace {
 
@@ -19,49 +20,44 @@ bool PropertyVariableResolver::hasVariables(const std::string& line) const {
 }
 
 bool PropertyVariableResolver::hasLateVariables(const std::string& line) const {
-  return guardedStep("Error while determining if property contains late variables.", [&] {
-    size_t position = 0;
-    for (;;) {
-      size_t open = line.find(kOpen, position);
-      if (open == std::string::npos) return false;
-      size_t close = line.find('}', open + kOpenLength);
-      if (close == std::string::npos) return false;
-      std::string name = line.substr(open + kOpenLength, close - open - kOpenLength);
-      if (ConfigurationFileLoader::trim(name) == kVarFoundJavaHome) return true;
-      position = close;
-    }
-  });
+  size_t position = 0;
+  for (;;) {
+    size_t open = line.find(kOpen, position);
+    if (open == std::string::npos) return false;
+    size_t close = line.find('}', open + kOpenLength);
+    if (close == std::string::npos) return false;
+    if (trimmed(line.substr(open + kOpenLength, close - open - kOpenLength), kBlanks) == kVarFoundJavaHome) return true;
+    position = close;
+  }
 }
 
 std::string& PropertyVariableResolver::resolveVariables(std::string& line) const {
-  return guardedStep("Error resolving property variables.", [&]() -> std::string& {
-    // Inserted values are never searched again, so the search only ever looks
-    // at the original text after the last reference. Building the result
-    // aside keeps that linear; replacing in place would shift the rest of
-    // the line once per reference.
-    std::string resolved;
-    size_t position = 0;
-    for (;;) {
-      size_t open = line.find(kOpen, position);
-      if (open == std::string::npos) break;
-      size_t close = line.find('}', open + kOpenLength);
-      if (close == std::string::npos) break;  // an unterminated reference stays as written
-      // Only the end is really trimmed: the text begins with "${", so blanks
-      // after it stay part of the name.
-      std::string reference = line.substr(open, close - open);
-      resolved.append(line, position, open - position);
-      resolved += getVariableValue(ConfigurationFileLoader::trim(reference));
-      position = close + 1;
-    }
-    if (position == 0) return line;
-    resolved.append(line, position, std::string::npos);
-    line.swap(resolved);
-    return line;
-  });
+  // Inserted values are never searched again, so the search only ever looks
+  // at the original text after the last reference. Building the result
+  // aside keeps that linear; replacing in place would shift the rest of
+  // the line once per reference.
+  std::string resolved;
+  size_t position = 0;
+  for (;;) {
+    size_t open = line.find(kOpen, position);
+    if (open == std::string::npos) break;
+    size_t close = line.find('}', open + kOpenLength);
+    if (close == std::string::npos) break;  // an unterminated reference stays as written
+    // Only the end is really trimmed: the text begins with "${", so blanks
+    // after it stay part of the name.
+    std::string reference = line.substr(open, close - open);
+    resolved.append(line, position, open - position);
+    resolved += getVariableValue(trimmed(reference, kBlanks));
+    position = close + 1;
+  }
+  if (position == 0) return line;
+  resolved.append(line, position, std::string::npos);
+  line.swap(resolved);
+  return line;
 }
 
 std::string PropertyVariableResolver::getVariableValue(const std::string& reference) const {
-  return guardedStep("Error getting value from property variable.", [&] {
+  return guardedStep(message::kGettingVariableValue, [&] {
     const std::string name = reference.size() > kOpenLength ? reference.substr(kOpenLength) : std::string();
     const size_t envPrefixLength = sizeof kVarEnvPrefix - 1;
     if (name == kVarFoundJavaHome) {

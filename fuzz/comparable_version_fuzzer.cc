@@ -8,10 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "config/launcher_properties.h"
 #include "fuzz/fuzz_support.h"
 #include "jvm/jvm.h"
-#include "tests/support/fake_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
@@ -33,13 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::replace(dotted.begin(), dotted.end(), '_', '.');
   fuzz::require(Jvm::getComparableVersion(dotted) == comparable, "'_' and '.' are alike");
 
-  FakePlatform fake;
-  LauncherProperties properties(fake.platform);
   fuzz::completes([&] {
-    properties.setMinJavaVersion(bound);
-    properties.setMaxJavaVersion(bound);
-    const bool atLeast = properties.isGreaterThanMinVersion(version);
-    const bool atMost = properties.isLessThanMaxVersion(version);
+    const VersionBounds bounds{bound, bound};
+    const bool atLeast = bounds.isGreaterThanMinVersion(version);
+    const bool atMost = bounds.isLessThanMaxVersion(version);
     // Every version passes at least one of the two bounds, and both only
     // when it equals the bound in comparable form.
     fuzz::require(atLeast || atMost, "one bound holds");
@@ -52,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Jvm jvm;
     jvm.setJavaBundle(bundle);
     jvm.setComparableVersion(comparable);
-    fuzz::completes([&] { jvm.adjustComparableVersionBundle(word); });
+    fuzz::completes([&] { jvm.adjustComparableVersionBundle(bundleWishOf(word)); });
   }
   for (const char* directory : {"client", "server"}) {
     Jvm jvm;
     jvm.setBinJvmDir(directory);
     jvm.setComparableVersion(comparable);
-    fuzz::completes([&] { jvm.adjustComparableVersionJvmDir(word); });
+    fuzz::completes([&] { jvm.adjustComparableVersionJvmDir(jvmTypeWishOf(word)); });
   }
   return 0;
 }

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "config/configuration_file_loader.h"
 #include "config/launcher_properties.h"
 #include "config/property_variable_resolver.h"
 #include "fuzz/fuzz_support.h"
+#include "hosting/init_args.h"
 #include "hosting/jvm_host.h"
 #include "jvm/jvm.h"
 #include "tests/support/fake_platform.h"
@@ -106,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LauncherProperties properties(fake.platform);
   properties.setNameOfExecutable(kExecutable);
   properties.addCommandLineArgument("argument");
-  if (!fuzz::completes([&] { properties.loadProperties(); })) return 0;
+  if (!fuzz::completes([&] { loadProperties(properties); })) return 0;
   fuzz::require(properties.getFoundJvm() != nullptr, "a loaded record has its JVM");
 
   std::vector<std::string> options;
@@ -120,11 +122,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::completes([&] {
     jni::JavaVMInitArgs args;
     host.buildInitArgs(args);
-    const auto& options = properties.getJavaSystemProperties();
-    fuzz::require(args.nOptions == static_cast<jni::jint>(options.size()), "one option per line");
-    for (size_t i = 0; i < options.size(); ++i) {
-      fuzz::require(std::strcmp(args.options[i].optionString, options[i].c_str()) == 0, "options point at the lines");
+    const std::vector<std::string> merged = initArgOptions(properties);
+    fuzz::require(args.nOptions == static_cast<jni::jint>(merged.size()), "one option per line");
+    for (size_t i = 0; i < merged.size(); ++i) {
+      fuzz::require(std::strcmp(args.options[i].optionString, merged[i].c_str()) == 0, "options are the merged lines");
     }
+    fuzz::require(properties.getJavaSystemProperties() == options, "the record keeps its configured options");
   });
   return 0;
 }

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "config/launcher_properties.h"
 #include "fuzz/fuzz_support.h"
 #include "jvm/jvm.h"
 #include "jvm/jvm_registry_reader.h"
@@ -25,10 +24,9 @@ const char* const kTrees[] = {"SOFTWARE\\JavaSoft\\Java Development Kit",
 const char* const kBundles[] = {"sdk", "jre"};
 
 std::vector<Jvm> discover(const Platform& platform, bool* completed) {
-  LauncherProperties properties(platform);
   std::vector<Jvm> jvms;
   *completed = fuzz::completes([&] {
-    JvmRegistryReader reader(properties);
+    JvmRegistryReader reader(*platform.registry);
     reader.addJdkJvms(jvms);
     reader.addJreJvms(jvms);
   });

@@ -3,14 +3,9 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "config/launcher_properties.h"
-#include "hosting/jvm_host.h"
 #include "platform/console_events.h"
 
 namespace {
-
-const char kExitMethodName[] = "initiateExit";
-const char kExitMethodSignature[] = "(I)V";
 
 // Whether events may reach the runtime, and how many are doing so now. Once
 // the runtime is destroyed its library is freed: an event must not call into
@@ -20,6 +15,7 @@ struct ForwardingGate {
   std::condition_variable idle;
   bool open = false;
   int inside = 0;
+  ExitRequestForwarder forward = nullptr;
 };
 
 ForwardingGate& gate() {
@@ -30,15 +26,15 @@ ForwardingGate& gate() {
 
 void forwardToHost() {
   ForwardingGate& forwarding = gate();
-  JvmHost* host;
+  ExitRequestForwarder forward;
   {
     std::lock_guard<std::mutex> hold(forwarding.lock);
-    if (!forwarding.open || !g_jvmHost) return;
-    host = g_jvmHost;
+    if (!forwarding.open || !forwarding.forward) return;
+    forward = forwarding.forward;
     ++forwarding.inside;
   }
   // Not under the lock: a second event forwards at the same time as the first.
-  host->forwardExitRequest();
+  forward();
   std::lock_guard<std::mutex> hold(forwarding.lock);
   if (--forwarding.inside == 0) forwarding.idle.notify_all();
 }
@@ -60,11 +56,12 @@ bool consoleCtrlHandler(int eventCode) {
   }
 }
 
-bool addConsoleCtrlHandler() {
+bool addConsoleCtrlHandler(ExitRequestForwarder forward) {
   ForwardingGate& forwarding = gate();
   {
     std::lock_guard<std::mutex> hold(forwarding.lock);
     forwarding.open = true;
+    forwarding.forward = forward;
   }
   if (addConsoleEventHandler(consoleCtrlHandler)) return true;
   std::lock_guard<std::mutex> hold(forwarding.lock);
@@ -80,21 +77,3 @@ void stopForwardingExitRequests() {
 }
 
 void removeConsoleCtrlHandler() { removeConsoleEventHandler(); }
-
-void JvmHost::forwardExitRequest() {
-  jni::JavaVM* vm = m_javaVM;
-  jni::JNIEnv* env = nullptr;
-  // Null attach arguments: no thread name or group.
-  if (vm->functions->AttachCurrentThread(vm, reinterpret_cast<void**>(&env), nullptr) < 0) return;
-  const jni::NativeInterface& jniFunctions = *env->functions;
-  jni::jclass mainClass = jniFunctions.FindClass(env, m_properties->getJniMainClass().c_str());
-  jni::jmethodID exitMethod =
-      mainClass ? jniFunctions.GetStaticMethodID(env, mainClass, kExitMethodName, kExitMethodSignature) : nullptr;
-  if (exitMethod) {
-    jni::callStaticVoidMethod(env, mainClass, exitMethod, jni::jint{0});
-  } else if (jniFunctions.ExceptionOccurred(env)) {
-    // A missing class or method: the runtime describes it on its error stream.
-    jniFunctions.ExceptionDescribe(env);
-  }
-  vm->functions->DetachCurrentThread(vm);
-}

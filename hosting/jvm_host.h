@@ -1,6 +1,7 @@
 #ifndef VEXIL_HOSTING_JVM_HOST_H_
 #define VEXIL_HOSTING_JVM_HOST_H_
 
+#include <string>
 #include <vector>
 
 #include "hosting/jni_declarations.h"
@@ -11,7 +12,7 @@ class LauncherProperties;
 /// application's main class in it, on the calling thread.
 class JvmHost {
  public:
-  explicit JvmHost(LauncherProperties& properties) : m_properties(&properties) {}
+  explicit JvmHost(const LauncherProperties& properties) : m_properties(&properties) {}
   virtual ~JvmHost() = default;
 
   /// Loads the chosen runtime, runs the main class with the command-line
@@ -22,11 +23,9 @@ class JvmHost {
   /// ends the process.
   int launch();
 
-  /// Fills ARGS for the runtime's creation from the JVM option lines, merging
-  /// the jar list into the class path option and the library directories into
-  /// the library path option (extending configured ones, adding missing ones
-  /// at the end). The merge stays in the properties; the option array lives
-  /// as long as this host.
+  /// Fills ARGS for the runtime's creation with the options of
+  /// initArgOptions (hosting/init_args.h). The option array and its texts
+  /// belong to this host and live as long as it, or until the next call.
   void buildInitArgs(jni::JavaVMInitArgs& args);
 
   /// The created virtual machine; null before creation.
@@ -41,13 +40,14 @@ class JvmHost {
  private:
   jni::jobjectArray newArgumentArray(jni::JNIEnv* env);
 
-  LauncherProperties* m_properties;
+  const LauncherProperties* m_properties;
   jni::JavaVM* m_javaVM = nullptr;
+  std::vector<std::string> m_optionTexts;
   std::vector<jni::JavaVMOption> m_options;
 };
 
 /// The host whose runtime receives console-control events; set just before
-/// the handler is registered, never reset.
+/// the handler is registered (hosting/console_control.h), never reset.
 extern JvmHost* g_jvmHost;
 
 #endif  // VEXIL_HOSTING_JVM_HOST_H_

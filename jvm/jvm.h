@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "jvm/jvm_settings.h"
+
 struct Platform;
 
 /// One Java runtime found on the machine together with one JVM library of it.
@@ -34,13 +36,12 @@ class Jvm {
   static std::string getComparableVersion(const std::string& version);
 
   /// Appends "B<code>." for how well the bundle ("sdk"/"jre") meets the
-  /// desired Java bundle word; a missed requirement makes the record
-  /// unacceptable.
-  void adjustComparableVersionBundle(const std::string& desiredBundle);
+  /// desired Java bundle; a missed requirement makes the record unacceptable.
+  void adjustComparableVersionBundle(BundleWish desiredBundle);
   /// Appends "D<code>." for how well the JVM directory ("client"/"server")
-  /// meets the desired JVM type word; a missed requirement makes the record
+  /// meets the desired JVM type; a missed requirement makes the record
   /// unacceptable.
-  void adjustComparableVersionJvmDir(const std::string& desiredJvmDir);
+  void adjustComparableVersionJvmDir(JvmTypeWish desiredJvmDir);
 
   /// The directory below the home that holds the JVM directories, ending in
   /// a separator. Computed once, then cached even if the home changes.
@@ -56,6 +57,12 @@ class Jvm {
   std::string toString() const;
 
  private:
+  /// Appends LETTER and the code of how well this record, of the wish's first
+  /// kind or not (IS_FIRST), meets WISH, which without a wish prefers the
+  /// first kind or not (NO_WISH_PREFERS_FIRST). 3: required and met, 2:
+  /// preferred and met, 1: preferred and missed, 0: required and missed.
+  void appendWishCode(char letter, bool isFirst, Wish wish, bool noWishPrefersFirst, const char* unknownWishText);
+
   std::string m_javaBundle;
   std::string m_binJvmDir;
   std::string m_version;

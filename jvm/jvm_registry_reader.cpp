@@ -1,12 +1,10 @@
 #include "jvm/jvm_registry_reader.h"
 
-#include "config/launcher_properties.h"
-#include "config/launcher_words.h"
-#include "launcher/error_reporting.h"
+#include "report/failure.h"
+#include "report/messages.h"
 
 namespace {
 
-const char kGenericText[] = "Error getting JVM paths from registry.";
 const char kJdkTree[] = "SOFTWARE\\JavaSoft\\Java Development Kit";
 const char kJreTree[] = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 const char kJavaHomeValue[] = "JavaHome";
@@ -27,21 +25,16 @@ class OpenKey {
 
 }  // namespace
 
-void JvmRegistryReader::addJdkJvms(std::vector<Jvm>& jvms) {
-  guardedStepPassingPayload(kGenericText, [&] { addJvms(kJdkTree, kBundleSdk, jvms); });
-}
+void JvmRegistryReader::addJdkJvms(std::vector<Jvm>& jvms) { addJvms(kJdkTree, kBundleSdk, jvms); }
 
-void JvmRegistryReader::addJreJvms(std::vector<Jvm>& jvms) {
-  guardedStepPassingPayload(kGenericText, [&] { addJvms(kJreTree, kBundleJre, jvms); });
-}
+void JvmRegistryReader::addJreJvms(std::vector<Jvm>& jvms) { addJvms(kJreTree, kBundleJre, jvms); }
 
 void JvmRegistryReader::addJvms(const char* treePath, const char* bundle, std::vector<Jvm>& jvms) {
-  Registry& registry = *m_properties.getPlatform().registry;
   Registry::Key treeKey;
-  if (!registry.openKey(treePath, &treeKey)) return;  // no runtime of this kind installed
-  OpenKey tree(registry, treeKey);
+  if (!m_registry.openKey(treePath, &treeKey)) return;  // no runtime of this kind installed
+  OpenKey tree(m_registry, treeKey);
   std::string name;
-  for (unsigned long index = 0; registry.enumerateSubkey(tree.get(), index, &name); ++index) {
+  for (unsigned long index = 0; m_registry.enumerateSubkey(tree.get(), index, &name); ++index) {
     if (name.empty()) continue;
     std::string home = getRegistryStringValue(std::string(treePath) + "\\" + name, kJavaHomeValue);
     if (home.empty()) continue;
@@ -54,15 +47,12 @@ void JvmRegistryReader::addJvms(const char* treePath, const char* bundle, std::v
 }
 
 std::string JvmRegistryReader::getRegistryStringValue(const std::string& keyPath, const std::string& valueName) {
-  return guardedStepPassingPayload(kGenericText, [&] {
-    Registry& registry = *m_properties.getPlatform().registry;
-    Registry::Key handle;
-    if (!registry.openKey(keyPath, &handle)) raiseFailure("Error opening registry key " + keyPath);
-    OpenKey key(registry, handle);
-    std::string value;
-    if (!registry.queryStringValue(key.get(), valueName, &value)) {
-      raiseFailure("Error opening registry key " + keyPath + ", value name " + valueName);
-    }
-    return value;
-  });
+  Registry::Key handle;
+  if (!m_registry.openKey(keyPath, &handle)) raiseFailure(message::kOpeningRegistryKey + keyPath);
+  OpenKey key(m_registry, handle);
+  std::string value;
+  if (!m_registry.queryStringValue(key.get(), valueName, &value)) {
+    raiseFailure(message::kOpeningRegistryKey + keyPath + message::kRegistryValueName + valueName);
+  }
+  return value;
 }

@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "jvm/jvm.h"
-
-class LauncherProperties;
+#include "platform/registry.h"
 
 /// Collects the Java runtimes that installers list in the registry, below
 /// HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft: one record per subkey, named by its
@@ -14,7 +13,7 @@ class LauncherProperties;
 /// nor files.
 class JvmRegistryReader {
  public:
-  explicit JvmRegistryReader(LauncherProperties& properties) : m_properties(properties) {}
+  explicit JvmRegistryReader(Registry& registry) : m_registry(registry) {}
   virtual ~JvmRegistryReader() = default;
   JvmRegistryReader(const JvmRegistryReader&) = delete;
   JvmRegistryReader& operator=(const JvmRegistryReader&) = delete;
@@ -31,7 +30,7 @@ class JvmRegistryReader {
  private:
   void addJvms(const char* treePath, const char* bundle, std::vector<Jvm>& jvms);
 
-  LauncherProperties& m_properties;
+  Registry& m_registry;
 };
 
 #endif  // VEXIL_JVM_JVM_REGISTRY_READER_H_

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "config/launcher_properties.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/report_capture.h"
 
@@ -15,7 +14,7 @@ class JvmRegistryReaderTest : public ::testing::Test {
  protected:
   std::vector<std::string> discover() {
     std::vector<Jvm> jvms;
-    JvmRegistryReader reader(properties);
+    JvmRegistryReader reader(fake.registry);
     reader.addJdkJvms(jvms);
     reader.addJreJvms(jvms);
     std::vector<std::string> dumps;
@@ -29,7 +28,6 @@ class JvmRegistryReaderTest : public ::testing::Test {
   }
 
   FakePlatform fake;
-  LauncherProperties properties{fake.platform};
 };
 
 TEST_F(JvmRegistryReaderTest, DevelopmentKitsFirstThenRuntimesInEnumerationOrder) {
@@ -76,7 +74,6 @@ TEST_F(JvmRegistryReaderTest, UnreadableSubkeysStopTheLaunch) {
   };
   for (const Case& c : cases) {
     FakePlatform platform;
-    LauncherProperties record(platform.platform);
     platform.registry.setValue(kJdkTree + "\\1.5", "JavaHome", "C:\\j5");
     platform.registry.setValue(kJreTree + "\\1.3", "JavaHome", "C:\\j3");
     platform.registry.addKey(kJreTree + "\\1.4");
@@ -86,7 +83,7 @@ TEST_F(JvmRegistryReaderTest, UnreadableSubkeysStopTheLaunch) {
     }
     platform.registry.setValue(kJreTree + "\\1.6", "JavaHome", "C:\\j6");
     std::vector<Jvm> jvms;
-    JvmRegistryReader reader(record);
+    JvmRegistryReader reader(platform.registry);
     EXPECT_EQ(reportOf([&] {
                 reader.addJdkJvms(jvms);
                 reader.addJreJvms(jvms);

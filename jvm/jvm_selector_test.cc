@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "config/launcher_properties.h"
@@ -11,6 +12,11 @@
 #include "tests/support/report_capture.h"
 
 namespace {
+
+/// The selection a launch with PROPERTIES runs.
+JvmSelector selectorOver(const LauncherProperties& properties) {
+  return JvmSelector(properties.getJvmSettings(), properties.getPlatform());
+}
 
 const std::string kJdkTree = "SOFTWARE\\JavaSoft\\Java Development Kit";
 const std::string kJreTree = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
@@ -40,7 +46,7 @@ class JvmSelectorTest : public ::testing::Test {
 
   /// Discovery, separation and rating, as the selection runs them.
   std::vector<Jvm> rated() {
-    JvmSelector selector(properties);
+    JvmSelector selector = selectorOver(properties);
     std::vector<Jvm> jvms;
     selector.locateJvms(jvms);
     selector.separateClientAndServerJvms(jvms);
@@ -54,7 +60,7 @@ class JvmSelectorTest : public ::testing::Test {
     return versions;
   }
 
-  std::string choose() { return JvmSelector(properties).getMostAppropriateJvm().toString(); }
+  std::string choose() { return selectorOver(properties).getMostAppropriateJvm().toString(); }
 
   FakePlatform fake;
   LauncherProperties properties{fake.platform};
@@ -108,14 +114,14 @@ TEST_F(JvmSelectorTest, WorkedExample) {
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     LauncherProperties record(fake.platform);
     rows[i].settings(record);
-    JvmSelector selector(record);
+    JvmSelector selector = selectorOver(record);
     std::vector<Jvm> jvms;
     selector.locateJvms(jvms);
     selector.separateClientAndServerJvms(jvms);
     selector.determineVersions(jvms);
     selector.removeUnacceptableJvms(jvms);
     EXPECT_EQ(comparableVersions(jvms), rows[i].comparableVersions) << "row " << i;
-    EXPECT_EQ(JvmSelector(record).getMostAppropriateJvm().toString(), rows[i].chosen) << "row " << i;
+    EXPECT_EQ(selectorOver(record).getMostAppropriateJvm().toString(), rows[i].chosen) << "row " << i;
   }
 }
 
@@ -125,7 +131,7 @@ TEST_F(JvmSelectorTest, SeparationKeepsOrderAndAppendsServersInReverse) {
   addJre("1.5", "C:\\jre5", false, true);
   addJre("1.6", "C:\\jre6", true, true);
   std::vector<Jvm> jvms;
-  JvmSelector selector(properties);
+  JvmSelector selector = selectorOver(properties);
   selector.locateJvms(jvms);
   selector.separateClientAndServerJvms(jvms);
   std::vector<std::string> paths;
@@ -145,7 +151,7 @@ TEST_F(JvmSelectorTest, RemovingUnacceptableRecordsKeepsTheOrderOfTheRest) {
     jvms[i].setVersion(std::to_string(i));
     jvms[i].setAcceptable(i != 0 && i != 2 && i != 3);
   }
-  JvmSelector(properties).removeUnacceptableJvms(jvms);
+  selectorOver(properties).removeUnacceptableJvms(jvms);
   std::vector<std::string> versions;
   for (const Jvm& jvm : jvms) versions.push_back(jvm.getVersion());
   EXPECT_EQ(versions, (std::vector<std::string>{"1", "4", "5"}));
@@ -171,7 +177,7 @@ TEST_F(JvmSelectorTest, WhichCodeWeighsMore) {
     LauncherProperties record(fake.platform);
     record.setCustomJavaBundle(c.bundle);
     record.setCustomBinJvmDir(c.jvmType);
-    JvmSelector selector(record);
+    JvmSelector selector = selectorOver(record);
     std::vector<Jvm> jvms;
     selector.locateJvms(jvms);
     selector.separateClientAndServerJvms(jvms);
@@ -296,7 +302,7 @@ TEST_F(JvmSelectorTest, CustomJavaHomeTriesTheJvmDirectoriesInTheOrderAsked) {
     record.setCustomBinJvmDir(c.jvmType);
     record.setCustomJavaBundle("both");  // not looked at
     std::string dump;
-    std::string report = reportOf([&] { dump = JvmSelector(record).getMostAppropriateJvm().toString(); });
+    std::string report = reportOf([&] { dump = selectorOver(record).getMostAppropriateJvm().toString(); });
     // A record from a custom source carries its JVM path alone.
     std::string result = report;
     if (report == "<no report>") {
@@ -322,10 +328,10 @@ TEST_F(JvmSelectorTest, CustomJavaHomeProbesInOrderAndUsesTheHomeAsWritten) {
 
 TEST_F(JvmSelectorTest, TheChoiceOutlivesTheSelectorAndLaterChoices) {
   addJre("1.6", "C:\\jre6", true, false);
-  const Jvm* first;
+  std::optional<Jvm> first;
   {
-    JvmSelector selector(properties);
-    first = &selector.getMostAppropriateJvm();
+    JvmSelector selector = selectorOver(properties);
+    first = selector.getMostAppropriateJvm();
   }
   const std::string dump = first->toString();
   for (int i = 0; i < 50; ++i) choose();
@@ -360,7 +366,7 @@ TEST(JvmSelectorPosixTest, ChoosesTheRealDirectoryOfTwoEqualInstallations) {
   LauncherProperties properties(platform);
 
   std::vector<Jvm> jvms;
-  JvmSelector selector(properties);
+  JvmSelector selector = selectorOver(properties);
   selector.locateJvms(jvms);
   selector.separateClientAndServerJvms(jvms);
   selector.determineVersions(jvms);
@@ -371,22 +377,22 @@ TEST(JvmSelectorPosixTest, ChoosesTheRealDirectoryOfTwoEqualInstallations) {
                        "/usr/lib/jvm/java-1.17.0-openjdk-amd64 017.000.021.001.B1.D1.",
                        "/usr/java/jre1.8.0_391 001.008.000.391.B2.D1.",
                    }));
-  EXPECT_EQ(JvmSelector(properties).getMostAppropriateJvm().toString(),
+  EXPECT_EQ(selectorOver(properties).getMostAppropriateJvm().toString(),
             "m_jvmPath=/usr/lib/jvm/java-17-openjdk-amd64/lib/server/libjvm.so,m_javaBundle=sdk,m_binJvmDir=server,"
             "m_comparableVersion=017.000.021.001.B1.D1.,m_javaHomePath=/usr/lib/jvm/java-17-openjdk-amd64,"
             "m_version=17.0.21.1,m_jrePath=/usr/lib/jvm/java-17-openjdk-amd64/lib/,m_acceptable=true");
 
   properties.setMaxJavaVersion("1.8.0_400");
-  EXPECT_EQ(JvmSelector(properties).getMostAppropriateJvm().getJvmPath(),
+  EXPECT_EQ(selectorOver(properties).getMostAppropriateJvm().getJvmPath(),
             "/usr/java/jre1.8.0_391/lib/amd64/server/libjvm.so");
 
   // A Java home named in the configuration, in both layouts.
   LauncherProperties custom(platform);
   custom.setCustomJavaHomePath("/usr/java/jre1.8.0_391");
-  EXPECT_EQ(JvmSelector(custom).getMostAppropriateJvm().getJvmPath(),
+  EXPECT_EQ(selectorOver(custom).getMostAppropriateJvm().getJvmPath(),
             "/usr/java/jre1.8.0_391/lib/amd64/server/libjvm.so");
   custom.setCustomJavaHomePath("/usr/lib/jvm/java-17-openjdk-amd64");
-  EXPECT_EQ(JvmSelector(custom).getMostAppropriateJvm().getJvmPath(),
+  EXPECT_EQ(selectorOver(custom).getMostAppropriateJvm().getJvmPath(),
             "/usr/lib/jvm/java-17-openjdk-amd64/lib/server/libjvm.so");
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "config/launcher_properties.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/report_capture.h"
 
@@ -91,7 +90,7 @@ TEST(AdjustComparableVersionTest, BundleCodes) {
   for (const CodeCase& c : cases) {
     Jvm jvm = record(c.own, "C:\\j");
     jvm.setComparableVersion("001.004.002.005.");
-    jvm.adjustComparableVersionBundle(c.desired);
+    jvm.adjustComparableVersionBundle(bundleWishOf(c.desired));
     EXPECT_EQ(jvm.getComparableVersion(), std::string("001.004.002.005.") + c.suffix) << c.own << "/" << c.desired;
     EXPECT_EQ(jvm.isAcceptable(), c.acceptable) << c.own << "/" << c.desired;
   }
@@ -114,7 +113,7 @@ TEST(AdjustComparableVersionTest, JvmDirCodes) {
     Jvm jvm;
     jvm.setBinJvmDir(c.own);
     jvm.setComparableVersion("001.");
-    jvm.adjustComparableVersionJvmDir(c.desired);
+    jvm.adjustComparableVersionJvmDir(jvmTypeWishOf(c.desired));
     EXPECT_EQ(jvm.getComparableVersion(), std::string("001.") + c.suffix) << c.own << "/" << c.desired;
     EXPECT_EQ(jvm.isAcceptable(), c.acceptable) << c.own << "/" << c.desired;
   }
@@ -123,8 +122,8 @@ TEST(AdjustComparableVersionTest, JvmDirCodes) {
 TEST(AdjustComparableVersionTest, UnacceptableStaysUnacceptable) {
   Jvm jvm = record("sdk", "C:\\j");
   jvm.setBinJvmDir("client");
-  jvm.adjustComparableVersionBundle("require_jre");
-  jvm.adjustComparableVersionJvmDir("require_client");
+  jvm.adjustComparableVersionBundle(bundleWishOf("require_jre"));
+  jvm.adjustComparableVersionJvmDir(jvmTypeWishOf("require_client"));
   EXPECT_FALSE(jvm.isAcceptable());
   EXPECT_EQ(jvm.getComparableVersion(), "B0.D3.");
 }
@@ -151,8 +150,8 @@ TEST(AdjustComparableVersionTest, Failures) {
     Jvm jvm = record(c.bundle, "C:\\j");
     jvm.setBinJvmDir(c.binJvmDir);
     EXPECT_EQ(reportOf([&] {
-                jvm.adjustComparableVersionBundle(c.desiredBundle);
-                jvm.adjustComparableVersionJvmDir(c.desiredJvmDir);
+                jvm.adjustComparableVersionBundle(bundleWishOf(c.desiredBundle));
+                jvm.adjustComparableVersionJvmDir(jvmTypeWishOf(c.desiredJvmDir));
               }),
               reportText(c.message))
         << c.bundle << "/" << c.binJvmDir << "/" << c.desiredBundle << "/" << c.desiredJvmDir;
@@ -254,8 +253,8 @@ TEST(JvmTest, Dumps) {
   jvm.setBinJvmDir("client");
   jvm.setJvmPath(jvm.getJvmDllPath(fake.platform, "client"));
   jvm.setComparableVersion(Jvm::getComparableVersion(jvm.getVersion()));
-  jvm.adjustComparableVersionBundle("");
-  jvm.adjustComparableVersionJvmDir("");
+  jvm.adjustComparableVersionBundle(bundleWishOf(""));
+  jvm.adjustComparableVersionJvmDir(jvmTypeWishOf(""));
   EXPECT_EQ(jvm.toString(),
             "m_jvmPath=C:\\j2sdk1.4.2_05\\jre\\bin\\client\\jvm.dll,m_javaBundle=sdk,m_binJvmDir=client,"
             "m_comparableVersion=001.004.002.005.B1.D2.,m_javaHomePath=C:\\j2sdk1.4.2_05,m_version=1.4.2_05,"
@@ -286,13 +285,10 @@ TEST(VersionBoundsTest, EqualBoundsPassAndLongerVersionsExceedAShortMaximum) {
       // The bounds are rewritten afresh, never taken from a rated record.
       {"1.4.2_05", "1.4.2_05", "1.4.2_05", true, true},
   };
-  FakePlatform fake;
   for (const Case& c : cases) {
-    LauncherProperties properties(fake.platform);
-    properties.setMinJavaVersion(c.minimum);
-    properties.setMaxJavaVersion(c.maximum);
-    EXPECT_EQ(properties.isGreaterThanMinVersion(c.version), c.aboveMinimum) << c.minimum << " <= " << c.version;
-    EXPECT_EQ(properties.isLessThanMaxVersion(c.version), c.belowMaximum) << c.version << " <= " << c.maximum;
+    const VersionBounds bounds{c.minimum, c.maximum};
+    EXPECT_EQ(bounds.isGreaterThanMinVersion(c.version), c.aboveMinimum) << c.minimum << " <= " << c.version;
+    EXPECT_EQ(bounds.isLessThanMaxVersion(c.version), c.belowMaximum) << c.version << " <= " << c.maximum;
   }
 }
 

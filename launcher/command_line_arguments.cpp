@@ -1,12 +1,10 @@
 #include "launcher/command_line_arguments.h"
 
 #include <climits>
-#include <stdexcept>
 #include <utility>
 
-#include "launcher/error_reporting.h"
-
-const char kErrorReadingCommandLineArguments[] = "Error reading command-line arguments";
+#include "report/failure.h"
+#include "report/messages.h"
 
 namespace {
 
@@ -77,14 +75,14 @@ std::string commandLineAfterProgramName(const std::string& commandLine) {
 }
 
 CommandLineArguments::CommandLineArguments(const char* text, char* programName) : m_text(text) {
-  guardedStep(kErrorReadingCommandLineArguments, [&] { split(programName); });
+  guardedStep(message::kReadingCommandLineArguments, [&] { split(programName); });
 }
 
 void CommandLineArguments::split(char* programName) {
   static char noProgramName[] = "";
   m_arguments = splitCommandLineText(m_text != nullptr ? m_text : "");
   if (m_arguments.size() > static_cast<std::size_t>(INT_MAX) - 1) {
-    throw std::length_error("more command-line arguments than an int can count");
+    raiseUnexplainedFailure();  // more arguments than an int can count
   }
   // The strings are in place now: their addresses no longer change.
   m_argumentVector.reserve(m_arguments.size() + 1);

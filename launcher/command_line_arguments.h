@@ -4,9 +4,6 @@
 #include <string>
 #include <vector>
 
-/// What the user sees when the windowed command line cannot be split.
-extern const char kErrorReadingCommandLineArguments[];
-
 /// The windowed program's arguments. Windows hands a windowed program its
 /// arguments as one line of text; this splits that text into the count and
 /// vector the shared launch sequence takes.
@@ -18,7 +15,7 @@ class CommandLineArguments {
  public:
   /// Splits TEXT (the command line after the program name; null counts as
   /// empty) at once. Element 0 of the vector is PROGRAM_NAME, not copied.
-  /// Any failure of the split is reported as kErrorReadingCommandLineArguments.
+  /// Any failure of the split is reported as message::kReadingCommandLineArguments.
   CommandLineArguments(const char* text, char* programName);
 
   CommandLineArguments(const CommandLineArguments&) = delete;

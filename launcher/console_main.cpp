@@ -1,3 +1,3 @@
 #include "launcher/launch.h"
 
-int main(int argc, char** argv) { return launcherMain(argc, argv); }
+int main(int argc, char** argv) { return launcherMain(argc, argv, ReportChannel::kStandardOutput); }

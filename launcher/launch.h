@@ -2,12 +2,17 @@
 #define VEXIL_LAUNCHER_LAUNCH_H_
 
 #include "config/launcher_properties.h"
+#include "report/report_channel.h"
 
 /// The sequence both programs share: build the properties from the
 /// executable's path, the arguments and the configuration file, then run the
-/// Java application. Returns 0 when its main method has returned, 1 when
-/// an exception escaped it; every other failure ends the process with 1.
-int launcherMain(int argc, char** argv);
+/// Java application. Returns 0 when its main method has returned, 1 when an
+/// exception escaped it or the launch failed; a failure is shown through
+/// CHANNEL.
+int launcherMain(int argc, char** argv, ReportChannel channel);
+
+/// The same sequence, leaving a failure to the caller.
+int launchApplication(int argc, char** argv);
 
 /// A record named after the running executable, holding ARGV[1..] and loaded
 /// from the configuration file, with the JVM chosen.
@@ -15,6 +20,6 @@ LauncherProperties createLauncherProperties(int argc, char** argv);
 
 /// Runs the Java application described by PROPERTIES. Returns the exit code:
 /// 0 when its main method has returned, 1 when an exception escaped it.
-int runLaunch(LauncherProperties& properties);
+int runLaunch(const LauncherProperties& properties);
 
 #endif  // VEXIL_LAUNCHER_LAUNCH_H_

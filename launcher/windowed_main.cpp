@@ -1,20 +1,21 @@
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "launcher/command_line_arguments.h"
-#include "launcher/error_reporting.h"
 #include "launcher/launch.h"
 #include "platform/command_line.h"
+#include "report/failure.h"
+#include "report/messages.h"
+#include "report/report_channel.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  return topLevelGuard([&] {
+  return runReportingFailures(ReportChannel::kMessageBox, [&] {
     // The runtime's own text after the program name loses bytes in corner
     // cases ("prog"x, a first byte above 127): find it again in the whole line.
-    const std::string text = guardedStep(kErrorReadingCommandLineArguments,
+    const std::string text = guardedStep(message::kReadingCommandLineArguments,
                                          [] { return commandLineAfterProgramName(processCommandLine()); });
     CommandLineArguments arguments(text.c_str(), __argv != nullptr && __argc > 0 ? __argv[0] : nullptr);
-    return launcherMain(arguments.getArgc(), arguments.getArgv());
+    return launchApplication(arguments.getArgc(), arguments.getArgv());
   });
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ascii_text.h"
 #include "platform/platform.h"
 #include "platform/standard_io.h"
 #include "platform/wildcard.h"
@@ -53,16 +54,6 @@ class PosixFileSystem : public FileSystem {
   }
 };
 
-bool equalIgnoringCase(const char* a, const char* b, size_t length) {
-  for (size_t i = 0; i < length; ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 class PosixEnvironment : public Environment {
  public:
   bool lookup(const std::string& name, std::string* value) const override {
@@ -76,7 +67,7 @@ class PosixEnvironment : public Environment {
         *value = equals + 1;
         return true;
       }
-      if (!caseless && equalIgnoringCase(*entry, name.c_str(), name.size())) caseless = equals + 1;
+      if (!caseless && equalIgnoringAsciiCase(*entry, name.c_str(), name.size())) caseless = equals + 1;
     }
     if (!caseless) return false;
     *value = caseless;

@@ -6,9 +6,6 @@
 /// Full path of the running executable, however long it is.
 std::string executablePath();
 
-/// Writes TEXT and a line end to standard output and flushes it.
-void writeConsoleLine(const std::string& text);
-
 /// Shows TEXT to the user as a warning: a modal message box with an OK button
 /// and the exclamation icon where there is a window system, with CAPTION as
 /// its title; elsewhere a line on standard error. Returns when it is closed.

@@ -6,4 +6,7 @@
 /// Reads a whole file as bytes. False when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::string* contents);
 
+/// Writes TEXT and a line end to standard output and flushes it.
+void writeConsoleLine(const std::string& text);
+
 #endif  // VEXIL_PLATFORM_STANDARD_IO_H_

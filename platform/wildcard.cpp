@@ -1,10 +1,6 @@
 #include "platform/wildcard.h"
 
-namespace {
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
+#include "platform/ascii_text.h"
 
 bool matchesWildcardIgnoringCase(const std::string& pattern, const std::string& name) {
   // Greedy match with one back-tracking point: linear for the usual "*.jar".

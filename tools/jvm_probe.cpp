@@ -4,43 +4,24 @@
 //
 //   jvm_probe [--list] [key=value ...]
 //
-// Keys are the launcher's JVM settings (vexil.jvm.path, vexil.java.home.path,
-// vexil.java.bundle, vexil.bin.jvm.dir, vexil.min.java.version,
-// vexil.max.java.version). Prints "chosen=" and the chosen record's dump;
-// with --list first "discovered[i]=" for each runtime found and "rated[i]="
-// for each record after separation and rating. A failure is reported as a
+// Keys are the launcher's configuration keys; those the selection reads are
+// vexil.jvm.path, vexil.java.home.path, vexil.java.bundle, vexil.bin.jvm.dir,
+// vexil.min.java.version and vexil.max.java.version. Prints "chosen=" and the
+// chosen record's dump; with --list first "discovered[i]=" for each runtime
+// found and "rated[i]=" for each record after separation and rating. A failure is reported as a
 // launch reports it, with exit code 1.
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "config/configuration_file_loader.h"
 #include "config/launcher_properties.h"
-#include "config/launcher_words.h"
 #include "jvm/jvm.h"
 #include "jvm/jvm_selector.h"
-#include "launcher/error_reporting.h"
+#include "report/report_channel.h"
 
 namespace {
-
-bool applySetting(LauncherProperties& properties, const std::string& key, const std::string& value) {
-  if (key == kKeyJavaBundle) {
-    properties.setCustomJavaBundle(value);
-  } else if (key == kKeyBinJvmDir) {
-    properties.setCustomBinJvmDir(value);
-  } else if (key == kKeyJvmPath) {
-    properties.setCustomJvmPath(value);
-  } else if (key == kKeyJavaHomePath) {
-    properties.setCustomJavaHomePath(value);
-  } else if (key == kKeyMinJavaVersion) {
-    properties.setMinJavaVersion(value);
-  } else if (key == kKeyMaxJavaVersion) {
-    properties.setMaxJavaVersion(value);
-  } else {
-    return false;
-  }
-  return true;
-}
 
 void printRecords(const char* label, const std::vector<Jvm>& jvms) {
   for (size_t i = 0; i < jvms.size(); ++i) {
@@ -52,7 +33,7 @@ void printRecords(const char* label, const std::vector<Jvm>& jvms) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return topLevelGuard([&] {
+  return runReportingFailures(ReportChannel::kStandardOutput, [&] {
     LauncherProperties properties;
     bool list = false;
     for (int i = 1; i < argc; ++i) {
@@ -61,12 +42,13 @@ int main(int argc, char** argv) {
       if (argument == "--list") {
         list = true;
       } else if (equals == std::string::npos ||
-                 !applySetting(properties, argument.substr(0, equals), argument.substr(equals + 1))) {
-        std::fprintf(stderr, "usage: jvm_probe [--list] [vexil.<jvm setting>=value ...]\n");
+                 !ConfigurationFileLoader::applySetting(properties, argument.substr(0, equals),
+                                                        argument.substr(equals + 1))) {
+        std::fprintf(stderr, "usage: jvm_probe [--list] [vexil.<setting>=value ...]\n");
         return 2;
       }
     }
-    JvmSelector selector(properties);
+    JvmSelector selector(properties.getJvmSettings(), properties.getPlatform());
     if (list) {
       std::vector<Jvm> jvms;
       selector.locateJvms(jvms);
@@ -75,7 +57,7 @@ int main(int argc, char** argv) {
       selector.determineVersions(jvms);
       printRecords("rated", jvms);
     }
-    const Jvm& chosen = selector.getMostAppropriateJvm();
+    const Jvm chosen = selector.getMostAppropriateJvm();
     std::fputs(("chosen=" + chosen.toString() + "\n").c_str(), stdout);
     std::fflush(stdout);
     return 0;

@@ -1,4 +1,4 @@
-#include "launcher/diagnostics_log.h"
+#include "report/diagnostics_log.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

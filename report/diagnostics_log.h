@@ -1,5 +1,5 @@
-#ifndef VEXIL_LAUNCHER_DIAGNOSTICS_LOG_H_
-#define VEXIL_LAUNCHER_DIAGNOSTICS_LOG_H_
+#ifndef VEXIL_REPORT_DIAGNOSTICS_LOG_H_
+#define VEXIL_REPORT_DIAGNOSTICS_LOG_H_
 
 #include <string>
 
@@ -11,4 +11,4 @@
 /// this never fails.
 void appendLogLine(const std::string& path, const std::string& line);
 
-#endif  // VEXIL_LAUNCHER_DIAGNOSTICS_LOG_H_
+#endif  // VEXIL_REPORT_DIAGNOSTICS_LOG_H_

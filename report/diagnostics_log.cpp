@@ -1,15 +1,16 @@
-#include "launcher/diagnostics_log.h"
+#include "report/diagnostics_log.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/process.h"
+#include "report/messages.h"
 
 namespace {
 
 void warnAboutFile(const std::string& path, int error) {
-  std::string text = "Cannot write to the debug file " + path;
+  std::string text = message::kCannotWriteDebugFile + path;
   if (error != 0) text += ": " + std::string(std::strerror(error));
   showWarning(executablePath(), text);
 }

@@ -1,0 +1,36 @@
+#include "jvm/jvm_settings.h"
+
+#include "jvm/jvm.h"
+
+namespace {
+
+Wish wishOf(const std::string& word, const char* preferFirst, const char* preferSecond, const char* requireFirst,
+            const char* requireSecond) {
+  if (word.empty()) return Wish::kNone;
+  if (word == preferFirst) return Wish::kPreferFirst;
+  if (word == preferSecond) return Wish::kPreferSecond;
+  if (word == requireFirst) return Wish::kRequireFirst;
+  if (word == requireSecond) return Wish::kRequireSecond;
+  return Wish::kUnknown;
+}
+
+}  // namespace
+
+BundleWish bundleWishOf(const std::string& word) {
+  return wishOf(word, kPreferSdk, kPreferJre, kRequireSdk, kRequireJre);
+}
+
+JvmTypeWish jvmTypeWishOf(const std::string& word) {
+  return wishOf(word, kPreferClient, kPreferServer, kRequireClient, kRequireServer);
+}
+
+// The bounds compare fresh comparable versions of plain version texts, never
+// a record's comparable version, which may already carry preference codes.
+
+bool VersionBounds::isGreaterThanMinVersion(const std::string& version) const {
+  return minimum.empty() || !(Jvm::getComparableVersion(version) < Jvm::getComparableVersion(minimum));
+}
+
+bool VersionBounds::isLessThanMaxVersion(const std::string& version) const {
+  return maximum.empty() || !(Jvm::getComparableVersion(version) > Jvm::getComparableVersion(maximum));
+}

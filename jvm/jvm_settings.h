@@ -1,0 +1,67 @@
+#ifndef VEXIL_JVM_JVM_SETTINGS_H_
+#define VEXIL_JVM_JVM_SETTINGS_H_
+
+#include <string>
+
+// What the runtime choice is asked for: the words of its wishes, the wishes
+// as values, the version bounds and the settings of one selection.
+
+// Java bundles: the kind of a runtime, and the words of the wishes about it.
+inline constexpr const char kBundleJre[] = "jre";
+inline constexpr const char kBundleSdk[] = "sdk";
+inline constexpr const char kPreferJre[] = "prefer_jre";
+inline constexpr const char kPreferSdk[] = "prefer_sdk";
+inline constexpr const char kRequireJre[] = "require_jre";
+inline constexpr const char kRequireSdk[] = "require_sdk";
+
+// JVM types: the directory of a JVM library, and the words of the wishes about it.
+inline constexpr const char kJvmDirClient[] = "client";
+inline constexpr const char kJvmDirServer[] = "server";
+inline constexpr const char kPreferClient[] = "prefer_client";
+inline constexpr const char kPreferServer[] = "prefer_server";
+inline constexpr const char kRequireClient[] = "require_client";
+inline constexpr const char kRequireServer[] = "require_server";
+
+/// A wish about one of two kinds (bundle: sdk or jre; JVM type: client or
+/// server). kUnknown stands for a word that is none of the wishes: it goes
+/// unnoticed until a runtime is rated against it, which then fails.
+enum class Wish { kNone, kPreferFirst, kPreferSecond, kRequireFirst, kRequireSecond, kUnknown };
+
+/// The bundle wish: first is the development kit ("sdk"), second the runtime
+/// environment ("jre"). No wish prefers the runtime environment.
+using BundleWish = Wish;
+/// The JVM type wish: first is "client", second "server". No wish prefers
+/// the client JVM.
+using JvmTypeWish = Wish;
+
+inline bool isPreference(Wish wish) { return wish == Wish::kPreferFirst || wish == Wish::kPreferSecond; }
+inline bool isRequirement(Wish wish) { return wish == Wish::kRequireFirst || wish == Wish::kRequireSecond; }
+
+/// The wish that WORD names ("prefer_sdk", "require_jre", ...; empty: none).
+/// Words are compared exactly, with case.
+BundleWish bundleWishOf(const std::string& word);
+JvmTypeWish jvmTypeWishOf(const std::string& word);
+
+/// The lowest and highest Java versions a runtime may have; an empty text
+/// sets no bound. Versions are compared as comparable versions of the plain
+/// version texts.
+struct VersionBounds {
+  std::string minimum;
+  std::string maximum;
+
+  /// Whether VERSION is not below the minimum version (true when none is set).
+  bool isGreaterThanMinVersion(const std::string& version) const;
+  /// Whether VERSION is not above the maximum version (true when none is set).
+  bool isLessThanMaxVersion(const std::string& version) const;
+};
+
+/// Everything one selection reads.
+struct JvmSettings {
+  std::string jvmPath;       ///< a JVM library named outright; decides alone
+  std::string javaHomePath;  ///< a Java home named outright
+  BundleWish bundle = Wish::kNone;
+  JvmTypeWish jvmType = Wish::kNone;
+  VersionBounds bounds;
+};
+
+#endif  // VEXIL_JVM_JVM_SETTINGS_H_
