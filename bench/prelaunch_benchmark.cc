@@ -47,6 +47,7 @@ class BenchFileSystem : public FileSystem {
     *contents = it->second;
     return true;
   }
+  bool isSymbolicLink(const std::string&) const override { return false; }
   std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override {
     std::vector<DirectoryEntry> entries;
     const size_t cut = pattern.rfind('\\');

@@ -270,7 +270,7 @@ TEST_F(ConfigurationFileLoaderTest, SelectionFailuresEndTheLoad) {
 
 class PosixConfigurationFileLoaderTest : public ConfigurationFileLoaderTest {
  protected:
-  PosixConfigurationFileLoaderTest() : ConfigurationFileLoaderTest(posixConventions()) {}
+  PosixConfigurationFileLoaderTest() : ConfigurationFileLoaderTest(linuxConventions()) {}
   void SetUp() override {}
 };
 

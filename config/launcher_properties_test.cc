@@ -38,7 +38,7 @@ TEST_F(LauncherPropertiesTest, HomeIsTheFolderWithoutAFinalBinFolder) {
 }
 
 TEST(LauncherPropertiesPosixTest, HomeUsesSlashesOnPosix) {
-  FakePlatform fake(posixConventions());
+  FakePlatform fake(linuxConventions());
   LauncherProperties record(fake.platform);
   record.setNameOfExecutable("/opt/tool/bin/app");
   EXPECT_EQ(record.getSelfHomePath(), "/opt/tool");
@@ -89,7 +89,7 @@ TEST_F(LauncherPropertiesTest, JvmPathIsLowerCasedOnlyWhereFileNamesIgnoreCase) 
   properties.setCustomJavaHomePath("C:\\Java\\Home");
   EXPECT_EQ(properties.getCustomJavaHomePath(), "C:\\Java\\Home");
 
-  FakePlatform posix(posixConventions());
+  FakePlatform posix(linuxConventions());
   LauncherProperties record(posix.platform);
   record.setCustomJvmPath("/opt/JDK/lib/server/libjvm.so");
   EXPECT_EQ(record.getCustomJvmPath(), "/opt/JDK/lib/server/libjvm.so");
@@ -212,7 +212,7 @@ TEST_F(LauncherPropertiesTest, LibraryDirectoriesAreAppendedAsGiven) {
 }
 
 TEST(LauncherPropertiesPosixTest, JarAndLibraryListsUseTheJvmPathSeparator) {
-  FakePlatform fake(posixConventions());
+  FakePlatform fake(linuxConventions());
   fake.fileSystem.addFile("/app/lib/a.jar");
   fake.fileSystem.addFile("/app/lib/B.Jar");
   fake.fileSystem.addDirectory("/app/lib/x.jar");

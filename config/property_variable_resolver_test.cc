@@ -114,7 +114,7 @@ TEST_F(PropertyVariableResolverTest, JavaHomeIsEmptyBeforeTheSelection) {
 }
 
 TEST(PropertyVariableResolverPosixTest, FoldersUseSlashes) {
-  FakePlatform fake(posixConventions());
+  FakePlatform fake(linuxConventions());
   LauncherProperties properties(fake.platform);
   properties.setNameOfExecutable("/opt/tool/bin/run");
   std::string line = "${SELF_HOME}/lib:${FOUND_EXE_FOLDER}/lib";

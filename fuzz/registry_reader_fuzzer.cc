@@ -1,20 +1,19 @@
 // Runtime discovery over a hostile registry: subkey names and "JavaHome"
 // values that are empty, overlong, hold NUL bytes or backslashes, keys that
-// cannot be opened. Also over the Linux stand-in for the registry, which
+// cannot be opened. Also the scan of Linux installation directories, which
 // reads the installations' "release" files. The first byte picks the one.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "jvm/jvm.h"
 #include "jvm/jvm_registry_reader.h"
-#include "platform/registry_installations.h"
+#include "jvm/jvm_installation_scanner.h"
 #include "tests/support/fake_platform.h"
 
 namespace {
@@ -111,8 +110,7 @@ void fuzzFakeRegistry(FuzzedDataProvider& input) {
 }
 
 void fuzzInstallations(FuzzedDataProvider& input) {
-  FakePlatform fake(posixConventions());
-  std::set<std::string> links;
+  FakePlatform fake(linuxConventions());
   const int directories = input.ConsumeIntegralInRange(0, 6);
   for (int i = 0; i < directories; ++i) {
     const std::string home = "/usr/lib/jvm/" + input.ConsumeRandomLengthString(300);
@@ -121,22 +119,25 @@ void fuzzInstallations(FuzzedDataProvider& input) {
     if (layout & 1) fake.fileSystem.addFile(home + "/bin/javac");
     if (layout & 2) fake.fileSystem.addFile(home + "/lib/server/libjvm.so");
     if (layout & 4) fake.fileSystem.addFile(home + "/jre/lib/amd64/client/libjvm.so");
-    if (layout & 8) links.insert(home);
+    if (layout & 8) fake.fileSystem.markAsLink(home);
     if (layout & 16) fake.fileSystem.addFile(home + "/release", input.ConsumeRandomLengthString(1000));
     if (layout & 32) fake.fileSystem.addDirectory(home + "/lib/server/libjvm.so");
   }
-  InstallationRegistry registry(fake.fileSystem, posixConventions(), {"/usr/lib/jvm", "/usr/java"},
-                                [&](const std::string& path) { return links.count(path) != 0; });
-  Platform platform = fake.platform;
-  platform.registry = &registry;
-
-  bool completed;
-  const std::vector<Jvm> found = discover(platform, &completed);
-  std::vector<Jvm> expected;
-  const bool readable = expectedRecords(registry, &expected);
-  // Every installation it lists can be opened and has a home.
-  fuzz::require(completed && readable, "the stand-in never fails discovery");
-  compare(found, expected);
+  std::vector<Jvm> found;
+  const bool completed = fuzz::completes([&] {
+    JvmInstallationScanner scanner(fake.platform);
+    scanner.addJdkJvms(found);
+    scanner.addJreJvms(found);
+  });
+  fuzz::require(completed, "the scan never fails discovery");
+  bool runtimeSeen = false;
+  for (const Jvm& jvm : found) {
+    fuzz::require(!jvm.getVersion().empty() && !jvm.getJavaHomePath().empty(), "every runtime has a version and a home");
+    const bool sdk = jvm.getJavaBundle() == "sdk";
+    fuzz::require(!(sdk && runtimeSeen), "development kits first");
+    runtimeSeen = runtimeSeen || !sdk;
+    fuzz::require(fake.fileSystem.exists(jvm.getJavaHomePath() + "/bin/javac") == sdk, "a kit is what has javac");
+  }
 }
 
 }  // namespace

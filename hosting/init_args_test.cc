@@ -103,7 +103,7 @@ TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
 }
 
 TEST(InitArgsTest, PosixListsUseTheirOwnSeparator) {
-  FakePlatform fake(posixConventions());
+  FakePlatform fake(linuxConventions());
   fake.fileSystem.addFile("/opt/app/lib/a.jar");
   LauncherProperties properties(fake.platform);
   properties.addJavaSystemProperty("-Djava.class.path=/opt/app/classes");

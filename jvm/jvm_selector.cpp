@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "jvm/jvm_installation_scanner.h"
 #include "jvm/jvm_registry_reader.h"
 #include "report/failure.h"
 #include "report/messages.h"
@@ -81,6 +82,9 @@ void JvmSelector::locateJvms(std::vector<Jvm>& jvms) const {
   JvmRegistryReader reader(*m_platform.registry);
   reader.addJdkJvms(jvms);
   reader.addJreJvms(jvms);
+  JvmInstallationScanner scanner(m_platform);
+  scanner.addJdkJvms(jvms);
+  scanner.addJreJvms(jvms);
 }
 
 void JvmSelector::separateClientAndServerJvms(std::vector<Jvm>& jvms) const {

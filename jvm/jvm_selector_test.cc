@@ -7,7 +7,6 @@
 #include <set>
 
 #include "config/launcher_properties.h"
-#include "platform/registry_installations.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/report_capture.h"
 
@@ -359,10 +358,9 @@ TEST(JvmSelectorPosixTest, ChoosesTheRealDirectoryOfTwoEqualInstallations) {
   files.addFile("/usr/java/jre1.8.0_391/lib/amd64/server/libjvm.so");
   files.addDirectory("/usr/java/jre1.8.0_391/lib/amd64/server");
   files.addFile("/usr/java/jre1.8.0_391/release", "JAVA_VERSION=\"1.8.0_391\"\n");
-  InstallationRegistry registry(files, posixConventions(), {"/usr/lib/jvm", "/usr/java"}, [](const std::string& path) {
-    return path == "/usr/lib/jvm/java-1.17.0-openjdk-amd64";
-  });
-  Platform platform{&posixConventions(), &files, &environment, &registry};
+  files.markAsLink("/usr/lib/jvm/java-1.17.0-openjdk-amd64");
+  FakeRegistry noRegistry;
+  Platform platform{&linuxConventions(), &files, &environment, &noRegistry};
   LauncherProperties properties(platform);
 
   std::vector<Jvm> jvms;

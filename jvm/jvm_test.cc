@@ -208,7 +208,7 @@ TEST(JrePathTest, PosixFindsTheLayoutThatHoldsTheJvmDirectories) {
       {"sdk", {"/j/lib"}, "/j/lib/"},
   };
   for (const Case& c : cases) {
-    FakePlatform fake(posixConventions());
+    FakePlatform fake(linuxConventions());
     for (const char* directory : c.directories) fake.fileSystem.addDirectory(directory);
     Jvm jvm = record(c.bundle, "/j");
     EXPECT_EQ(jvm.getJrePath(fake.platform), c.jrePath) << c.jrePath;

@@ -25,10 +25,16 @@ struct Conventions {
   /// Whether "vexil.jvm.path" is lower-cased when stored. Only sound where
   /// file names ignore case.
   bool lowerCaseJvmPath;
+  /// The directories whose subdirectories are Java installations, where no
+  /// registry lists them (e.g. "/usr/lib/jvm"); no separator at the end.
+  std::vector<std::string> installationRoots;
 };
 
 const Conventions& windowsConventions();
-const Conventions& posixConventions();
+/// Linux on the processor architecture this program was built for: Java 8
+/// keeps its JVM directories below lib/<arch> (lib/amd64, lib/aarch64, ...),
+/// and a JVM library must match the process that loads it.
+const Conventions& linuxConventions();
 
 /// The conventions of the system this program was built for.
 const Conventions& hostConventions();

@@ -26,6 +26,8 @@ class FileSystem {
   /// "C:\App\lib\*.jar". Matching ignores case. Entries come in the order the
   /// system yields them; a missing or unreadable directory yields nothing.
   virtual std::vector<DirectoryEntry> findFiles(const std::string& pattern) const = 0;
+  /// True when the entry at exactly this path is a symbolic link itself.
+  virtual bool isSymbolicLink(const std::string& path) const = 0;
 };
 
 #endif  // VEXIL_PLATFORM_FILE_SYSTEM_H_

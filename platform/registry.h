@@ -5,7 +5,7 @@
 
 /// Read-only access to keys below HKEY_LOCAL_MACHINE: the four operations
 /// that runtime discovery needs. Where there is no Windows registry, the host
-/// implementation presents the machine's Java installations in the same shape.
+/// implementation holds no key.
 class Registry {
  public:
   /// An open key; only meaningful to the registry that opened it.
@@ -27,5 +27,8 @@ class Registry {
 
   virtual void closeKey(Key key) = 0;
 };
+
+/// The registry of the running system.
+Registry& hostRegistry();
 
 #endif  // VEXIL_PLATFORM_REGISTRY_H_

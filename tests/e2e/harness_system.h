@@ -2,7 +2,7 @@
 #define VEXIL_TESTS_E2E_HARNESS_SYSTEM_H_
 
 // What the launch harness needs from the operating system: one implementation
-// per system (launch_harness_posix.cpp, launch_harness_win32.cpp). Operations
+// per system (launch_harness_linux.cpp, launch_harness_win32.cpp). Operations
 // that can fail return an empty string on success, else what went wrong.
 
 #include <optional>

@@ -51,7 +51,7 @@ class FakeJvmTest : public ::testing::Test {
 
   std::string m_directory;
   std::string m_recordPath;
-  FakePlatform m_fake{posixConventions()};
+  FakePlatform m_fake{linuxConventions()};
   LauncherProperties m_properties{m_fake.platform};
   Jvm m_jvm;
 };

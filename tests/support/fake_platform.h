@@ -20,15 +20,19 @@ class FakeFileSystem : public FileSystem {
 
   void addFile(const std::string& path, const std::string& contents = std::string());
   void addDirectory(const std::string& path);
+  /// Marks PATH, added as a file or directory, as a symbolic link.
+  void markAsLink(const std::string& path) { m_links.insert(path); }
   /// Paths that exist() was asked about, in order.
   const std::vector<std::string>& probes() const { return m_probes; }
 
   bool exists(const std::string& path) const override;
   bool readFile(const std::string& path, std::string* contents) const override;
   std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override;
+  bool isSymbolicLink(const std::string& path) const override { return m_links.count(path) != 0; }
 
  private:
   char m_separator;
+  std::set<std::string> m_links;
   std::map<std::string, std::string> m_files;
   std::set<std::string> m_directories;
   mutable std::vector<std::string> m_probes;

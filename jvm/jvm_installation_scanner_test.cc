@@ -1,8 +1,7 @@
-#include "platform/registry_installations.h"
+#include "jvm/jvm_installation_scanner.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <utility>
 
 #include "tests/support/fake_platform.h"
@@ -12,9 +11,9 @@ namespace {
 const char kJdkTree[] = "SOFTWARE\\JavaSoft\\Java Development Kit";
 const char kJreTree[] = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 
-class InstallationRegistryTest : public ::testing::Test {
+class JvmInstallationScannerTest : public ::testing::Test {
  protected:
-  InstallationRegistryTest() : fileSystem('/') {}
+  JvmInstallationScannerTest() : fileSystem('/') {}
 
   /// A directory of ROOT named NAME holding the given files (paths below it).
   void addInstallation(const std::string& root, const std::string& name, const std::vector<std::string>& files,
@@ -28,31 +27,26 @@ class InstallationRegistryTest : public ::testing::Test {
   void addLink(const std::string& root, const std::string& name, const std::vector<std::string>& files,
                const std::string& release = std::string()) {
     addInstallation(root, name, files, release);
-    links.insert(root + "/" + name);
+    fileSystem.markAsLink(root + "/" + name);
   }
 
-  InstallationRegistry registry(std::vector<std::string> roots = {"/usr/lib/jvm", "/usr/java"}) {
-    return InstallationRegistry(fileSystem, posixConventions(), std::move(roots),
-                                [this](const std::string& path) { return links.count(path) > 0; });
+  /// A scan of ROOTS in this test's file system.
+  JvmInstallationScanner scan(std::vector<std::string> roots = {"/usr/lib/jvm", "/usr/java"}) {
+    conventions.installationRoots = std::move(roots);
+    return JvmInstallationScanner(platform);
   }
 
-  /// (name, JavaHome) of each subkey of TREE, read as runtime discovery reads
-  /// them: enumerate one, open it by its path, read its value, close it.
-  static std::vector<std::pair<std::string, std::string>> read(Registry& registry, const std::string& tree) {
-    std::vector<std::pair<std::string, std::string>> result;
-    Registry::Key treeKey;
-    if (!registry.openKey(tree, &treeKey)) return result;
-    std::string name;
-    for (unsigned long index = 0; registry.enumerateSubkey(treeKey, index, &name); ++index) {
-      Registry::Key key;
-      std::string home = "<cannot open>";
-      if (registry.openKey(tree + "\\" + name, &key)) {
-        if (!registry.queryStringValue(key, "JavaHome", &home)) home = "<no value>";
-        registry.closeKey(key);
-      }
-      result.emplace_back(name, home);
+  /// (version, home) of each runtime the scan finds in TREE's bundle.
+  static std::vector<std::pair<std::string, std::string>> read(const JvmInstallationScanner& scanner,
+                                                               const std::string& tree) {
+    std::vector<Jvm> jvms;
+    if (tree == kJdkTree) {
+      scanner.addJdkJvms(jvms);
+    } else {
+      scanner.addJreJvms(jvms);
     }
-    registry.closeKey(treeKey);
+    std::vector<std::pair<std::string, std::string>> result;
+    for (const Jvm& jvm : jvms) result.emplace_back(jvm.getVersion(), jvm.getJavaHomePath());
     return result;
   }
 
@@ -65,11 +59,14 @@ class InstallationRegistryTest : public ::testing::Test {
     fileSystem.addFile("/usr/lib/jvm/.java-1.17.0-openjdk-amd64.jinfo");
   }
 
+  Conventions conventions = linuxConventions();
   FakeFileSystem fileSystem;
-  std::set<std::string> links;
+  FakeEnvironment environment;
+  FakeRegistry noRegistry;
+  Platform platform{&conventions, &fileSystem, &environment, &noRegistry};
 };
 
-TEST_F(InstallationRegistryTest, ListsKitsAndRuntimesOfEveryLayoutRealDirectoriesFirst) {
+TEST_F(JvmInstallationScannerTest, ListsKitsAndRuntimesOfEveryLayoutRealDirectoriesFirst) {
   addDebianOpenJdk17();
   // Java 8 development kit: lib/ exists, the JVM lies below jre/lib/amd64.
   addInstallation("/usr/java", "jdk1.8.0_391", {"bin/javac", "lib/tools.jar", "jre/lib/amd64/server/libjvm.so"},
@@ -82,7 +79,7 @@ TEST_F(InstallationRegistryTest, ListsKitsAndRuntimesOfEveryLayoutRealDirectorie
   addInstallation("/usr/lib/jvm", "jdk-without-jvm", {"bin/javac", "lib/libjava.so"});
   addInstallation("/usr/lib/jvm", "jre-in-sdk-layout", {"jre/lib/amd64/server/libjvm.so"});
 
-  InstallationRegistry installations = registry();
+  JvmInstallationScanner installations = scan();
   using Entries = std::vector<std::pair<std::string, std::string>>;
   EXPECT_EQ(read(installations, kJdkTree), (Entries{
                                                {"17.0.21.1", "/usr/lib/jvm/java-17-openjdk-amd64"},
@@ -95,40 +92,12 @@ TEST_F(InstallationRegistryTest, ListsKitsAndRuntimesOfEveryLayoutRealDirectorie
                                            }));
 }
 
-TEST_F(InstallationRegistryTest, OpeningAVersionDirectlyGivesItsFirstInstallation) {
-  addDebianOpenJdk17();
-  InstallationRegistry installations = registry();
-  Registry::Key key;
-  ASSERT_TRUE(installations.openKey(std::string(kJdkTree) + "\\17.0.21.1", &key));
-  std::string home;
-  EXPECT_TRUE(installations.queryStringValue(key, "JavaHome", &home));
-  EXPECT_EQ(home, "/usr/lib/jvm/java-17-openjdk-amd64");
-  EXPECT_FALSE(installations.queryStringValue(key, "RuntimeLib", &home));
-  std::string name;
-  EXPECT_FALSE(installations.enumerateSubkey(key, 0, &name));
-  installations.closeKey(key);
-
-  for (const std::string& path :
-       {std::string(kJreTree) + "\\17.0.21.1", std::string(kJdkTree) + "\\17", std::string(kJdkTree) + "\\",
-        std::string("SOFTWARE\\JavaSoft"), std::string("SOFTWARE\\JavaSoft\\Java Development Kit2\\17.0.21.1")}) {
-    EXPECT_FALSE(installations.openKey(path, &key)) << path;
-  }
-
-  ASSERT_TRUE(installations.openKey(kJdkTree, &key));
-  EXPECT_FALSE(installations.queryStringValue(key, "JavaHome", &home));
-  installations.closeKey(key);
+TEST_F(JvmInstallationScannerTest, MissingRootsGiveEmptyTrees) {
+  JvmInstallationScanner installations = scan({"/nowhere", "/usr/java"});
+  EXPECT_TRUE(read(installations, kJdkTree).empty());
 }
 
-TEST_F(InstallationRegistryTest, MissingRootsGiveEmptyTrees) {
-  InstallationRegistry installations = registry({"/nowhere", "/usr/java"});
-  Registry::Key key;
-  ASSERT_TRUE(installations.openKey(kJdkTree, &key));
-  std::string name;
-  EXPECT_FALSE(installations.enumerateSubkey(key, 0, &name));
-  installations.closeKey(key);
-}
-
-TEST_F(InstallationRegistryTest, VersionComesFromTheReleaseFileElseTheName) {
+TEST_F(JvmInstallationScannerTest, VersionComesFromTheReleaseFileElseTheName) {
   struct Case {
     const char* release;
     const char* version;
@@ -146,8 +115,12 @@ TEST_F(InstallationRegistryTest, VersionComesFromTheReleaseFileElseTheName) {
     files.addDirectory("/jvm/the-name");
     files.addFile("/jvm/the-name/lib/server/libjvm.so");
     files.addFile("/jvm/the-name/release", c.release);
-    InstallationRegistry installations(files, posixConventions(), {"/jvm"}, [](const std::string&) { return false; });
-    auto entries = read(installations, kJreTree);
+    Conventions conventions = linuxConventions();
+    conventions.installationRoots = {"/jvm"};
+    FakeEnvironment environment;
+    FakeRegistry noRegistry;
+    const Platform platform{&conventions, &files, &environment, &noRegistry};
+    auto entries = read(JvmInstallationScanner(platform), kJreTree);
     ASSERT_EQ(entries.size(), 1u) << c.release;
     EXPECT_EQ(entries[0].first, c.version) << c.release;
   }

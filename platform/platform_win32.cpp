@@ -3,8 +3,6 @@
 #include "platform/platform.h"
 #include "platform/standard_io.h"
 
-const Conventions& hostConventions() { return windowsConventions(); }
-
 namespace {
 
 class Win32FileSystem : public FileSystem {
@@ -14,6 +12,10 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool readFile(const std::string& path, std::string* contents) const override { return readWholeFile(path, contents); }
+  bool isSymbolicLink(const std::string& path) const override {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  }
 
   std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override {
     std::vector<DirectoryEntry> entries;
@@ -51,8 +53,6 @@ class Win32Environment : public Environment {
 };
 
 }  // namespace
-
-Registry& hostRegistry();
 
 const Platform& hostPlatform() {
   static const Win32FileSystem fileSystem;

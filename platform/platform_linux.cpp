@@ -11,11 +11,9 @@
 
 extern char** environ;
 
-const Conventions& hostConventions() { return posixConventions(); }
-
 namespace {
 
-class PosixFileSystem : public FileSystem {
+class LinuxFileSystem : public FileSystem {
  public:
   bool exists(const std::string& path) const override {
     struct stat info;
@@ -23,6 +21,10 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool readFile(const std::string& path, std::string* contents) const override { return readWholeFile(path, contents); }
+  bool isSymbolicLink(const std::string& path) const override {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+  }
 
   std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override {
     std::vector<DirectoryEntry> entries;
@@ -54,7 +56,7 @@ class PosixFileSystem : public FileSystem {
   }
 };
 
-class PosixEnvironment : public Environment {
+class LinuxEnvironment : public Environment {
  public:
   bool lookup(const std::string& name, std::string* value) const override {
     // A name holding "=" would match the front of another variable's value.
@@ -77,11 +79,9 @@ class PosixEnvironment : public Environment {
 
 }  // namespace
 
-Registry& hostRegistry();
-
 const Platform& hostPlatform() {
-  static const PosixFileSystem fileSystem;
-  static const PosixEnvironment environment;
+  static const LinuxFileSystem fileSystem;
+  static const LinuxEnvironment environment;
   static const Platform platform{&hostConventions(), &fileSystem, &environment, &hostRegistry()};
   return platform;
 }

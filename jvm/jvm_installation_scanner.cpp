@@ -1,0 +1,88 @@
+#include "jvm/jvm_installation_scanner.h"
+
+#include <algorithm>
+#include <tuple>
+#include <utility>
+
+#include "platform/ascii_text.h"
+
+namespace {
+
+const char kVersionKey[] = "JAVA_VERSION=";
+const char kReleaseBlanks[] = " \t\r\n";
+
+}  // namespace
+
+void JvmInstallationScanner::addJdkJvms(std::vector<Jvm>& jvms) const { addJvms(kBundleSdk, jvms); }
+
+void JvmInstallationScanner::addJreJvms(std::vector<Jvm>& jvms) const { addJvms(kBundleJre, jvms); }
+
+void JvmInstallationScanner::addJvms(const char* bundle, std::vector<Jvm>& jvms) const {
+  const Conventions& conventions = *m_platform.conventions;
+  const FileSystem& fileSystem = *m_platform.fileSystem;
+  const char separator = conventions.pathSeparator;
+  const std::string javac = std::string(1, separator) + "bin" + separator + "javac";
+  const bool wantSdk = std::string(bundle) == kBundleSdk;
+  const std::vector<std::string>& parents = wantSdk ? conventions.sdkJvmParents : conventions.jreJvmParents;
+  struct Candidate {
+    bool isLink;
+    size_t root;
+    std::string name;
+    Jvm jvm;
+  };
+  std::vector<Candidate> candidates;
+  const std::vector<std::string>& roots = conventions.installationRoots;
+  for (size_t root = 0; root < roots.size(); ++root) {
+    for (const DirectoryEntry& entry : fileSystem.findFiles(roots[root] + separator + "*")) {
+      if (!entry.isDirectory) continue;
+      std::string home = roots[root] + separator + entry.name;
+      if (fileSystem.exists(home + javac) != wantSdk) continue;
+      if (!holdsJvm(home, parents)) continue;
+      Jvm jvm;
+      jvm.setJavaBundle(bundle);
+      jvm.setJavaHomePath(home);
+      jvm.setVersion(versionOf(home, entry.name));
+      candidates.push_back(Candidate{fileSystem.isSymbolicLink(home), root, entry.name, std::move(jvm)});
+    }
+  }
+  // Real directories first, then links; each by root, then by name, so that
+  // every launch on the machine sees the same order.
+  std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+    return std::tie(a.isLink, a.root, a.name) < std::tie(b.isLink, b.root, b.name);
+  });
+  for (Candidate& candidate : candidates) jvms.push_back(std::move(candidate.jvm));
+}
+
+std::string JvmInstallationScanner::versionOf(const std::string& home, const std::string& name) const {
+  std::string release;
+  if (m_platform.fileSystem->readFile(home + m_platform.conventions->pathSeparator + "release", &release)) {
+    size_t start = 0;
+    while (start < release.size()) {
+      size_t end = release.find('\n', start);
+      if (end == std::string::npos) end = release.size();
+      std::string line = trimmed(release.substr(start, end - start), kReleaseBlanks);
+      start = end + 1;
+      if (line.compare(0, sizeof kVersionKey - 1, kVersionKey) != 0) continue;
+      std::string version = trimmed(line.substr(sizeof kVersionKey - 1), kReleaseBlanks);
+      if (version.size() >= 2 && version.front() == '"' && version.back() == '"') {
+        version = version.substr(1, version.size() - 2);
+      }
+      if (!version.empty()) return version;
+      break;
+    }
+  }
+  return name;
+}
+
+bool JvmInstallationScanner::holdsJvm(const std::string& home, const std::vector<std::string>& parents) const {
+  const Conventions& conventions = *m_platform.conventions;
+  for (const std::string& parent : parents) {
+    for (const char* jvmDir : {kJvmDirClient, kJvmDirServer}) {
+      if (m_platform.fileSystem->exists(home + parent + jvmDir + conventions.pathSeparator +
+                                        conventions.jvmLibraryName)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
