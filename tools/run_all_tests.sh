@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test: the Linux build (unit tests and the
-# real JVM), the Windows programs under Wine, the sanitizer build, the style
-# check, and every fuzz target for VEXIL_FUZZ_SECONDS each (default 60).
+# Builds every preset and runs every test: the layer check, the Linux build
+# (unit tests and the real JVM), the Windows programs under Wine, the
+# sanitizer build, the style check, and every fuzz target for
+# VEXIL_FUZZ_SECONDS each (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install_dependencies.sh
 
 status=0
+echo "=== layers"
+tools/check_layers.sh || status=1
 for preset in native win64 sanitize; do
   echo "=== $preset"
   cmake --workflow --preset "$preset" || status=1

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Checks the one-way order of the source floors, lowest first:
+#   platform/ -> report/ -> jvm/ -> config/ -> hosting/ -> launcher/
+# and on top tools/, tests/, fuzz/, bench/ and sample/, where every unit test
+# (*_test.cc) belongs too, wherever it lies. A file may include files of its
+# own floor and of the floors below it, never one of a floor above. Neither
+# files nor rooms (top-level directories) may include each other in a loop.
+# Reads the quoted #include lines of the files git tracks (or of the files
+# given as arguments); prints every offence and exits with 1 if there is one.
+#
+#   tools/check_layers.sh [FILE ...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+floor_of() {  # PATH: its floor number, or nothing for files outside the floors
+  case "$1" in
+    *_test.cc) echo 6 ;;
+    platform/*) echo 0 ;;
+    report/*) echo 1 ;;
+    jvm/*) echo 2 ;;
+    config/*) echo 3 ;;
+    hosting/*) echo 4 ;;
+    launcher/*) echo 5 ;;
+    tools/* | tests/* | fuzz/* | bench/* | sample/*) echo 6 ;;
+  esac
+}
+
+room_of() {  # PATH: the room it counts in (unit tests count in tests/)
+  case "$1" in
+    *_test.cc) echo tests ;;
+    */*) echo "${1%%/*}" ;;
+    *) echo . ;;
+  esac
+}
+
+if [ $# -gt 0 ]; then
+  files=("$@")
+else
+  mapfile -t files < <(git ls-files '*.h' '*.cpp' '*.cc')
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+: >"$work/upward"
+: >"$work/file-edges"
+: >"$work/room-edges"
+
+for file in "${files[@]}"; do
+  from=$(floor_of "$file")
+  [ -n "$from" ] || continue
+  while IFS=: read -r line included; do
+    [ -f "$included" ] || continue  # a system or generated header
+    to=$(floor_of "$included")
+    [ -n "$to" ] || continue
+    if [ "$to" -gt "$from" ]; then
+      echo "$file:$line: includes $included from a higher floor" >>"$work/upward"
+    fi
+    echo "$file $included" >>"$work/file-edges"
+    fromRoom=$(room_of "$file")
+    toRoom=$(room_of "$included")
+    [ "$fromRoom" = "$toRoom" ] || echo "$fromRoom $toRoom" >>"$work/room-edges"
+  done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]+"' "$file" | sed -E 's/^([0-9]+):.*"([^"]+)".*/\1:\2/')
+done
+
+status=0
+if [ -s "$work/upward" ]; then
+  cat "$work/upward"
+  status=1
+fi
+# tsort names the members of a loop on standard error.
+for kind in file room; do
+  if ! sort -u "$work/$kind-edges" | tsort >/dev/null 2>"$work/$kind-loop"; then
+    echo "include loop between ${kind}s:"
+    grep -v 'input contains a loop' "$work/$kind-loop" | sed 's/^tsort: /  /'
+    status=1
+  fi
+done
+if [ "$status" -eq 0 ]; then
+  echo "layers: ${#files[@]} files, every include goes down or stays on its floor, no loops"
+fi
+exit "$status"
