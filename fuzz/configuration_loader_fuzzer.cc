@@ -43,14 +43,6 @@ void populate(FakePlatform& fake) {
   fake.environment.set("EMPTY", "");
 }
 
-const char kBlanks[] = " \t\n";
-
-std::string trimmed(const std::string& text) {
-  size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(kBlanks) + 1 - first);
-}
-
 // The property lines of the file: trimmed, neither blank nor comments; a CR
 // before the line end and everything from a NUL on are dropped.
 std::vector<std::string> propertyLines(const std::string& contents) {
@@ -62,7 +54,7 @@ std::vector<std::string> propertyLines(const std::string& contents) {
     std::string line = contents.substr(start, end - start);
     line = line.substr(0, line.find('\0'));
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    line = trimmed(line);
+    line = fuzz::trimmed(line);
     if (!line.empty() && line[0] != '#') lines.push_back(line);
     start = end + 1;
   }
@@ -91,8 +83,8 @@ void expectedOutcome(const LauncherProperties& properties, const std::vector<std
         continue;
       }
       const size_t equals = resolved.find('=');
-      if (trimmed(resolved.substr(0, equals)) == "vexil.main.class") {
-        *mainClass = equals == std::string::npos ? std::string() : trimmed(resolved.substr(equals + 1));
+      if (fuzz::trimmed(resolved.substr(0, equals)) == "vexil.main.class") {
+        *mainClass = equals == std::string::npos ? std::string() : fuzz::trimmed(resolved.substr(equals + 1));
       }
     }
   }

@@ -31,6 +31,16 @@ bool completes(Body&& body) {
   }
 }
 
+/// TEXT without the blanks the configuration trims (space, tab, line feed)
+/// at either end; written out here, not taken from the code under test, so
+/// that the targets check it.
+inline std::string trimmed(const std::string& text) {
+  const char blanks[] = " \t\n";
+  size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(blanks) + 1 - first);
+}
+
 /// Stops the run with MESSAGE when CONDITION is false: a broken invariant is
 /// a finding like a crash.
 inline void require(bool condition, const char* message) {

@@ -16,14 +16,6 @@
 
 namespace {
 
-const char kBlanks[] = " \t\n";
-
-std::string trimmed(const std::string& text) {
-  size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(kBlanks) + 1 - first);
-}
-
 std::string referenceValue(const LauncherProperties& properties, const Environment& environment,
                            const std::string& name) {
   if (name == "FOUND_JAVA_HOME") return properties.getFoundJvm() ? properties.getFoundJvm()->getJavaHomePath() : "";
@@ -48,7 +40,7 @@ std::string referenceResolve(const LauncherProperties& properties, const Environ
     if (open == std::string::npos) break;
     size_t close = line.find('}', open + 2);
     if (close == std::string::npos) break;
-    const std::string reference = trimmed(line.substr(open, close - open));
+    const std::string reference = fuzz::trimmed(line.substr(open, close - open));
     const std::string value = referenceValue(properties, environment, reference.substr(2));
     line.replace(open, close + 1 - open, value);
     position = open + value.size();
@@ -63,7 +55,7 @@ bool referenceHasLate(const std::string& line) {
     if (open == std::string::npos) return false;
     size_t close = line.find('}', open + 2);
     if (close == std::string::npos) return false;
-    if (trimmed(line.substr(open + 2, close - open - 2)) == "FOUND_JAVA_HOME") return true;
+    if (fuzz::trimmed(line.substr(open + 2, close - open - 2)) == "FOUND_JAVA_HOME") return true;
     position = close;
   }
 }

@@ -17,28 +17,18 @@ inline constexpr char kHeading[] = "Error in Java launcher.";
 inline constexpr char kReadingCommandLineArguments[] = "Error reading command-line arguments";
 
 // The configuration record and its file.
-inline constexpr char kLoadingProperties[] = "Error loading properties.";
-inline constexpr char kGettingConfigurationFileName[] = "Error getting configuration file name.";
-inline constexpr char kLoadingConfigurationFile[] = "Error loading properties from configuration file.";
 inline constexpr char kCouldNotOpenFile[] = "Could not open file ";
-inline constexpr char kProcessingProperty[] = "Error processing property.";
 inline constexpr char kAddingJars[] = "Error adding jars to classpath.";
 inline constexpr char kGettingVariableValue[] = "Error getting value from property variable.";
 
 // The runtime record and the selection.
-inline constexpr char kAdjustingBundle[] = "Error while adjusting the comparable Java version bundle.";
-inline constexpr char kAdjustingJvmDir[] = "Error while adjusting the comparable Java JVM directories.";
 inline constexpr char kBundleNotSet[] = "Java bundle must be set before adjusting comparable version";
 inline constexpr char kJvmDirNotSet[] = "Bin Jvm Dir must be set before adjusting the comparable version.";
 inline constexpr char kBundleWishNotCorrect[] = "Desired Java bundle settings are not correct.";
 inline constexpr char kJvmTypeWishNotCorrect[] = "Desired JVM settings are not correct.";
-inline constexpr char kGettingJrePath[] = "Error while getting the JRE path.";
 inline constexpr char kJavaHomeNotSet[] = "Java home path must be determined before the JRE path can be determined.";
-inline constexpr char kRegistryPaths[] = "Error getting JVM paths from registry.";
 inline constexpr char kOpeningRegistryKey[] = "Error opening registry key ";
 inline constexpr char kRegistryValueName[] = ", value name ";
-inline constexpr char kLocatingMostAppropriateJvm[] = "Error while locating the most appropriate JVM.";
-inline constexpr char kLocatingJvms[] = "Error while locating JVMs.";
 inline constexpr char kNoAcceptableJvm[] = "No acceptable JVMs were found.";
 inline constexpr char kJvmFileNotFound[] = "This JVM file could not be found: ";
 inline constexpr char kServerJvmNotFound[] = "The server JVM could not be found for Java home: ";
@@ -47,7 +37,6 @@ inline constexpr char kNoJvmForJavaHome[] = "A JVM could not be found for Java h
 
 // Hosting the runtime.
 inline constexpr char kLaunchingProgram[] = "Error while launching program with JVM.";
-inline constexpr char kSettingUpInitArguments[] = "Error while setting up JVM init arguments.";
 inline constexpr char kCannotCreateJavaVm[] = "Cannot create Java VM.";
 inline constexpr char kCannotFindMainClass[] = "Cannot find main Java class ";
 inline constexpr char kCannotFindMainMethod[] = "Cannot find main method in Java class";

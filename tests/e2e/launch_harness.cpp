@@ -139,8 +139,6 @@ std::string withLfLineEnds(const std::string& text) {
 
 std::string consoleLine(const std::string& text) { return text + harness_system::consoleLineEnd(); }
 
-std::string reportText(const std::string& message) { return "Error in Java launcher. " + message; }
-
 LaunchCase::LaunchCase(Program program, const std::string& relativeName) : m_program(program) {
   std::string builtProgram = program == Program::Console ? VEXIL_E2E_CONSOLE_PROGRAM : VEXIL_E2E_WINDOWED_PROGRAM;
   if (builtProgram.empty()) {

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "report/messages.h"  // reportText: the report of a failure with a message
+
 namespace harness_system {
 struct ProcessRequest;
 }  // namespace harness_system
@@ -77,9 +79,6 @@ std::string withLfLineEnds(const std::string& text);
 
 /// TEXT followed by the line end the launcher's console build writes on this system.
 std::string consoleLine(const std::string& text);
-
-/// The report of a failure with MESSAGE: "Error in Java launcher." + " " + MESSAGE.
-std::string reportText(const std::string& message);
 
 /// One launch setting: a fresh directory below the build tree holding a copy of a
 /// launcher program and whatever files the test writes there. The directory is
