@@ -18,8 +18,8 @@
 #include "config/launcher_properties.h"
 #include "hosting/jvm_host.h"
 #include "jvm/jvm.h"
-#include "report/failure.h"
 #include "platform/wildcard.h"
+#include "report/failure.h"
 #include "tests/support/fake_platform.h"
 
 namespace {

@@ -12,8 +12,8 @@
 
 #include "fuzz/fuzz_support.h"
 #include "jvm/jvm.h"
-#include "jvm/jvm_registry_reader.h"
 #include "jvm/jvm_installation_scanner.h"
+#include "jvm/jvm_registry_reader.h"
 #include "tests/support/fake_platform.h"
 
 namespace {
@@ -132,7 +132,8 @@ void fuzzInstallations(FuzzedDataProvider& input) {
   fuzz::require(completed, "the scan never fails discovery");
   bool runtimeSeen = false;
   for (const Jvm& jvm : found) {
-    fuzz::require(!jvm.getVersion().empty() && !jvm.getJavaHomePath().empty(), "every runtime has a version and a home");
+    fuzz::require(!jvm.getVersion().empty() && !jvm.getJavaHomePath().empty(),
+                  "every runtime has a version and a home");
     const bool sdk = jvm.getJavaBundle() == "sdk";
     fuzz::require(!(sdk && runtimeSeen), "development kits first");
     runtimeSeen = runtimeSeen || !sdk;

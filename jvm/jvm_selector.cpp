@@ -136,6 +136,5 @@ void JvmSelector::determineVersions(std::vector<Jvm>& jvms) const {
 }
 
 void JvmSelector::removeUnacceptableJvms(std::vector<Jvm>& jvms) const {
-  jvms.erase(std::remove_if(jvms.begin(), jvms.end(), [](const Jvm& jvm) { return !jvm.isAcceptable(); }),
-             jvms.end());
+  jvms.erase(std::remove_if(jvms.begin(), jvms.end(), [](const Jvm& jvm) { return !jvm.isAcceptable(); }), jvms.end());
 }

@@ -22,8 +22,8 @@ const char kJavaArch[] = "unknown";
 }  // namespace
 
 const Conventions& windowsConventions() {
-  static const Conventions conventions{
-      '\\', ';', "jvm.dll", {"\\bin\\"}, {"\\jre\\bin\\"}, {"\\bin\\", "\\jre\\bin\\"}, true, {}};
+  static const Conventions conventions{'\\', ';', "jvm.dll", {"\\bin\\"}, {"\\jre\\bin\\"}, {"\\bin\\", "\\jre\\bin\\"},
+                                       true, {}};
   return conventions;
 }
 

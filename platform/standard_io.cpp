@@ -5,7 +5,6 @@
 
 #include <cstdio>
 
-
 bool readWholeFile(const std::string& path, std::string* contents) {
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;

@@ -17,7 +17,8 @@ class Failure {
  public:
   /// A failure whose report is the heading alone, or the heading and WORDS.
   explicit Failure(std::string words = std::string(), bool settled = false)
-      : m_words(std::move(words)), m_settled(settled) {}
+      : m_words(std::move(words)),
+        m_settled(settled) {}
 
   /// The words after the heading; empty for the heading alone.
   const std::string& words() const { return m_words; }
