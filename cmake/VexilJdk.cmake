@@ -1,7 +1,8 @@
 # The development kit that compiles the Java test applications and whose
 # runtime the Linux tests start. Sets VEXIL_JDK_HOME, VEXIL_JNI_INCLUDE_DIRS
 # and VEXIL_TEST_LIBJVM.
-include_guard(GLOBAL)
+# No include guard: each directory that includes this file needs the variables
+# in its own scope (only VEXIL_JDK_HOME is in the cache).
 
 find_package(Java 11 REQUIRED COMPONENTS Development)
 if(NOT VEXIL_JDK_HOME)
