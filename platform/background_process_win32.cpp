@@ -1,0 +1,48 @@
+#include <windows.h>
+
+#include "platform/background_process.h"
+
+namespace {
+
+// One argument quoted so that the C runtime's split gives it back unchanged.
+std::string quoted(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  std::string text = "\"";
+  size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes before a quote are doubled, and the quote escaped.
+    text.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    text += c;
+  }
+  text.append(backslashes * 2, '\\');
+  return text + "\"";
+}
+
+}  // namespace
+
+bool runThenInstall(const std::vector<std::string>& argv, const std::string& made, const std::string& installed,
+                    FileLock lock) {
+  if (argv.empty()) return false;
+  std::string commandLine;
+  for (const std::string& argument : argv) commandLine += (commandLine.empty() ? "" : " ") + quoted(argument);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(argv[0].c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hProcess);
+  if (exitCode == 0) MoveFileExA(made.c_str(), installed.c_str(), MOVEFILE_REPLACE_EXISTING);
+  lock.release();
+  return true;
+}
