@@ -26,6 +26,7 @@ const struct {
     {kKeyClasspathJarsDir, &LauncherProperties::addJarsInDirectory},
     {kKeyDebugFile, &LauncherProperties::setDebugFile},
     {kKeyLibraryPathDir, &LauncherProperties::addLibraryPathDirectory},
+    {kKeyStartupCache, &LauncherProperties::setStartupCache},
 };
 
 }  // namespace

@@ -38,6 +38,8 @@ class LauncherProperties {
   void setMaxJavaVersion(const std::string& value);
   void setTrapConsoleCtrl(const std::string& value);
   void setDebugFile(const std::string& value);
+  /// "auto" keeps a class-data cache for the application (hosting/class_data_cache.h).
+  void setStartupCache(const std::string& value) { m_startupCache = value; }
   /// Appends every jar file of DIRECTORY to the class path jars.
   void addJarsInDirectory(const std::string& directory);
   /// Appends DIRECTORY, unchanged, to the library path.
@@ -64,6 +66,7 @@ class LauncherProperties {
   const std::string& getTrapConsoleCtrl() const { return m_trapConsoleCtrl; }
   const std::string& getJarsInClasspath() const { return m_jarsInClasspath; }
   const std::string& getDebugFile() const { return m_debugFile; }
+  const std::string& getStartupCache() const { return m_startupCache; }
   const std::string& getLibraryPath() const { return m_libraryPath; }
   const Platform& getPlatform() const { return *m_platform; }
 
@@ -104,6 +107,7 @@ class LauncherProperties {
   std::optional<Jvm> m_foundJvm;
   std::string m_debugFile;
   std::string m_libraryPath;
+  std::string m_startupCache;
 };
 
 /// Whether LINE, as written, is a launcher setting: it begins with "vexil".

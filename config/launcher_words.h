@@ -17,6 +17,7 @@ inline constexpr const char kKeyTrapConsoleCtrl[] = "vexil.trap.console.ctrl";
 inline constexpr const char kKeyClasspathJarsDir[] = "vexil.classpath.jars.dir";
 inline constexpr const char kKeyDebugFile[] = "vexil.debug.file";
 inline constexpr const char kKeyLibraryPathDir[] = "vexil.library.path.dir";
+inline constexpr const char kKeyStartupCache[] = "vexil.startup.cache";
 
 /// Every launcher setting begins with this word.
 inline constexpr const char kCustomPropertyPrefix[] = "vexil";

@@ -25,12 +25,14 @@ std::vector<std::string> initArgOptions(const LauncherProperties& properties) {
   return options;
 }
 
-void JvmHost::buildInitArgs(jni::JavaVMInitArgs& args) {
+void JvmHost::buildInitArgs(jni::JavaVMInitArgs& args, const std::vector<std::string>& leadingOptions) {
   args = jni::JavaVMInitArgs{};
   args.version = jni::JNI_VERSION_1_2;
   // The texts stay in this host, unchanged from here on, so the pointers
   // hold until the runtime has been created.
-  m_optionTexts = initArgOptions(*m_properties);
+  m_optionTexts = leadingOptions;
+  const std::vector<std::string> options = initArgOptions(*m_properties);
+  m_optionTexts.insert(m_optionTexts.end(), options.begin(), options.end());
   m_options.assign(m_optionTexts.size(), jni::JavaVMOption{});
   for (size_t i = 0; i < m_optionTexts.size(); ++i) {
     m_options[i].optionString = m_optionTexts[i].data();

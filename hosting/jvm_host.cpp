@@ -1,9 +1,12 @@
 #include "hosting/jvm_host.h"
 
 #include "config/launcher_properties.h"
+#include "hosting/class_data_cache.h"
 #include "hosting/console_control.h"
+#include "hosting/init_args.h"
 #include "jvm/jvm.h"
 #include "platform/argument_encoding.h"
+#include "platform/platform.h"
 #include "platform/shared_library.h"
 #include "report/diagnostics_log.h"
 #include "report/failure.h"
@@ -21,6 +24,18 @@ const char kExitMethodSignature[] = "(I)V";
 
 void forwardToRunningHost() { g_jvmHost->forwardExitRequest(); }
 
+// The class-data cache's plan for this launch; what it does goes to the debug file.
+ClassDataCachePlan planCache(const LauncherProperties& properties, const Jvm& jvm) {
+  const ClassDataCacheRequest request{properties.getStartupCache(), properties.getNameOfExecutable(),
+                                      properties.getMainClass(),    jvm.getJavaHomePath(),
+                                      jvm.getJvmPath(),             jvm.getVersion(),
+                                      initArgOptions(properties)};
+  const std::string debugFile = properties.getDebugFile();
+  return planClassDataCache(request, hostPlatform(), [debugFile](const std::string& line) {
+    if (!debugFile.empty()) appendLogLine(debugFile, line);
+  });
+}
+
 }  // namespace
 
 int JvmHost::launch() {
@@ -33,8 +48,9 @@ int JvmHost::launch() {
       appendLogLine(debugFile, message::kLogChosenJvm + jvm->toString());
       appendLogLine(debugFile, message::kLogProperties + m_properties->toString());
     }
+    const ClassDataCachePlan cache = planCache(*m_properties, *jvm);
     jni::JavaVMInitArgs initArgs;
-    buildInitArgs(initArgs);
+    buildInitArgs(initArgs, cache.jvmOptions);
     LibraryHandle library = loadRuntimeLibrary(jvm->getJvmPath());
     if (!library) raiseUnexplainedFailure();  // the JVM library does not load
     auto createJavaVM = reinterpret_cast<jni::CreateJavaVMFunction>(findLibrarySymbol(library, jni::kCreateJavaVMName));
@@ -62,6 +78,7 @@ int JvmHost::launch() {
     bool mainFailed = jniFunctions.ExceptionOccurred(env) != nullptr;
     if (mainFailed) jniFunctions.ExceptionDescribe(env);
     vm->functions->DestroyJavaVM(vm);
+    if (cache.afterRun) cache.afterRun();
     stopForwardingExitRequests();
     freeLibrary(library);
     removeConsoleCtrlHandler();

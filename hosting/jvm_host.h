@@ -23,10 +23,11 @@ class JvmHost {
   /// ends the process.
   int launch();
 
-  /// Fills ARGS for the runtime's creation with the options of
-  /// initArgOptions (hosting/init_args.h). The option array and its texts
-  /// belong to this host and live as long as it, or until the next call.
-  void buildInitArgs(jni::JavaVMInitArgs& args);
+  /// Fills ARGS for the runtime's creation with LEADING_OPTIONS followed by
+  /// the options of initArgOptions (hosting/init_args.h). The option array
+  /// and its texts belong to this host and live as long as it, or until the
+  /// next call.
+  void buildInitArgs(jni::JavaVMInitArgs& args, const std::vector<std::string>& leadingOptions = {});
 
   /// The created virtual machine; null before creation.
   jni::JavaVM* getJavaVM() const { return m_javaVM; }
