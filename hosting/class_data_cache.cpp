@@ -264,7 +264,13 @@ ClassDataCachePlan planClassDataCache(const ClassDataCacheRequest& request, cons
 
   removeStaleKeys(folder, separator, installation, name, log);
 
+  const std::string classList = stem + ".classlist.part";
   if (fileStamp(installed).exists) {
+    // The list the cache was made from, once its maker has ended.
+    if (fileStamp(classList).exists) {
+      const FileLock noMaker = FileLock::tryExclusive(stem + ".lock");
+      if (noMaker.held()) removeFile(classList);
+    }
     log("Class-data cache: using " + installed);
     plan.jvmOptions = {quiet, (aheadOfTime ? "-XX:AOTCache=" : "-XX:SharedArchiveFile=") + installed};
     return plan;
@@ -274,7 +280,6 @@ ClassDataCachePlan planClassDataCache(const ClassDataCacheRequest& request, cons
   if (!lock.held()) return notUsed("another launch is making " + installed + " (or " + stem + ".lock cannot be made)");
   // What an earlier maker left half-way is of no use.
   const std::string made = installed + ".part";
-  const std::string classList = stem + ".classlist.part";
   removeFile(made);
   removeFile(classList);
 

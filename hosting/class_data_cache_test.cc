@@ -296,6 +296,7 @@ TEST_F(ClassDataCacheTest, TheListedClassesAreArchivedInTheBackground) {
   EXPECT_EQ(arguments, "-Xshare:dump -XX:SharedClassListFile=" + stem + ".classlist.part -XX:SharedArchiveFile=" +
                            stem + ".aot.part -XX:+AOTClassLinking -Xmx64m -cp " + m_root + "/app.jar");
   EXPECT_EQ(value(plan(), "-XX:AOTCache="), stem + ".aot") << m_log;
+  EXPECT_FALSE(exists(stem + ".classlist.part")) << "the list goes once the cache is made";
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include "platform/file_lock.h"
 
-/// Runs the program ARGV[0] with ARGV, without a console and with its
-/// standard streams closed, and when it ends with exit code 0 renames the
+/// Runs the program ARGV[0] with ARGV, without a console, with its standard
+/// streams closed and (Linux) at a lower priority, and when it ends with exit code 0 renames the
 /// file MADE to INSTALLED. LOCK is held until then and released after.
 /// False when the program cannot be started (LOCK is then released).
 ///

@@ -1,5 +1,6 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +34,8 @@ bool runThenInstall(const std::vector<std::string>& argv, const std::string& mad
     }
     const pid_t worker = fork();
     if (worker == 0) {
+      // Work nobody waits for yields to the programs the user waits for.
+      setpriority(PRIO_PROCESS, 0, 10);
       execv(arguments[0], arguments.data());
       _exit(127);
     }

@@ -64,8 +64,8 @@ class StartupCacheTest : public ::testing::TestWithParam<Runtime> {
   void configure(LaunchCase& app, const Runtime& runtime, const std::string& cacheHome) const {
     app.writeConfiguration("vexil.main.class=ArgsEcho\nvexil.java.home.path=" + runtime.home +
                            "\nvexil.startup.cache=auto\nvexil.debug.file=" + app.path("debug.log") +
-                           "\n-Djava.class.path=" + kAppsJar + "\n-Xlog:class+load=info:file=" +
-                           app.path("classes.log") + "\n");
+                           "\n-Djava.class.path=" + kAppsJar +
+                           "\n-Xlog:class+load=info:file=" + app.path("classes.log") + "\n");
     app.setEnvironment("XDG_CACHE_HOME", cacheHome);
   }
 
