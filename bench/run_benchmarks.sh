@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the launcher and writes bench/RESULTS.md:
-#   1. time to exit: two workloads through claunch and through "java -cp",
-#      on each runtime, alternating, the order rotated each round;
+#   1. time to exit: two workloads through claunch (without and with the
+#      class-data cache, warm and first run) and through "java -cp", on each
+#      runtime, alternating, the order rotated each round;
 #   2. the step before the runtime loads, with the runtime library missing so
 #      that claunch and the JDK's java launcher stop at the same step:
 #      instructions (callgrind) and wall time;
@@ -10,7 +11,7 @@
 #
 #   bench/run_benchmarks.sh [HELLO_ROUNDS [COMPILER_ROUNDS]]   (defaults 30 and 10)
 #
-# VEXIL_BENCH_JDKS: the runtimes' homes, separated by spaces (default: the
+# Needs flock (util-linux). VEXIL_BENCH_JDKS: the runtimes' homes, separated by spaces (default: the
 # Debian OpenJDK 17 and Temurin 25; a home that is not there is skipped and
 # named in the results). Needs valgrind for the instruction counts. Work files
 # go to bench/out/. Linux only.
@@ -99,8 +100,13 @@ details=()
 for home in "${present[@]}"; do
   v=$(feature "$home")
   java=$home/bin/java
-  lap Hello "$home" | application "hello-$v"
-  lap com.sun.tools.javac.Main "$home" | application "compiler-$v"
+  for workload in hello compiler; do
+    main=Hello
+    [ $workload = hello ] || main=com.sun.tools.javac.Main
+    lap $main "$home" | application "$workload-$v"
+    lap $main "$home" vexil.startup.cache=auto | application "$workload-warm-$v"
+    lap $main "$home" vexil.startup.cache=auto | application "$workload-cold-$v"
+  done
 
   expected=$("$java" -cp "$root/hello.jar" Hello home)
   got=$("$root/hello-$v/bin/hello-$v" home)
@@ -109,21 +115,41 @@ for home in "${present[@]}"; do
     exit 1
   fi
 
+  # The warm applications' caches are made before their measurements start.
+  "$root/hello-warm-$v/bin/hello-warm-$v" >/dev/null
+  "$root/compiler-warm-$v/bin/compiler-warm-$v" "${compiler_args[@]}" >/dev/null
+  for name in hello-warm-$v compiler-warm-$v; do
+    for lock in "$XDG_CACHE_HOME/$name"/*.lock; do flock "$lock" true; done
+    if ! ls "$XDG_CACHE_HOME/$name" | grep -qE '\.(aot|jsa)$'; then
+      echo "$name made no class-data cache in $XDG_CACHE_HOME/$name" >&2
+      exit 1
+    fi
+  done
+  warm_target() { if [ "$v" -ge 25 ]; then echo "$1"; elif [ "$v" -ge 17 ]; then echo "$2"; else echo ""; fi; }
+
   echo "JDK $v: time to exit, hello ($hello_rounds rounds) ..." >&2
   cmd=("$runner" --runs "$hello_rounds" --warmup 3
        -- "$java" -cp "$root/hello.jar" Hello
-       -- "$root/hello-$v/bin/hello-$v")
+       -- "$root/hello-$v/bin/hello-$v"
+       -- "$root/hello-warm-$v/bin/hello-warm-$v"
+       -- --cold "$XDG_CACHE_HOME/hello-cold-$v" "$root/hello-cold-$v/bin/hello-cold-$v")
   hello=$("${cmd[@]}")
   summary_rows+=("| JDK $v, hello: claunch / \`java -cp\` | $(ratios "$hello" 2) | 0.95–1.05 | $(loads "$hello") |")
+  summary_rows+=("| JDK $v, hello: claunch with the cache, warm / \`java -cp\` | $(ratios "$hello" 3) | $(warm_target '≤ 0.85' '') | |")
+  summary_rows+=("| JDK $v, hello: claunch with the cache, first run (making it) / \`java -cp\` | $(ratios "$hello" 4) | ≤ 1.3 | |")
   details+=("### JDK $v ($(full_version "$home")), hello" "" '```' "\$ $(shown "${cmd[@]}")"
             "$(echo "$hello" | sed "s#$root#bench/out#g")" '```' "")
 
   echo "JDK $v: time to exit, compiler ($compiler_rounds rounds) ..." >&2
   cmd=("$runner" --runs "$compiler_rounds" --warmup 1
        -- "$java" -cp "$root/hello.jar" com.sun.tools.javac.Main "${compiler_args[@]}"
-       -- "$root/compiler-$v/bin/compiler-$v" "${compiler_args[@]}")
+       -- "$root/compiler-$v/bin/compiler-$v" "${compiler_args[@]}"
+       -- "$root/compiler-warm-$v/bin/compiler-warm-$v" "${compiler_args[@]}"
+       -- --cold "$XDG_CACHE_HOME/compiler-cold-$v" "$root/compiler-cold-$v/bin/compiler-cold-$v" "${compiler_args[@]}")
   compiler=$("${cmd[@]}")
   summary_rows+=("| JDK $v, compiler: claunch / \`java -cp\` | $(ratios "$compiler" 2) | 0.95–1.05 | $(loads "$compiler") |")
+  summary_rows+=("| JDK $v, compiler: claunch with the cache, warm / \`java -cp\` | $(ratios "$compiler" 3) | $(warm_target '≤ 0.65' '≤ 0.85') | |")
+  summary_rows+=("| JDK $v, compiler: claunch with the cache, first run (making it) / \`java -cp\` | $(ratios "$compiler" 4) | ≤ 1.3 | |")
   details+=("### JDK $v ($(full_version "$home")), compiler on three classes" "" '```' "\$ $(shown "${cmd[@]}")"
             "$(echo "$compiler" | sed "s#$root#bench/out#g")" '```' "")
 done
@@ -243,6 +269,12 @@ script first checks that both ways start the same runtime (\`java.home\`).
 - compiler: the JDK's own compiler (\`com.sun.tools.javac.Main\`, from the runtime image) run as the
   application, compiling three small classes: thousands of classes loaded, the workload where
   start-up matters most.
+
+Four commands each: \`java -cp\`; claunch without \`vexil.startup.cache\`; claunch with
+\`vexil.startup.cache=auto\` and its cache made before the measurement (warm); and the same with
+its cache folder removed before every run (first run: the run lists its classes, and after it
+\`bin/java\` archives them in the background; the runner waits for that work to end, untimed,
+before the next run, so that it does not slow the other commands).
 
 $(printf '%s\n' "${details[@]}")
 ## 2. Before the runtime loads
