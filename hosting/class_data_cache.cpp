@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <utility>
@@ -132,8 +133,9 @@ struct PendingWork {
 };
 
 std::shared_ptr<PendingWork>& pendingAtExit() {
-  static std::shared_ptr<PendingWork> s_pending;
-  return s_pending;
+  // Never destroyed: the exit handler may run after the static destructors.
+  static auto* s_pending = new std::shared_ptr<PendingWork>();
+  return *s_pending;
 }
 
 void finishAtExit() {
@@ -282,6 +284,11 @@ ClassDataCachePlan planClassDataCache(const ClassDataCacheRequest& request, cons
   const std::string made = installed + ".part";
   removeFile(made);
   removeFile(classList);
+  // A runtime that cannot write its archive at exit ends with an error, so the
+  // file it writes is tried first.
+  const std::string& written = mechanism == Mechanism::kClassList ? classList : made;
+  if (!std::ofstream(written, std::ios::binary | std::ios::trunc)) return notUsed("cannot write " + written);
+  removeFile(made);  // the runtime makes it; an empty one would count as made
 
   std::function<void()> work;
   auto heldLock = std::make_shared<FileLock>(std::move(lock));
@@ -295,7 +302,7 @@ ClassDataCachePlan planClassDataCache(const ClassDataCacheRequest& request, cons
     dump.push_back("-cp");
     dump.push_back(classPath);
     work = [dump, classList, installed, made, heldLock, log] {
-      if (!fileStamp(classList).exists) {
+      if (fileStamp(classList).size == 0) {
         log("Class-data cache: the runtime listed no classes; no cache made");
         return;
       }

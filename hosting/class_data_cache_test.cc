@@ -213,6 +213,14 @@ TEST_F(ClassDataCacheTest, WhateverStandsInTheWayLeavesTheLaunchAsWithout) {
          m_environment.set("XDG_CACHE_HOME", m_root + "/file");
        },
        "cannot be made"},
+      {"an archive the runtime could not write",
+       [&] {
+         ClassDataCachePlan first = plan();
+         const std::string made = value(first, "-XX:ArchiveClassesAtExit=");
+         first.afterRun();
+         ASSERT_EQ(mkdir(made.c_str(), 0755), 0) << made;  // in its way
+       },
+       "cannot write"},
       {"no home and no cache folder",
        [&] {
          m_environment = FakeEnvironment();
