@@ -158,6 +158,20 @@ TEST_P(StartupCacheTest, EveryStateOfTheCacheGivesANormalStart) {
   if (heldLock >= 0) close(heldLock);
 }
 
+TEST_P(StartupCacheTest, TheCacheIsMadeWhenTheApplicationEndsTheProcessItself) {
+  LaunchCase app;
+  configure(app, GetParam(), app.path("cache"));
+  std::string configuration = fileContents(app.path("app.lap"));
+  configuration.replace(configuration.find("ArgsEcho"), 8, "Exiter");
+  app.writeConfiguration(configuration);
+  // System.exit ends the process inside the runtime; its exit code stays.
+  LaunchResult result = app.run({"7"});
+  EXPECT_EQ(result.exitCode, 7) << describe(result);
+  EXPECT_EQ(result.out, "exiting with 7\n");
+  EXPECT_EQ(result.err, "");
+  EXPECT_FALSE(awaitCache(app.path("cache") + "/app", GetParam().archiveSuffix).empty());
+}
+
 TEST_P(StartupCacheTest, ACacheOfAnotherRuntimeIsLeftAloneAndReplaced) {
   const Runtime& runtime = GetParam();
   const Runtime& other = runtime.home == kTestRuntime.home ? kTemurin25 : kTestRuntime;
