@@ -38,7 +38,7 @@ class ClassDataCacheTest : public ::testing::Test {
     runtime("jdk");
     write(m_root + "/app.jar", "jar");
     m_environment.set("XDG_CACHE_HOME", m_root + "/cache");
-    m_platform = Platform{&posixConventions(), hostPlatform().fileSystem, &m_environment, nullptr};
+    m_platform = Platform{&linuxConventions(), hostPlatform().fileSystem, &m_environment, nullptr};
     m_request.setting = "auto";
     m_request.executablePath = m_root + "/app/bin/tool";
     m_request.mainClass = "app.Main";
