@@ -26,9 +26,12 @@ void forwardToRunningHost() { g_jvmHost->forwardExitRequest(); }
 
 // The class-data cache's plan for this launch; what it does goes to the debug file.
 ClassDataCachePlan planCache(const LauncherProperties& properties, const Jvm& jvm) {
-  const ClassDataCacheRequest request{properties.getStartupCache(), properties.getNameOfExecutable(),
-                                      properties.getMainClass(),    jvm.getJavaHomePath(),
-                                      jvm.getJvmPath(),             jvm.getVersion(),
+  const ClassDataCacheRequest request{properties.getStartupCache(),
+                                      properties.getNameOfExecutable(),
+                                      properties.getMainClass(),
+                                      jvm.getJavaHomePath(),
+                                      jvm.getJvmPath(),
+                                      jvm.getVersion(),
                                       initArgOptions(properties)};
   const std::string debugFile = properties.getDebugFile();
   return planClassDataCache(request, hostPlatform(), [debugFile](const std::string& line) {
