@@ -33,8 +33,8 @@ ClassDataCachePlan planCache(const LauncherProperties& properties, const Jvm& jv
                                       jvm.getJvmPath(),
                                       jvm.getVersion(),
                                       initArgOptions(properties)};
-  const std::string debugFile = properties.getDebugFile();
-  return planClassDataCache(request, hostPlatform(), [debugFile](const std::string& line) {
+  // The log may be written at exit, after the properties are gone: it keeps its own copy of the path.
+  return planClassDataCache(request, hostPlatform(), [debugFile = properties.getDebugFile()](const std::string& line) {
     if (!debugFile.empty()) appendLogLine(debugFile, line);
   });
 }

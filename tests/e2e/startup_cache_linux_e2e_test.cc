@@ -83,7 +83,7 @@ class StartupCacheTest : public ::testing::TestWithParam<Runtime> {
   // The finished cache file in FOLDER, once the work a run left has ended.
   static std::string awaitCache(const std::string& folder, const std::string& suffix) {
     for (int i = 0; i < 600; ++i) {
-      const std::string file = withSuffix(filesIn(folder), suffix);
+      std::string file = withSuffix(filesIn(folder), suffix);
       if (!file.empty()) return file;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
