@@ -5,6 +5,7 @@
 #include "config/property_variable_resolver.h"
 #include "jvm/jvm_selector.h"
 #include "platform/ascii_text.h"
+#include "platform/text_encoding.h"
 #include "report/failure.h"
 #include "report/messages.h"
 
@@ -48,7 +49,9 @@ void ConfigurationFileLoader::load() {
   if (!m_properties.getPlatform().fileSystem->readFile(fileName, &contents)) {
     raiseFailure(message::kCouldNotOpenFile + fileName);
   }
-  applyLines(readPropertyLines(contents));
+  // Notepad writes UTF-8 with a byte-order mark; the mark is no part of the first line.
+  if (contents.compare(0, 3, "\xEF\xBB\xBF") == 0) contents.erase(0, 3);
+  applyLines(readPropertyLines(textOfUserFile(contents)));
 }
 
 std::vector<std::string> ConfigurationFileLoader::readPropertyLines(const std::string& contents) {

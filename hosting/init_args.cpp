@@ -1,7 +1,32 @@
 #include "hosting/init_args.h"
 
+#include <string>
+#include <utility>
+
 #include "config/launcher_properties.h"
 #include "hosting/jvm_host.h"
+#include "platform/text_encoding.h"
+#include "report/failure.h"
+#include "report/messages.h"
+
+namespace {
+
+/// What in OPTION the runtime's encoding cannot carry: the first such entry
+/// of a class or library path, else the whole option.
+std::string uncarriedPart(const std::string& option, char listSeparator) {
+  if (!LauncherProperties::isClassPathOption(option) && !LauncherProperties::isLibraryPathOption(option)) return option;
+  std::string encoded;
+  size_t start = option.find('=') + 1;
+  for (;;) {
+    size_t end = option.find(listSeparator, start);
+    std::string entry = option.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!toRuntimeOptionEncoding(entry, &encoded)) return entry;
+    if (end == std::string::npos) return option;
+    start = end + 1;
+  }
+}
+
+}  // namespace
 
 std::vector<std::string> initArgOptions(const LauncherProperties& properties) {
   std::vector<std::string> options = properties.getJavaSystemProperties();
@@ -31,6 +56,18 @@ void JvmHost::buildInitArgs(jni::JavaVMInitArgs& args) {
   // The texts stay in this host, unchanged from here on, so the pointers
   // hold until the runtime has been created.
   m_optionTexts = initArgOptions(*m_properties);
+  // The runtime reads its options in the process's code page: UTF-8 where
+  // the programs' manifest is in force, else a code page that may lack
+  // characters of a path, and a "?" in their place would name another file.
+  for (std::string& option : m_optionTexts) {
+    std::string encoded;
+    if (!toRuntimeOptionEncoding(option, &encoded)) {
+      raiseFailure(std::string(message::kLaunchingProgram) + "\n" + message::kOptionsInCodePage +
+                   processCodePageName() + message::kCannotCarry +
+                   uncarriedPart(option, m_properties->getPlatform().conventions->pathListSeparator));
+    }
+    option = std::move(encoded);
+  }
   m_options.assign(m_optionTexts.size(), jni::JavaVMOption{});
   for (size_t i = 0; i < m_optionTexts.size(); ++i) {
     m_options[i].optionString = m_optionTexts[i].data();

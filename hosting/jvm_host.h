@@ -26,6 +26,8 @@ class JvmHost {
   /// Fills ARGS for the runtime's creation with the options of
   /// initArgOptions (hosting/init_args.h). The option array and its texts
   /// belong to this host and live as long as it, or until the next call.
+  /// The texts are in the encoding the runtime reads; an option that
+  /// encoding cannot carry is reported, naming the path in it.
   void buildInitArgs(jni::JavaVMInitArgs& args);
 
   /// The created virtual machine; null before creation.
@@ -42,7 +44,7 @@ class JvmHost {
 
   const LauncherProperties* m_properties;
   jni::JavaVM* m_javaVM = nullptr;
-  std::vector<std::string> m_optionTexts;
+  std::vector<std::string> m_optionTexts;  ///< the options in the runtime's encoding
   std::vector<jni::JavaVMOption> m_options;
 };
 

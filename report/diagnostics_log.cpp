@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/process.h"
+#include "platform/standard_io.h"
 #include "report/messages.h"
 
 namespace {
@@ -23,7 +24,7 @@ void appendLogLine(const std::string& path, const std::string& line) {
     // every write at its end; text mode turns the line end into CR LF where
     // that is the system's line end. The runtime's fopen shares the file.
     errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "a");
+    std::FILE* file = openFile(path, "a");
     if (!file) {
       warnAboutFile(path, errno);
       return;

@@ -42,6 +42,11 @@ inline constexpr char kCannotFindMainClass[] = "Cannot find main Java class ";
 inline constexpr char kCannotFindMainMethod[] = "Cannot find main method in Java class";
 inline constexpr char kCreatingArgumentArray[] = "Error creating new object array to hold command line arguments.";
 inline constexpr char kCannotCatchConsoleEvents[] = "Unable to catch console ctrl events";
+// The cause of kLaunchingProgram when an option holds a path the runtime's
+// code page lacks characters for: kOptionsInCodePage, the code page's number,
+// kCannotCarry, the path.
+inline constexpr char kOptionsInCodePage[] = "The Java runtime reads its options in code page ";
+inline constexpr char kCannotCarry[] = ", which cannot carry ";
 
 // The diagnostics log: its lines, and the warning when it cannot be written.
 inline constexpr char kLogChosenJvm[] = "The chosen JVM: ";

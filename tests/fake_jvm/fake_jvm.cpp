@@ -16,6 +16,8 @@
 // exit request", then return once a thread has detached, or been refused
 // attaching (after a minute at the latest). Calls of initiateExit are recorded with the
 // thread they come on.
+// On Windows an option that is not plain ASCII is also recorded as the runtime
+// would read it: decoded in the process's code page, written in UTF-8.
 // VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then tries to
 // load by name alone (Windows), to show where the process looks afterwards.
 #include <chrono>
@@ -255,6 +257,26 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
   for (jint i = 0; i < args->nOptions; ++i) {
     const JavaVMOption& option = args->options[i];
     record(std::string("option ") + option.optionString + (option.extraInfo ? " (with extra info)" : ""));
+#ifdef _WIN32
+    // What a runtime makes of the bytes: it decodes them in the process's
+    // code page. Recorded in UTF-8 for the options that are not plain ASCII.
+    std::string bytes = option.optionString;
+    bool ascii = true;
+    for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (!ascii) {
+      int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+      std::wstring wide(units > 0 ? units : 0, L'\0');
+      if (units > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0], units);
+      int size =
+          WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+      std::string decoded(size > 0 ? size : 0, '\0');
+      if (size > 0) {
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &decoded[0], size, nullptr,
+                            nullptr);
+      }
+      record("decoded in code page " + std::to_string(GetACP()) + ": " + decoded);
+    }
+#endif
   }
 #ifdef VEXIL_FAKE_JVM_NEEDS_HELPER
   record("helper " + std::to_string(vexilHelperValue()));
