@@ -3,10 +3,19 @@
 #include "config/configuration_file_loader.h"
 #include "hosting/jvm_host.h"
 #include "platform/process.h"
+#include "report/failure.h"
+#include "report/messages.h"
 
 LauncherProperties createLauncherProperties(int argc, char** argv) {
+  std::string program, reason;
+  if (!findExecutablePath(&program, &reason)) {
+    // The configuration lies beside the program; it is never looked for in
+    // the current directory instead.
+    failWithReport(std::string(message::kGettingConfigurationFileName) + "
+" + message::kProgramPathUnknown + reason);
+  }
   LauncherProperties properties;
-  properties.setNameOfExecutable(executablePath());
+  properties.setNameOfExecutable(program);
   for (int i = 1; i < argc; ++i) properties.addCommandLineArgument(argv[i]);
   loadProperties(properties);
   return properties;

@@ -20,6 +20,12 @@ std::string executablePath() {
   }
 }
 
+bool findExecutablePath(std::string* path, std::string* reason) {
+  *path = executablePath();
+  if (path->empty()) *reason = "GetModuleFileName failed with error " + std::to_string(GetLastError());
+  return !path->empty();
+}
+
 void showWarning(const std::string& caption, const std::string& text) {
   MessageBoxW(nullptr, wideFromUtf8(text).c_str(), wideFromUtf8(caption).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }

@@ -18,6 +18,12 @@ inline constexpr char kReadingCommandLineArguments[] = "Error reading command-li
 
 // The configuration record and its file.
 inline constexpr char kCouldNotOpenFile[] = "Could not open file ";
+inline constexpr char kGettingConfigurationFileName[] = "Error getting configuration file name.";
+inline constexpr char kLoadingConfigurationFile[] = "Error loading properties from configuration file.";
+// Follows the file's path on the line after kLoadingConfigurationFile.
+inline constexpr char kSavedAsUtf16[] = " is saved as UTF-16 (Unicode): save it as UTF-8 or ANSI.";
+// Follows kGettingConfigurationFileName on the next line, then the system's reason.
+inline constexpr char kProgramPathUnknown[] = "The path of this program is unknown: ";
 inline constexpr char kAddingJars[] = "Error adding jars to classpath.";
 inline constexpr char kGettingVariableValue[] = "Error getting value from property variable.";
 

@@ -137,7 +137,18 @@ std::string withLfLineEnds(const std::string& text) {
   return result;
 }
 
-std::string consoleLine(const std::string& text) { return text + harness_system::consoleLineEnd(); }
+std::string consoleLine(const std::string& text) {
+  // A report of several lines is written with the system's line ends throughout.
+  std::string lines;
+  for (char c : text) {
+    if (c == '\n') {
+      lines += harness_system::consoleLineEnd();
+    } else {
+      lines += c;
+    }
+  }
+  return lines + harness_system::consoleLineEnd();
+}
 
 LaunchCase::LaunchCase(Program program, const std::string& relativeName) : m_program(program) {
   std::string builtProgram = program == Program::Console ? VEXIL_E2E_CONSOLE_PROGRAM : VEXIL_E2E_WINDOWED_PROGRAM;
@@ -217,6 +228,16 @@ void LaunchCase::createFileWhenOutputContains(const std::string& relative, const
 LaunchResult LaunchCase::run(const std::vector<std::string>& arguments) const {
   harness_system::ProcessRequest request = processRequest();
   request.arguments = arguments;
+  return runRequest(request);
+}
+
+LaunchResult LaunchCase::runWrapped(const std::vector<std::string>& wrapper,
+                                    const std::vector<std::string>& arguments) const {
+  harness_system::ProcessRequest request = processRequest();
+  request.program = wrapper.at(0);
+  request.arguments.assign(wrapper.begin() + 1, wrapper.end());
+  request.arguments.push_back(m_programPath);
+  request.arguments.insert(request.arguments.end(), arguments.begin(), arguments.end());
   return runRequest(request);
 }
 

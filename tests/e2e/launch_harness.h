@@ -77,7 +77,8 @@ std::string describe(const LaunchResult& result);
 /// TEXT with every CR LF turned into LF.
 std::string withLfLineEnds(const std::string& text);
 
-/// TEXT followed by the line end the launcher's console build writes on this system.
+/// TEXT followed by the line end the launcher's console build writes on this system;
+/// every line end inside TEXT written that way too.
 std::string consoleLine(const std::string& text);
 
 /// One launch setting: a fresh directory below the build tree holding a copy of a
@@ -135,6 +136,10 @@ class LaunchCase {
 
   /// Runs the program with ARGUMENTS after the program name.
   LaunchResult run(const std::vector<std::string>& arguments = {}) const;
+  /// Runs WRAPPER (a program and its first arguments) with the program's path
+  /// and ARGUMENTS after them, e.g. to start it in another kind of system
+  /// environment.
+  LaunchResult runWrapped(const std::vector<std::string>& wrapper, const std::vector<std::string>& arguments = {}) const;
   /// Windows only: runs the program with exactly COMMAND_LINE as the process command
   /// line (program name included, e.g. quotedProgramPath() + " a b").
   LaunchResult runCommandLine(const std::string& commandLine) const;
