@@ -71,6 +71,28 @@ LibraryHandle loadRuntimeLibrary(const std::string& path) {
   return module;
 }
 
+std::string libraryLoadFailureReason() {
+  DWORD error = GetLastError();
+  char* text = nullptr;
+  DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+      reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string reason = length > 0 && text ? std::string(text, length) : std::string();
+  if (text) LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
+  reason += (reason.empty() ? "" : " ") + std::string("(error ") + std::to_string(error) + ")";
+  if (error == ERROR_BAD_EXE_FORMAT) {
+#if defined(_M_ARM64) || defined(__aarch64__)
+    reason += ": the file is not a library for this launcher's machine (64-bit ARM)";
+#elif defined(_WIN64)
+    reason += ": the file is not a library for this launcher's machine (64-bit x86)";
+#else
+    reason += ": the file is not a library for this launcher's machine (32-bit x86)";
+#endif
+  }
+  return reason;
+}
+
 void* findLibrarySymbol(LibraryHandle library, const char* name) {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
