@@ -80,6 +80,9 @@ std::string libraryLoadFailureReason() {
   std::string reason = length > 0 && text ? std::string(text, length) : std::string();
   if (text) LocalFree(text);
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
+  // Some messages have a place for the file's name ("%1 is not a valid ...").
+  size_t insert = reason.find("%1");
+  if (insert != std::string::npos) reason.replace(insert, 2, "the file");
   reason += (reason.empty() ? "" : " ") + std::string("(error ") + std::to_string(error) + ")";
   if (error == ERROR_BAD_EXE_FORMAT) {
 #if defined(_M_ARM64) || defined(__aarch64__)
