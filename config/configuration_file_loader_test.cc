@@ -124,7 +124,7 @@ TEST_F(ConfigurationFileLoaderTest, ByteOrderMarksAndUtf16) {
     files.fileSystem.addFile(kLap, c.contents);
     LauncherProperties record(files.platform);
     record.setNameOfExecutable(kExe);
-    std::string report = reportOf([&] { record.loadProperties(); });
+    std::string report = reportOf([&] { loadProperties(record); });
     if (c.report.empty()) {
       EXPECT_EQ(report, "<no report>");
       EXPECT_EQ(record.getMainClass(), "app.Main");
@@ -139,7 +139,7 @@ TEST_F(ConfigurationFileLoaderTest, AnUnknownProgramPathReadsNothingFromTheCurre
   files.fileSystem.addFile(".lap", "vexil.main.class=planted.Main\n");
   LauncherProperties record(files.platform);
   record.setNameOfExecutable("");
-  EXPECT_EQ(reportOf([&] { record.loadProperties(); }), reportText("Error getting configuration file name."));
+  EXPECT_EQ(reportOf([&] { loadProperties(record); }), reportText("Error getting configuration file name."));
   EXPECT_EQ(record.getMainClass(), "");
 }
 

@@ -11,8 +11,7 @@ LauncherProperties createLauncherProperties(int argc, char** argv) {
   if (!findExecutablePath(&program, &reason)) {
     // The configuration lies beside the program; it is never looked for in
     // the current directory instead.
-    failWithReport(std::string(message::kGettingConfigurationFileName) + "
-" + message::kProgramPathUnknown + reason);
+    failWithReport(std::string(message::kGettingConfigurationFileName) + "\n" + message::kProgramPathUnknown + reason);
   }
   LauncherProperties properties;
   properties.setNameOfExecutable(program);

@@ -21,9 +21,9 @@
 // VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then tries to
 // load by name alone (Windows), to show where the process looks afterwards.
 // A refused creation says why through the runtime's output hook when the
-// launcher passes one ("vfprintf" option), else nothing. A class
-// that does not load leaves a NoClassDefFoundError pending, whose toString()
-// and cause the launcher may ask for. VEXIL_FAKE_JVM_RECORD_STACK=1 records
+// launcher passes one ("vfprintf" option), else nothing. A failure
+// leaves fake.Failure pending, whose toString() and cause the launcher may
+// ask for. VEXIL_FAKE_JVM_RECORD_STACK=1 records
 // the stack size of the thread that runs main (POSIX).
 #include <chrono>
 #include <condition_variable>
@@ -73,8 +73,8 @@ std::vector<std::unique_ptr<Object>> g_objects;
 // As in a runtime, each thread has its own pending exception.
 thread_local Object* t_exceptionPending = nullptr;
 Object g_throwable{"fake.Failure", {}};
-Object g_classFailure{"java.lang.NoClassDefFoundError: fake/Dependency", {}};
-Object g_classFailureCause{"java.lang.ClassNotFoundException: fake.Dependency", {}};
+// The cause of g_throwable, for a launcher that asks.
+Object g_throwableCause{"java.lang.ClassNotFoundException: fake.Dependency", {}};
 Object g_noSuchMethod{"java.lang.NoSuchMethodError", {}};
 Object g_toStringMethod{"toString", {}};
 Object g_getCauseMethod{"getCause", {}};
@@ -117,7 +117,7 @@ Object* objectOf(jobject reference) { return reinterpret_cast<Object*>(reference
 jclass VEXIL_JNICALL findClass(JNIEnv*, const char* name) {
   record(std::string("FindClass ") + name);
   if (failure() == "class" && std::strcmp(name, "java/lang/String") != 0) {
-    t_exceptionPending = &g_classFailure;
+    t_exceptionPending = &g_throwable;
     return nullptr;
   }
   return newObject(name);
@@ -157,7 +157,7 @@ jmethodID VEXIL_JNICALL getMethodID(JNIEnv*, jclass clazz, const char* name, con
 jobject VEXIL_JNICALL callObjectMethodV(JNIEnv*, jobject object, jmethodID method, std::va_list) {
   Object* self = objectOf(object);
   if (method == reinterpret_cast<jmethodID>(&g_toStringMethod)) return newObject(self->text);
-  if (self == &g_classFailure) return reinterpret_cast<jobject>(&g_classFailureCause);
+  if (self == &g_throwable) return reinterpret_cast<jobject>(&g_throwableCause);
   return nullptr;
 }
 
