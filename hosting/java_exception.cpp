@@ -1,5 +1,7 @@
 #include "hosting/java_exception.h"
 
+#include "report/messages.h"
+
 namespace {
 
 // Enough to reach the reason behind the usual wrappers
@@ -80,12 +82,12 @@ std::string takePendingException(jni::JNIEnv* env, bool describeOnErrorStream) {
   // Calls into Java below need a thread without a pending exception.
   jni.ExceptionClear(env);
   std::string text = describe(env, throwable);
-  if (text.empty()) text = "(an exception that cannot be described)";
+  if (text.empty()) text = message::kUndescribableException;
   jni::jthrowable cause = causeOf(env, throwable);
   for (int shown = 0; cause && shown < kMostCausesShown; ++shown) {
     std::string causeText = describe(env, cause);
     if (causeText.empty()) break;
-    text += "\nCaused by: " + causeText;
+    text += std::string("\n") + message::kCausedBy + causeText;
     cause = causeOf(env, cause);
   }
   return text;

@@ -1,5 +1,7 @@
 #include "hosting/main_method.h"
 
+#include "report/messages.h"
+
 namespace {
 
 const char kMainName[] = "main";
@@ -56,7 +58,7 @@ MainMethod findMainMethod(jni::JNIEnv* env, jni::jclass mainClass, const std::st
   main.method = lookUp(env, [&] { return jni.GetStaticMethodID(env, mainClass, kMainName, kWithArguments); });
   if (main.method) return main;
   if (runtimeFeatureVersion(env) < kFirstVersionWithInstanceMain) {
-    main.lookedFor = "Looked in " + className + " for static main with signature " + kWithArguments;
+    main.lookedFor = message::kLookedIn + className + message::kLookedForStaticMain + kWithArguments;
     return main;
   }
 
@@ -82,8 +84,7 @@ MainMethod findMainMethod(jni::JNIEnv* env, jni::jclass mainClass, const std::st
     break;
   }
   if (!main.method) {
-    main.lookedFor = "Looked in " + className + " for main with signature " + kWithArguments + " or " +
-                     kWithoutArguments + ", static or not, and not private";
+    main.lookedFor = message::kLookedIn + className + message::kLookedForAnyMain;
     return main;
   }
   if (!main.isStatic) {
@@ -91,8 +92,7 @@ MainMethod findMainMethod(jni::JNIEnv* env, jni::jclass mainClass, const std::st
     if (!main.constructor || isPrivate(env, mainClass, main.constructor, false)) {
       main.method = nullptr;
       main.constructor = nullptr;
-      main.lookedFor = "Found an instance main in " + className +
-                       ", but no constructor without arguments that is not private to make the instance";
+      main.lookedFor = message::kFoundInstanceMainIn + className + message::kNoConstructorForMain;
     }
   }
   return main;

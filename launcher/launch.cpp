@@ -20,17 +20,17 @@ LauncherProperties createLauncherProperties(int argc, char** argv) {
   return properties;
 }
 
-int runLaunch(const LauncherProperties& properties) {
-  JvmHost host(properties);
+int runLaunch(const LauncherProperties& properties, ReportChannel channel) {
+  JvmHost host(properties, channel);
   return host.launch();
 }
 
-int launchApplication(int argc, char** argv) {
+int launchApplication(int argc, char** argv, ReportChannel channel) {
   // The record is finished once loaded; hosting only reads it.
   const LauncherProperties properties = createLauncherProperties(argc, argv);
-  return runLaunch(properties);
+  return runLaunch(properties, channel);
 }
 
 int launcherMain(int argc, char** argv, ReportChannel channel) {
-  return runReportingFailures(channel, [&] { return launchApplication(argc, argv); });
+  return runReportingFailures(channel, [&] { return launchApplication(argc, argv, channel); });
 }

@@ -53,6 +53,17 @@ inline constexpr char kCannotCatchConsoleEvents[] = "Unable to catch console ctr
 // kCannotCarry, the path.
 inline constexpr char kOptionsInCodePage[] = "The Java runtime reads its options in code page ";
 inline constexpr char kCannotCarry[] = ", which cannot carry ";
+// Causes, on the lines after the texts above.
+inline constexpr char kCannotLoadLibrary[] = "Cannot load ";  // the path, ": ", the system's reason
+inline constexpr char kNoEntryPoint[] = " has no entry point ";  // after the path, before the entry's name
+inline constexpr char kLookedIn[] = "Looked in ";               // the main class, then what was looked for
+inline constexpr char kLookedForStaticMain[] = " for static main with signature ";
+inline constexpr char kLookedForAnyMain[] = " for main with signature ([Ljava/lang/String;)V or ()V, static or not, and not private";
+inline constexpr char kFoundInstanceMainIn[] = "Found an instance main in ";
+inline constexpr char kNoConstructorForMain[] =
+    ", but no constructor without arguments that is not private to make the instance";
+inline constexpr char kCausedBy[] = "Caused by: ";
+inline constexpr char kUndescribableException[] = "(an exception that cannot be described)";
 
 // The diagnostics log: its lines, and the warning when it cannot be written.
 inline constexpr char kLogChosenJvm[] = "The chosen JVM: ";
