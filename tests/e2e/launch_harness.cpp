@@ -267,6 +267,25 @@ testing::AssertionResult LaunchCase::showsReport(const LaunchResult& result, con
   return showsReportText(result, reportText(message));
 }
 
+testing::AssertionResult LaunchCase::showsReportWithCause(const LaunchResult& result, const std::string& message,
+                                                          const std::string& causeStart) const {
+  std::string shown;
+  if (m_program == Program::Console) {
+    shown = withLfLineEnds(result.out);
+    if (!shown.empty() && shown.back() == '\n') shown.pop_back();
+  } else if (!result.boxes.empty()) {
+    shown = result.boxes[0].body;
+  }
+  const std::string start = reportText(message) + "\n" + causeStart;
+  if (shown.compare(0, start.size(), start) != 0) {
+    return testing::AssertionFailure() << "the report does not begin with " << visible(start) << "; the run gave:\n"
+                                       << describe(result);
+  }
+  LaunchResult withoutErrors = result;
+  withoutErrors.err.clear();
+  return showsReportText(withoutErrors, shown);
+}
+
 testing::AssertionResult LaunchCase::showsReportText(const LaunchResult& result, const std::string& report) const {
   std::vector<std::string> mismatches;
   if (result.exitCode != 1) mismatches.push_back("exit code is not 1");

@@ -149,6 +149,11 @@ class LaunchCase {
   /// build one box (caption the program path, exclamation icon, only OK);
   /// standard error empty, exit code 1.
   testing::AssertionResult showsReport(const LaunchResult& result, const std::string& message) const;
+  /// The same for a report that names its cause: MESSAGE, then on the lines after
+  /// it a text that begins with CAUSE_START. Standard error may hold the runtime's
+  /// own description of the cause (console build).
+  testing::AssertionResult showsReportWithCause(const LaunchResult& result, const std::string& message,
+                                                const std::string& causeStart) const;
   /// The same, with the whole text REPORT (e.g. the heading alone).
   testing::AssertionResult showsReportText(const LaunchResult& result, const std::string& report) const;
 
