@@ -34,7 +34,7 @@ TEST_P(NoAcceptableJvm, WhenEveryRuntimeIsBelowTheMinimum) {
                  regString(home) + "\r\n");
   // Without the bound the runtime is chosen, and its JVM file fails to load.
   app.writeConfiguration(std::string("vexil.main.class=app.Main") + kEol);
-  EXPECT_TRUE(app.showsReport(app.run(), "Error while launching program with JVM."));
+  EXPECT_TRUE(app.showsReportWithCause(app.run(), "Error while launching program with JVM.", "Cannot load "));
 #endif
   app.writeConfiguration(std::string("vexil.main.class=app.Main") + kEol + "vexil.min.java.version=999" + kEol);
   EXPECT_TRUE(app.showsReport(app.run(), "No acceptable JVMs were found."));
