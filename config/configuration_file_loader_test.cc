@@ -103,8 +103,8 @@ TEST_F(ConfigurationFileLoaderTest, MissingFileIsReportedWithItsName) {
 
 TEST_F(ConfigurationFileLoaderTest, ByteOrderMarksAndUtf16) {
   const std::string jvmLine = std::string("vexil.jvm.path=") + kJvmDll + "\n";
-  const std::string utf16Report = reportText(std::string("Error loading properties from configuration file.\n") +
-                                             kLap + " is saved as UTF-16 (Unicode): save it as UTF-8 or ANSI.");
+  const std::string utf16Report = reportText(std::string("Error loading properties from configuration file.\n") + kLap +
+                                             " is saved as UTF-16 (Unicode): save it as UTF-8 or ANSI.");
   struct Case {
     const char* name;
     std::string contents;

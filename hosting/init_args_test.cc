@@ -1,10 +1,11 @@
+#include "hosting/init_args.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "config/launcher_properties.h"
-#include "hosting/init_args.h"
 #include "hosting/jvm_host.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/report_capture.h"
@@ -133,8 +134,9 @@ TEST(InitArgsTest, PosixListsUseTheirOwnSeparator) {
   JvmHost host(properties);
   jni::JavaVMInitArgs args;
   host.buildInitArgs(args);
-  EXPECT_EQ(initArgOptions(properties), (std::vector<std::string>{"-Djava.class.path=/opt/app/classes:/opt/app/lib/a.jar",
-                                                                "-Djava.library.path=/opt/app/native"}));
+  EXPECT_EQ(initArgOptions(properties),
+            (std::vector<std::string>{"-Djava.class.path=/opt/app/classes:/opt/app/lib/a.jar",
+                                      "-Djava.library.path=/opt/app/native"}));
 }
 
 TEST(InitArgsTest, MonitoringToolsLearnTheApplicationAndABoxProgramGetsTheRuntimesMessages) {
@@ -145,14 +147,25 @@ TEST(InitArgsTest, MonitoringToolsLearnTheApplicationAndABoxProgramGetsTheRuntim
     ReportChannel channel;
     std::vector<std::string> expected;  // the option texts, in order
   } cases[] = {
-      {"console", {"-Xmx64m"}, {"one", "two words"}, ReportChannel::kStandardOutput,
+      {"console",
+       {"-Xmx64m"},
+       {"one", "two words"},
+       ReportChannel::kStandardOutput,
        {"-Xmx64m", "-Dsun.java.command=app.Main one two words", "-Dsun.java.launcher=SUN_STANDARD"}},
       {"configured ones stay, nothing added for them",
-       {"-Dsun.java.command=Custom", "-Dsun.java.launcher=mine"}, {"x"}, ReportChannel::kStandardOutput,
+       {"-Dsun.java.command=Custom", "-Dsun.java.launcher=mine"},
+       {"x"},
+       ReportChannel::kStandardOutput,
        {"-Dsun.java.command=Custom", "-Dsun.java.launcher=mine"}},
-      {"one configured", {"-Dsun.java.launcher=mine"}, {}, ReportChannel::kStandardOutput,
+      {"one configured",
+       {"-Dsun.java.launcher=mine"},
+       {},
+       ReportChannel::kStandardOutput,
        {"-Dsun.java.launcher=mine", "-Dsun.java.command=app.Main"}},
-      {"box: the output hook comes last", {}, {}, ReportChannel::kMessageBox,
+      {"box: the output hook comes last",
+       {},
+       {},
+       ReportChannel::kMessageBox,
        {"-Dsun.java.command=app.Main", "-Dsun.java.launcher=SUN_STANDARD", "vfprintf"}},
   };
   for (const Case& c : cases) {

@@ -70,7 +70,8 @@ int JvmHost::launch() {
     const std::string& path = jvm->getJvmPath();
     LibraryHandle library = loadRuntimeLibrary(path);
     if (!library) {
-      raiseFailure(launchFailure(std::string(message::kCannotLoadLibrary) + path + ": " + withoutPath(path, libraryLoadFailureReason())));
+      raiseFailure(launchFailure(std::string(message::kCannotLoadLibrary) + path + ": " +
+                                 withoutPath(path, libraryLoadFailureReason())));
     }
     auto createJavaVM = reinterpret_cast<jni::CreateJavaVMFunction>(findLibrarySymbol(library, jni::kCreateJavaVMName));
     if (!createJavaVM) raiseFailure(launchFailure(path + message::kNoEntryPoint + jni::kCreateJavaVMName));

@@ -18,7 +18,8 @@ class JvmHost {
   /// them in a box has no error stream, so the runtime's messages and the
   /// reason a class does not load go into the report instead.
   explicit JvmHost(const LauncherProperties& properties, ReportChannel channel = ReportChannel::kStandardOutput)
-      : m_properties(&properties), m_channel(channel) {}
+      : m_properties(&properties),
+        m_channel(channel) {}
   virtual ~JvmHost() = default;
 
   /// Loads the chosen runtime, runs the main class with the command-line

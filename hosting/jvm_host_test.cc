@@ -185,8 +185,8 @@ TEST_F(JvmHostTest, ALibraryThatDoesNotServeGivesTheLaunchText) {
     JvmHost host(properties);
     std::string report = reportOf([&] { host.launch(); });
     // The path and the system's reason follow the first line.
-    const std::string cause = path == "libm.so.6" ? "libm.so.6 has no entry point JNI_CreateJavaVM"
-                                                  : "Cannot load " + path + ": ";
+    const std::string cause =
+        path == "libm.so.6" ? "libm.so.6 has no entry point JNI_CreateJavaVM" : "Cannot load " + path + ": ";
     EXPECT_EQ(report.rfind(reportText("Error while launching program with JVM.\n" + cause), 0), 0u) << report;
     EXPECT_EQ(report.find(path + ": " + path), std::string::npos) << report;
     EXPECT_EQ(host.getJavaVM(), nullptr);

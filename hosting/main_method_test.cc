@@ -34,7 +34,8 @@ jni::jmethodID methodId(const std::string& key) {
   if (key == "feature()I") return reinterpret_cast<jni::jmethodID>(token(11));
   if (key == "getModifiers()I") return reinterpret_cast<jni::jmethodID>(token(12));
   for (std::size_t i = 0; i < g_model->methods.size(); ++i) {
-    if (g_model->methods[i].key == key) return reinterpret_cast<jni::jmethodID>(token(kFirstMethod + static_cast<int>(i)));
+    if (g_model->methods[i].key == key)
+      return reinterpret_cast<jni::jmethodID>(token(kFirstMethod + static_cast<int>(i)));
   }
   g_model->pending = true;
   return nullptr;
@@ -111,17 +112,23 @@ TEST(MainMethodTest, TheRuntimesRulesChooseTheMethod) {
     std::vector<std::string> calls;  // empty: none found
   } cases[] = {
       {"classic main on 17", 17, {{kStaticWithArgs, false}}, {std::string("static ") + kStaticWithArgs}},
-      {"classic main on 25", 25, {{kStaticWithArgs, false}, {kInstanceNoArgs, false}, {kConstructor, false}},
+      {"classic main on 25",
+       25,
+       {{kStaticWithArgs, false}, {kInstanceNoArgs, false}, {kConstructor, false}},
        {std::string("static ") + kStaticWithArgs}},
       {"instance main on 17 is not run", 17, {{kInstanceNoArgs, false}, {kConstructor, false}}, {}},
       {"a runtime too old to tell its version", 8, {{kInstanceNoArgs, false}, {kConstructor, false}}, {}},
-      {"instance main() on 25", 25, {{kInstanceNoArgs, false}, {kConstructor, false}},
+      {"instance main() on 25",
+       25,
+       {{kInstanceNoArgs, false}, {kConstructor, false}},
        {"new", std::string("instance ") + kInstanceNoArgs}},
       {"static main() on 25", 25, {{kStaticNoArgs, false}}, {std::string("static ") + kStaticNoArgs}},
-      {"main(String[]) before main(), static or not", 25,
+      {"main(String[]) before main(), static or not",
+       25,
        {{kStaticNoArgs, false}, {kInstanceWithArgs, false}, {kConstructor, false}},
        {"new", std::string("instance ") + kInstanceWithArgs}},
-      {"a private candidate is passed over", 26,
+      {"a private candidate is passed over",
+       26,
        {{kInstanceWithArgs, true}, {kInstanceNoArgs, false}, {kConstructor, false}},
        {"new", std::string("instance ") + kInstanceNoArgs}},
       {"a private constructor makes no instance", 25, {{kInstanceNoArgs, false}, {kConstructor, true}}, {}},
@@ -159,8 +166,11 @@ TEST(MainMethodTest, TheReportSaysWhatWasLookedFor) {
     const char* lookedFor;
   } cases[] = {
       {17, {}, "Looked in app/Main for static main with signature ([Ljava/lang/String;)V"},
-      {25, {}, "Looked in app/Main for main with signature ([Ljava/lang/String;)V or ()V, static or not, and not private"},
-      {25, {{kInstanceNoArgs, false}, {kConstructor, true}},
+      {25,
+       {},
+       "Looked in app/Main for main with signature ([Ljava/lang/String;)V or ()V, static or not, and not private"},
+      {25,
+       {{kInstanceNoArgs, false}, {kConstructor, true}},
        "Found an instance main in app/Main, but no constructor without arguments that is not private to make the "
        "instance"},
   };

@@ -23,7 +23,8 @@ jni::jint VEXIL_JNICALL collect(std::FILE*, const char* format, std::va_list arg
     std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
     std::vsnprintf(buffer.data(), buffer.size(), format, args);
     std::lock_guard<std::mutex> hold(g_lock);
-    if (g_messages.size() < kMostKept) g_messages.append(buffer.data(), std::min(kMostKept - g_messages.size(), static_cast<std::size_t>(length)));
+    if (g_messages.size() < kMostKept)
+      g_messages.append(buffer.data(), std::min(kMostKept - g_messages.size(), static_cast<std::size_t>(length)));
   } catch (...) {
     // Out of memory: the message is lost; the runtime goes on.
   }

@@ -62,8 +62,8 @@ std::size_t configuredStackSize(const std::vector<std::string>& options) {
       size = parseMemorySize(option.substr(sizeof kXssPrefix - 1), &value) ? value : 0;
     } else if (startsWith(option, kThreadStackSizePrefix, sizeof kThreadStackSizePrefix - 1)) {
       // This option counts in kibibytes, whatever unit its value carries.
-      bool read = parseMemorySize(option.substr(sizeof kThreadStackSizePrefix - 1), &value) &&
-                  multiply(value, 1024, &value);
+      bool read =
+          parseMemorySize(option.substr(sizeof kThreadStackSizePrefix - 1), &value) && multiply(value, 1024, &value);
       size = read ? value : 0;
     }
   }

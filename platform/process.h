@@ -11,7 +11,6 @@ std::string executablePath();
 /// told (on Linux without /proc, for instance).
 bool findExecutablePath(std::string* path, std::string* reason);
 
-
 /// Shows TEXT to the user as a warning: a modal message box with an OK button
 /// and the exclamation icon where there is a window system, with CAPTION as
 /// its title; elsewhere a line on standard error. Returns when it is closed.

@@ -1,12 +1,12 @@
 // Work on a thread of a chosen stack size, on the real system.
-#include "platform/thread.h"
-
 #include <gtest/gtest.h>
 #include <pthread.h>
 
 #include <cstddef>
 #include <stdexcept>
 #include <string>
+
+#include "platform/thread.h"
 
 namespace {
 
@@ -55,7 +55,8 @@ TEST(ThreadTest, TheBodyRunsOnANewThreadWithAtLeastTheStackAskedFor) {
 TEST(ThreadTest, AStackTooLargeForTheSystemRunsTheBodyOnTheCallingThread) {
   pthread_t caller = pthread_self();
   const std::size_t huge = static_cast<std::size_t>(1) << 62;
-  EXPECT_FALSE(runOnNewThread(huge, [](void*) { ADD_FAILURE() << "ran"; }, nullptr));
+  EXPECT_FALSE(runOnNewThread(
+      huge, [](void*) { ADD_FAILURE() << "ran"; }, nullptr));
   Seen seen = runWithStackSize(huge, [&] { return whereItRuns(caller); });
   EXPECT_FALSE(seen.onNewThread);
 }

@@ -54,11 +54,12 @@ inline constexpr char kCannotCatchConsoleEvents[] = "Unable to catch console ctr
 inline constexpr char kOptionsInCodePage[] = "The Java runtime reads its options in code page ";
 inline constexpr char kCannotCarry[] = ", which cannot carry ";
 // Causes, on the lines after the texts above.
-inline constexpr char kCannotLoadLibrary[] = "Cannot load ";  // the path, ": ", the system's reason
+inline constexpr char kCannotLoadLibrary[] = "Cannot load ";     // the path, ": ", the system's reason
 inline constexpr char kNoEntryPoint[] = " has no entry point ";  // after the path, before the entry's name
-inline constexpr char kLookedIn[] = "Looked in ";               // the main class, then what was looked for
+inline constexpr char kLookedIn[] = "Looked in ";                // the main class, then what was looked for
 inline constexpr char kLookedForStaticMain[] = " for static main with signature ";
-inline constexpr char kLookedForAnyMain[] = " for main with signature ([Ljava/lang/String;)V or ()V, static or not, and not private";
+inline constexpr char kLookedForAnyMain[] =
+    " for main with signature ([Ljava/lang/String;)V or ()V, static or not, and not private";
 inline constexpr char kFoundInstanceMainIn[] = "Found an instance main in ";
 inline constexpr char kNoConstructorForMain[] =
     ", but no constructor without arguments that is not private to make the instance";

@@ -108,8 +108,9 @@ TEST(RealJvmTest, MissingClassAndMissingMainAreReported) {
                               "java.lang.NoClassDefFoundError: org/vexil/testapps/Missing\n"
                               "Caused by: java.lang.ClassNotFoundException: org.vexil.testapps.Missing"));
   app.writeConfiguration(configuration("NoMain"));
-  EXPECT_TRUE(app.showsReport(app.run(), "Cannot find main method in Java class\n"
-                                         "Looked in NoMain for static main with signature ([Ljava/lang/String;)V"));
+  EXPECT_TRUE(app.showsReport(app.run(),
+                              "Cannot find main method in Java class\n"
+                              "Looked in NoMain for static main with signature ([Ljava/lang/String;)V"));
 }
 
 TEST(RealJvmTest, AnUnknownJvmOptionMeansNoJavaVm) {

@@ -69,9 +69,9 @@ TEST_P(FakeRuntime, OptionsAreTheConfiguredOnesWithTheJarsMerged) {
   EXPECT_EQ(configured.exitCode, 0) << describe(configured);
   std::vector<std::string> options{"-Xmx256m", "-Djava.class.path=app.jar" + jars};
   for (const std::string& added : addedOptions("Main")) options.push_back(added);
-  EXPECT_EQ(recorded("JNI_CreateJavaVM "),
-            std::vector<std::string>{"version=0x00010002 ignoreUnrecognized=0 nOptions=" +
-                                     std::to_string(options.size())});
+  EXPECT_EQ(
+      recorded("JNI_CreateJavaVM "),
+      std::vector<std::string>{"version=0x00010002 ignoreUnrecognized=0 nOptions=" + std::to_string(options.size())});
   EXPECT_EQ(recorded("option "), options);
 
   std::remove(app.path("record.txt").c_str());
@@ -99,8 +99,8 @@ TEST_P(FakeRuntime, TheMainClassInSlashFormGetsTheArguments) {
   // Monitoring tools see the arguments as typed, in the code page.
   std::vector<std::string> options = addedOptions(console ? "org.example.app.Main one two words  caf\xE9 \x80 5"
                                                           : "org.example.app.Main one two words caf\xE9 \x80 5");
-  std::string expected = "JNI_CreateJavaVM version=0x00010002 ignoreUnrecognized=0 nOptions=" +
-                         std::to_string(options.size()) + "\n";
+  std::string expected =
+      "JNI_CreateJavaVM version=0x00010002 ignoreUnrecognized=0 nOptions=" + std::to_string(options.size()) + "\n";
   for (const std::string& option : options) expected += "option " + option + "\n";
   expected +=
       "FindClass org/example/app/Main\n"
@@ -124,8 +124,9 @@ TEST_P(FakeRuntime, EachRefusalOfTheRuntimeIsReported) {
     const char* described;  // what the runtime writes on the console's error stream
   } cases[] = {
       // The windowed program shows what the runtime says through its output hook.
-      {"create", console ? "Cannot create Java VM."
-                         : "Cannot create Java VM.\nFake runtime: VEXIL_FAKE_JVM_FAIL=create refuses to be created",
+      {"create",
+       console ? "Cannot create Java VM."
+               : "Cannot create Java VM.\nFake runtime: VEXIL_FAKE_JVM_FAIL=create refuses to be created",
        ""},
       {"class",
        "Cannot find main Java class org/example/app/Main\nfake.Failure\n"
@@ -178,8 +179,8 @@ TEST_P(FakeRuntime, AJvmDllThatIsNoRuntimeLibraryFailsTheLaunch) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.runtime);
-    app.writeConfiguration("vexil.main.class=Main\r\nvexil.jvm.path=" +
-                           app.path(std::string(c.runtime) + "/bin/server/jvm.dll") + "\r\n");
+    app.writeConfiguration(
+        "vexil.main.class=Main\r\nvexil.jvm.path=" + app.path(std::string(c.runtime) + "/bin/server/jvm.dll") + "\r\n");
     LaunchResult result = app.run();
     EXPECT_TRUE(app.showsReportWithCause(result, "Error while launching program with JVM.", c.cause));
     if (std::string(c.runtime) == "text") {

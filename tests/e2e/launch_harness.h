@@ -139,7 +139,8 @@ class LaunchCase {
   /// Runs WRAPPER (a program and its first arguments) with the program's path
   /// and ARGUMENTS after them, e.g. to start it in another kind of system
   /// environment.
-  LaunchResult runWrapped(const std::vector<std::string>& wrapper, const std::vector<std::string>& arguments = {}) const;
+  LaunchResult runWrapped(const std::vector<std::string>& wrapper,
+                          const std::vector<std::string>& arguments = {}) const;
   /// Windows only: runs the program with exactly COMMAND_LINE as the process command
   /// line (program name included, e.g. quotedProgramPath() + " a b").
   LaunchResult runCommandLine(const std::string& commandLine) const;

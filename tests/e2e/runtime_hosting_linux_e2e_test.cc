@@ -160,12 +160,24 @@ TEST(RuntimeHosting, TodaysMainMethodsRunOnJava25AndAreRefusedOnOlderRuntimes) {
     std::string out;  // empty: refused with the report below
     std::string cause;
   } cases[] = {
-      {"instance main() on 17", "InstanceMain", false, {}, "",
+      {"instance main() on 17",
+       "InstanceMain",
+       false,
+       {},
+       "",
        "Looked in InstanceMain for static main with signature ([Ljava/lang/String;)V"},
       {"instance main() on 25", "InstanceMain", true, {}, "instance main ran\n", ""},
-      {"main(String[]) before static main() on 25", "MainChoice", true, {"a", "b"},
-       "instance main(String[]) ran with 2 arguments\n", ""},
-      {"private constructor on 25", "PrivateConstructor", true, {}, "",
+      {"main(String[]) before static main() on 25",
+       "MainChoice",
+       true,
+       {"a", "b"},
+       "instance main(String[]) ran with 2 arguments\n",
+       ""},
+      {"private constructor on 25",
+       "PrivateConstructor",
+       true,
+       {},
+       "",
        "Found an instance main in PrivateConstructor, but no constructor without arguments that is not private to "
        "make the instance"},
       {"classic main on 25", "ArgsEcho", true, {"x"}, "count=1\narg[0]=x\n", ""},
@@ -198,8 +210,9 @@ TEST(RuntimeHosting, MonitoringToolsKnowTheApplication) {
 
   app.writeConfiguration(configuration("ArgsEcho", "-Decho.properties=sun.java.command,sun.java.launcher\n"));
   LaunchResult added = app.run({"one", "two"});
-  EXPECT_EQ(added.out, "count=2\narg[0]=one\narg[1]=two\nsun.java.command=ArgsEcho one two\n"
-                       "sun.java.launcher=SUN_STANDARD\n")
+  EXPECT_EQ(added.out,
+            "count=2\narg[0]=one\narg[1]=two\nsun.java.command=ArgsEcho one two\n"
+            "sun.java.launcher=SUN_STANDARD\n")
       << describe(added);
   // Configured values stay as they are.
   app.writeConfiguration(configuration("ArgsEcho",
