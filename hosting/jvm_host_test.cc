@@ -136,8 +136,8 @@ TEST_F(JvmHostTest, MainRunsOnAThreadWithTheStackOfJavaThreads) {
     const char* option;
     long kibibytes;
   } cases[] = {
-      {"-Xss24m", 24 * 1024},
-      {"-XX:ThreadStackSize=20480", 20 * 1024},
+      {"-Xss24m", 24L * 1024},
+      {"-XX:ThreadStackSize=20480", 20L * 1024},
       // The runtime's own default, as it answers when asked (the fake: 2 MiB).
       {"-Xmx64m", 2048},
   };

@@ -23,8 +23,10 @@ struct ClassModel {
 };
 ClassModel* g_model = nullptr;
 
-jni::jobject token(int n) { return reinterpret_cast<jni::jobject>(static_cast<std::intptr_t>(n)); }
-int tokenNumber(const void* p) { return static_cast<int>(reinterpret_cast<std::intptr_t>(p)); }
+// Handles and method IDs are addresses in this array: the n-th byte stands for n.
+char g_tokens[256];
+jni::jobject token(int n) { return reinterpret_cast<jni::jobject>(&g_tokens[n]); }
+int tokenNumber(const void* p) { return static_cast<int>(static_cast<const char*>(p) - g_tokens); }
 const int kVersionObject = 1, kMember = 2, kVersionClass = 3, kRuntime = 4, kInstance = 5, kMainClass = 6;
 const int kFirstMethod = 100;
 

@@ -4,27 +4,23 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
-#include <vector>
 
 namespace {
 
-const std::size_t kMostKept = 16 * 1024;
+const std::size_t kMostKept = std::size_t{16} * 1024;
 
 std::mutex g_lock;
 std::string g_messages;
 
 jni::jint VEXIL_JNICALL collect(std::FILE*, const char* format, std::va_list args) {
-  std::va_list measure;
-  va_copy(measure, args);
-  int length = std::vsnprintf(nullptr, 0, format, measure);
-  va_end(measure);
+  // One message is a line or two; a longer one is kept cut short.
+  char buffer[2048];
+  int length = std::vsnprintf(buffer, sizeof buffer, format, args);
   if (length <= 0) return length;
+  std::size_t kept = std::min(static_cast<std::size_t>(length), sizeof buffer - 1);
   try {
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, args);
     std::lock_guard<std::mutex> hold(g_lock);
-    if (g_messages.size() < kMostKept)
-      g_messages.append(buffer.data(), std::min(kMostKept - g_messages.size(), static_cast<std::size_t>(length)));
+    if (g_messages.size() < kMostKept) g_messages.append(buffer, std::min(kMostKept - g_messages.size(), kept));
   } catch (...) {
     // Out of memory: the message is lost; the runtime goes on.
   }

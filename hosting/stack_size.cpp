@@ -39,11 +39,11 @@ bool parseMemorySize(const std::string& text, std::uint64_t* bytes) {
         break;
       case 'm':
       case 'M':
-        unit = 1024 * 1024;
+        unit = std::uint64_t{1024} * 1024;
         break;
       case 'g':
       case 'G':
-        unit = 1024 * 1024 * 1024;
+        unit = std::uint64_t{1024} * 1024 * 1024;
         break;
       default:
         return false;

@@ -16,8 +16,8 @@ TEST(StackSizeTest, SizesAreReadAsTheRuntimeWritesThem) {
   } cases[] = {
       {"0", true, 0},
       {"4096", true, 4096},
-      {"512k", true, 512 * 1024},
-      {"512K", true, 512 * 1024},
+      {"512k", true, 512u << 10},
+      {"512K", true, 512u << 10},
       {"64m", true, 64ull << 20},
       {"2G", true, 2ull << 30},
       {"", false, 0},

@@ -27,7 +27,7 @@ Seen whereItRuns(pthread_t caller) {
 }
 
 TEST(ThreadTest, TheBodyRunsOnANewThreadWithAtLeastTheStackAskedFor) {
-  const std::size_t mib = 1024 * 1024;
+  const std::size_t mib = std::size_t{1024} * 1024;
   struct Case {
     const char* name;
     std::size_t asked;
@@ -47,7 +47,7 @@ TEST(ThreadTest, TheBodyRunsOnANewThreadWithAtLeastTheStackAskedFor) {
     EXPECT_TRUE(seen.onNewThread);
     EXPECT_GE(seen.stackSize, c.atLeast);
     if (c.asked >= minimum) {
-      EXPECT_LT(seen.stackSize, c.asked + 64 * 1024);
+      EXPECT_LT(seen.stackSize, c.asked + std::size_t{64} * 1024);
     }
   }
 }
