@@ -77,7 +77,7 @@ std::string libraryLoadFailureReason() {
   DWORD length =
       FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string reason = length > 0 && text ? std::string(text, length) : std::string();
+  std::string reason = length > 0 && text ? utf8FromAnsi(std::string(text, length)) : std::string();
   if (text) LocalFree(text);
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
   // Some messages have a place for the file's name ("%1 is not a valid ...").
