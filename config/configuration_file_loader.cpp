@@ -70,8 +70,7 @@ void ConfigurationFileLoader::load() {
   if (contents.compare(0, sizeof kUtf8ByteOrderMark - 1, kUtf8ByteOrderMark) == 0) {
     contents.erase(0, sizeof kUtf8ByteOrderMark - 1);
   } else if (looksLikeUtf16(contents)) {
-    raiseFailure(std::string(message::kLoadingConfigurationFile) + "
-" + fileName + message::kSavedAsUtf16);
+    raiseFailure(std::string(message::kLoadingConfigurationFile) + "\n" + fileName + message::kSavedAsUtf16);
   }
   applyLines(readPropertyLines(textOfUserFile(contents)));
 }
