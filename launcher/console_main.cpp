@@ -13,6 +13,6 @@ int main(int argc, char** argv) {
     std::vector<char*> vector;
     for (std::string& argument : arguments) vector.push_back(argument.data());
     vector.push_back(nullptr);
-    return launchApplication(static_cast<int>(arguments.size()), vector.data());
+    return launchApplication(static_cast<int>(arguments.size()), vector.data(), ReportChannel::kStandardOutput);
   });
 }
