@@ -96,12 +96,16 @@ TEST_P(FakeRuntime, TheMainClassInSlashFormGetsTheArguments) {
   // The code page's characters arrive in the runtime's modified UTF-8.
   std::vector<std::string> arguments = {"one", "two words", "caf\xC3\xA9", "\xE2\x82\xAC 5"};
   if (console) arguments.insert(arguments.begin() + 2, "");
-  // Monitoring tools see the arguments as typed, in the code page.
-  std::vector<std::string> options = addedOptions(console ? "org.example.app.Main one two words  caf\xE9 \x80 5"
-                                                          : "org.example.app.Main one two words caf\xE9 \x80 5");
+  // Monitoring tools see the arguments as typed, in the runtime's code page (UTF-8).
+  std::vector<std::string> options =
+      addedOptions(console ? "org.example.app.Main one two words  caf\xC3\xA9 \xE2\x82\xAC 5"
+                           : "org.example.app.Main one two words caf\xC3\xA9 \xE2\x82\xAC 5");
   std::string expected =
       "JNI_CreateJavaVM version=0x00010002 ignoreUnrecognized=0 nOptions=" + std::to_string(options.size()) + "\n";
-  for (const std::string& option : options) expected += "option " + option + "\n";
+  for (const std::string& option : options) {
+    expected += "option " + option + "\n";
+    if (option.rfind("-Dsun.java.command=", 0) == 0) expected += "decoded in code page 65001: " + option + "\n";
+  }
   expected +=
       "FindClass org/example/app/Main\n"
       "GetStaticMethodID org/example/app/Main main ([Ljava/lang/String;)V\n"

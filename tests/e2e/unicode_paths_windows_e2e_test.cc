@@ -21,6 +21,16 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+/// RECORDED without the options every launch adds after the configured ones
+/// (those for monitoring tools, the windowed program's output hook).
+Lines applicationOptions(const Lines& recorded) {
+  Lines options;
+  for (const std::string& option : recorded) {
+    if (option.rfind("-Dsun.java.", 0) != 0 && option.rfind("vfprintf", 0) != 0) options.push_back(option);
+  }
+  return options;
+}
+
 const char kJapanese[] = "日本語";
 const char kRocket[] = "🚀";
 // U+1F680 as the runtime's modified UTF-8 has it: two surrogates of three bytes.
@@ -105,9 +115,9 @@ TEST_P(UnicodeFolder, TheApplicationRunsAndTheRuntimeSeesTheFolder) {
 
   const std::string home = runtime.home();
   const Lines options = {"-Dapp.home=" + home, std::string("-Dfrom.environment=") + kJapanese + " " + kRocket,
-                         "-Djava.class.path=;" + home + "\\lib\\a.jar"};
-  EXPECT_EQ(runtime.recorded("option "), options);
-  EXPECT_EQ(runtime.recorded("decoded in code page 65001: "), options);
+                         "-Djava.class.path=" + home + "\\lib\\a.jar"};
+  EXPECT_EQ(applicationOptions(runtime.recorded("option ")), options);
+  EXPECT_EQ(applicationOptions(runtime.recorded("decoded in code page 65001: ")), options);
   EXPECT_EQ(runtime.recorded("argument "),
             (Lines{std::string("0=") + kJapanese, std::string("1=") + kRocketModified, "2=café", "3=plain"}));
   EXPECT_NE(fileContents(app.path(runtime.folder + "/debug.log")).find("The chosen JVM: "), std::string::npos);
@@ -153,7 +163,8 @@ TEST_P(Launchers, AConfigurationInUtf8OrInTheCodePageFindsTheJars) {
                                    "\\lib\r\n");
     LaunchResult result = runtime.app.run();
     EXPECT_EQ(result.exitCode, 0) << describe(result);
-    EXPECT_EQ(runtime.recorded("option "), Lines{"-Djava.class.path=;" + runtime.home() + "\\Café\\lib\\a.jar"});
+    EXPECT_EQ(applicationOptions(runtime.recorded("option ")),
+              Lines{"-Djava.class.path=" + runtime.home() + "\\Café\\lib\\a.jar"});
   }
 }
 
@@ -182,7 +193,7 @@ TEST_P(Launchers, PathsBeyond260CharactersWork) {
                          below + "\\debug.log\r\n");
   LaunchResult result = app.run({kJapanese});
   EXPECT_EQ(result.exitCode, 0) << describe(result);
-  EXPECT_EQ(runtime.recorded("option "), Lines{"-Djava.class.path=;" + deepHome + "\\lib\\a.jar"});
+  EXPECT_EQ(applicationOptions(runtime.recorded("option ")), Lines{"-Djava.class.path=" + deepHome + "\\lib\\a.jar"});
   EXPECT_EQ(runtime.recorded("argument "), Lines{std::string("0=") + kJapanese});
   EXPECT_EQ(runtime.recorded("helper "), Lines{"42"});
   EXPECT_NE(fileContents(app.path(deep + "/debug.log")).find("The chosen JVM: "), std::string::npos);
@@ -203,8 +214,8 @@ TEST(WithoutTheUtf8CodePage, PathsTheCodePageHoldsWorkAndOthersAreNamed) {
   EXPECT_EQ(result.exitCode, 0) << describe(result);
   const std::string jar = cafe.home() + "\\lib\\a.jar";
   const std::string jarIn1252 = jar.substr(0, jar.find("é")) + "\xE9" + jar.substr(jar.find("é") + 2);
-  EXPECT_EQ(cafe.recorded("option "), Lines{"-Djava.class.path=;" + jarIn1252});
-  EXPECT_EQ(cafe.recorded("decoded in code page 1252: "), Lines{"-Djava.class.path=;" + jar});
+  EXPECT_EQ(applicationOptions(cafe.recorded("option ")), Lines{"-Djava.class.path=" + jarIn1252});
+  EXPECT_EQ(applicationOptions(cafe.recorded("decoded in code page 1252: ")), Lines{"-Djava.class.path=" + jar});
   EXPECT_EQ(cafe.recorded("argument "), Lines{std::string("0=") + kJapanese});
 
   FakeRuntimeIn japanese(VEXIL_E2E_CONSOLE_WITHOUT_MANIFEST, kJapanese);

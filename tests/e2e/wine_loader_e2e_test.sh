@@ -60,7 +60,7 @@ case $case_name in
     VEXIL_FAKE_JVM_RECORD=$(windows_path "$record") wine "$app/Tool.exe" 日本語 </dev/null >"$dir/out.txt" 2>&1 ||
       status=$?
     [ "$status" -eq 0 ] || fail "exit code $status, not 0; output: $(cat "$dir/out.txt")"
-    grep -qxF "option -Djava.class.path=;$(windows_path "$app/lib/a.jar")" "$record" ||
+    grep -qxF "option -Djava.class.path=$(windows_path "$app/lib/a.jar")" "$record" ||
       fail "the class path is not the jar below the ${#app}-character folder; the runtime got: $(cat "$record")"
     grep -qxF "argument 0=日本語" "$record" || fail "the argument did not arrive: $(cat "$record")"
     ;;
