@@ -1,0 +1,34 @@
+// vexil-stamp: see stamp.h. Exit codes: 0 done, 1 failed, 2 a command line it cannot follow.
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "tools/stamp/stamp.h"
+
+#ifndef VEXIL_VERSION
+#define VEXIL_VERSION "unknown"
+#endif
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::puts("vexil-stamp " VEXIL_VERSION);
+    return 0;
+  }
+  try {
+    const StampRequest request = parseStampArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (request.help) {
+      std::fputs(stampUsage().c_str(), stdout);
+      return 0;
+    }
+    stamp(request);
+    return 0;
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "vexil-stamp: %s Run vexil-stamp --help for the options.\n", error.what());
+    return 2;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "vexil-stamp: %s\n", error.what());
+    return 1;
+  }
+}
