@@ -8,6 +8,7 @@ packages=(
   python3-pefile                                                      # reads the Windows programs' manifests back
   openjdk-17-jdk-headless                                             # the real JVM and javac
   clang libclang-rt-14-dev clang-format clang-tidy                    # sanitizers, fuzzers, style
+  python3-pefile                                                      # reads the PE resources back in tests
 )
 
 missing=()
