@@ -111,14 +111,18 @@ TEST(Stamp, AFailureGivesOneMessageAndLeavesNoFile) {
     std::vector<std::string> arguments;
     std::string message;
   } cases[] = {
-      {"corrupt icon", {"--icon", "broken.ico", "launcher.exe", "MyApp.exe"},
+      {"corrupt icon",
+       {"--icon", "broken.ico", "launcher.exe", "MyApp.exe"},
        "The icon file \"broken.ico\" is not usable: image 1 of 1 lies outside the file."},
-      {"missing launcher", {"wlaunch.exe", "MyApp.exe"}, "Cannot read the launcher \"wlaunch.exe\": it does not exist."},
-      {"missing icon", {"--icon", "none.ico", "launcher.exe", "MyApp.exe"},
+      {"missing launcher",
+       {"wlaunch.exe", "MyApp.exe"},
+       "Cannot read the launcher \"wlaunch.exe\": it does not exist."},
+      {"missing icon",
+       {"--icon", "none.ico", "launcher.exe", "MyApp.exe"},
        "Cannot read the icon file \"none.ico\": it does not exist."},
-      {"read-only copy", {"launcher.exe", "ReadOnly.exe"},
-       "Cannot replace \"ReadOnly.exe\": the file is read-only."},
-      {"missing folder", {"launcher.exe", "bin\\MyApp.exe"},
+      {"read-only copy", {"launcher.exe", "ReadOnly.exe"}, "Cannot replace \"ReadOnly.exe\": the file is read-only."},
+      {"missing folder",
+       {"launcher.exe", "bin\\MyApp.exe"},
        "Cannot write \"bin\\MyApp.exe\": the folder \"bin\" does not exist."},
   };
   // An icon file whose one image claims more bytes than there are.

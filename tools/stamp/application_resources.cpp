@@ -77,7 +77,7 @@ std::vector<Resource> iconResources(const std::string& bytes) {
   if (!fits(bytes, 0, kIconHeaderSize)) throw StampError("it is too short to be an icon file.");
   if (get16(bytes, 0) != 0 || get16(bytes, 2) != 1) {
     throw StampError(get16(bytes, 0) == 0 && get16(bytes, 2) == 2 ? "it is a cursor, not an icon."
-                                                                   : "it does not begin like an icon file.");
+                                                                  : "it does not begin like an icon file.");
   }
   const std::uint16_t count = get16(bytes, 4);
   if (count == 0) throw StampError("it holds no image.");
@@ -106,17 +106,18 @@ std::vector<Resource> iconResources(const std::string& bytes) {
     // The group's entry: the image's entry up to its size, then the resource id.
     group.append(bytes, entry, kGroupEntrySize - 2);
     put16(group, id);
-    resources.push_back(Resource{ResourceKey::number(kResourceIcon), ResourceKey::number(id), kStampLanguage, 0,
-                                 std::move(data)});
+    resources.push_back(
+        Resource{ResourceKey::number(kResourceIcon), ResourceKey::number(id), kStampLanguage, 0, std::move(data)});
   }
-  resources.push_back(Resource{ResourceKey::number(kResourceGroupIcon), ResourceKey::number(1), kStampLanguage, 0,
-                               std::move(group)});
+  resources.push_back(
+      Resource{ResourceKey::number(kResourceGroupIcon), ResourceKey::number(1), kStampLanguage, 0, std::move(group)});
   return resources;
 }
 
 VersionNumbers parseVersion(const std::string& text) {
   VersionNumbers numbers{};
-  const StampError invalid("\"" + text + "\" is not a version number: write one to four numbers from 0 to 65535, as in 1.2.3.4.");
+  const StampError invalid("\"" + text +
+                           "\" is not a version number: write one to four numbers from 0 to 65535, as in 1.2.3.4.");
   std::size_t part = 0;
   std::size_t digits = 0;
   std::uint32_t value = 0;

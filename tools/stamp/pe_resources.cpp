@@ -128,7 +128,8 @@ std::string buildResourceTable(const std::vector<Resource>& resources, std::uint
     set16(table, at + 14, static_cast<std::uint32_t>(numbered));
   };
   auto countNamed = [](const auto& groups, auto key) {
-    return static_cast<std::size_t>(std::count_if(groups.begin(), groups.end(), [&](const auto& g) { return key(g).named; }));
+    return static_cast<std::size_t>(
+        std::count_if(groups.begin(), groups.end(), [&](const auto& g) { return key(g).named; }));
   };
   std::size_t textIndex = 0;
   auto entryName = [&](const ResourceKey& key) -> std::uint32_t {
@@ -165,7 +166,8 @@ std::string buildResourceTable(const std::vector<Resource>& resources, std::uint
         set32(table, dataEntry, sectionRva + static_cast<std::uint32_t>(dataOffsets[dataIndex]));
         set32(table, dataEntry + 4, static_cast<std::uint32_t>(resource.data.size()));
         set32(table, dataEntry + 8, resource.codePage);
-        std::copy(resource.data.begin(), resource.data.end(), table.begin() + static_cast<long>(dataOffsets[dataIndex]));
+        std::copy(resource.data.begin(), resource.data.end(),
+                  table.begin() + static_cast<long>(dataOffsets[dataIndex]));
         ++dataIndex;
       }
     }
@@ -317,7 +319,8 @@ void PeFile::replaceResources(const std::vector<Resource>& resources) {
     m_bytes.resize(target.rawOffset);
   } else {
     // A new section header after the last one, in the headers' unused room.
-    target.header = all.empty() ? m_optionalHeader + get16(m_bytes, m_optionalHeader - 4) : all.back().header + kSectionHeaderSize;
+    target.header =
+        all.empty() ? m_optionalHeader + get16(m_bytes, m_optionalHeader - 4) : all.back().header + kSectionHeaderSize;
     if (target.header + kSectionHeaderSize > std::min<std::uint64_t>(sizeOfHeaders, firstRaw) ||
         !fits(m_bytes, target.header, kSectionHeaderSize) ||
         m_bytes.find_first_not_of('\0', target.header) < target.header + kSectionHeaderSize) {

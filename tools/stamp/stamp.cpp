@@ -20,8 +20,10 @@ std::string inQuotes(const std::string& path) { return "\"" + path + "\""; }
 
 std::string readFile(const std::string& path, const std::string& what) {
   std::error_code error;
-  if (!fs::exists(path, error)) throw StampError("Cannot read the " + what + " " + inQuotes(path) + ": it does not exist.");
-  if (fs::is_directory(path, error)) throw StampError("Cannot read the " + what + " " + inQuotes(path) + ": it is a folder.");
+  if (!fs::exists(path, error))
+    throw StampError("Cannot read the " + what + " " + inQuotes(path) + ": it does not exist.");
+  if (fs::is_directory(path, error))
+    throw StampError("Cannot read the " + what + " " + inQuotes(path) + ": it is a folder.");
   std::ifstream in(path, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (!in.good() && !in.eof()) throw StampError("Cannot read the " + what + " " + inQuotes(path) + ".");
@@ -40,17 +42,18 @@ bool endsWithExe(const std::string& path) {
 class PendingFile {
  public:
   PendingFile(std::string target, const std::string& contents) : m_target(std::move(target)) {
-    const fs::path target_path(m_target);
-    fs::path folder = target_path.parent_path();
+    const fs::path targetPath(m_target);
+    fs::path folder = targetPath.parent_path();
     std::error_code error;
     if (!folder.empty() && !fs::is_directory(folder, error)) {
       throw StampError("Cannot write " + inQuotes(m_target) + ": the folder " + inQuotes(folder.string()) +
                        " does not exist.");
     }
-    if (fs::is_directory(target_path, error)) throw StampError("Cannot write " + inQuotes(m_target) + ": it is a folder.");
+    if (fs::is_directory(targetPath, error))
+      throw StampError("Cannot write " + inQuotes(m_target) + ": it is a folder.");
     // The write bits, which on Windows reflect the read-only attribute; an
     // administrator could write anyway, but the file says it must not change.
-    const fs::file_status status = fs::status(target_path, error);
+    const fs::file_status status = fs::status(targetPath, error);
     if (fs::exists(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
       throw StampError("Cannot replace " + inQuotes(m_target) + ": the file is read-only.");
     }

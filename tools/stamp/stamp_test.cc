@@ -148,7 +148,8 @@ TEST(StampVersion, NumbersAreOneToFourPartsOfSixteenBits) {
   EXPECT_EQ(parseVersion("1"), (VersionNumbers{1, 0, 0, 0}));
   EXPECT_EQ(parseVersion("2.10"), (VersionNumbers{2, 10, 0, 0}));
   EXPECT_EQ(parseVersion("65535.0.007.4"), (VersionNumbers{65535, 0, 7, 4}));
-  for (const char* bad : {"", ".", "1.", ".1", "1..2", "1.2.3.4.5", "65536", "1.2a", "v1", " 1", "1,2", "-1", "000001"}) {
+  for (const char* bad :
+       {"", ".", "1.", ".1", "1..2", "1.2.3.4.5", "65536", "1.2a", "v1", " 1", "1,2", "-1", "000001"}) {
     SCOPED_TRACE(bad);
     EXPECT_THROW(parseVersion(bad), StampError);
   }
@@ -235,8 +236,9 @@ TEST(StampResources, DamagedFilesAreRefusedWithoutReadingOutside) {
     const char* what;
     std::string bytes;
   } cases[] = {
-      {"subtable cycle", loop}, {"subtable outside", outside}, {"entry count", count},
-      {"signed", signedFile},   {"no image", dll},             {"cut headers", good.substr(0, 0x100)},
+      {"subtable cycle", loop},   {"subtable outside", outside},
+      {"entry count", count},     {"signed", signedFile},
+      {"no image", dll},          {"cut headers", good.substr(0, 0x100)},
       {"text", "MZ but no more"},
   };
   for (const auto& c : cases) {
@@ -356,8 +358,10 @@ TEST_F(StampFiles, AFailureLeavesNoFileBehind) {
            "\" cannot be stamped: it is not a Windows program (no valid PE headers)."},
       {{from, to, "--icon", path("bad.ico")},
        "The icon file \"" + path("bad.ico") + "\" is not usable: it does not begin like an icon file."},
-      {{from, to, "--icon", path("none.ico")}, "Cannot read the icon file \"" + path("none.ico") + "\": it does not exist."},
-      {{from, to, "--lap", path("none.in")}, "Cannot read the .lap template \"" + path("none.in") + "\": it does not exist."},
+      {{from, to, "--icon", path("none.ico")},
+       "Cannot read the icon file \"" + path("none.ico") + "\": it does not exist."},
+      {{from, to, "--lap", path("none.in")},
+       "Cannot read the .lap template \"" + path("none.in") + "\": it does not exist."},
       {{from, path("no/My.exe")},
        "Cannot write \"" + path("no/My.exe") + "\": the folder \"" + path("no") + "\" does not exist."},
       {{from, from}, "The copy \"" + from + "\" would replace the launcher itself: give another name."},
