@@ -17,7 +17,7 @@ import sys
 
 import pefile
 
-RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 failures = []
 
 
@@ -135,7 +135,10 @@ def main():
         check(fixed_versions(stamped) == ((3, 1, 4, 1), (3, 1, 0, 0)), f"{output}: fixed versions {fixed_versions(stamped)}")
         found = resources(stamped)
         check_icon(output, found, ico)
-        # Every other resource of the launcher (its manifest, say) is there unchanged.
+        # Every other resource of the launcher is there unchanged, its manifest first of all.
+        manifests = [key for key in resources(launcher) if key[0] == RT_MANIFEST]
+        check(manifests and all(found.get(key) == resources(launcher)[key] for key in manifests),
+              f"{output}: manifest {manifests} not kept")
         for key, data in resources(launcher).items():
             if key[0] not in (RT_ICON, RT_GROUP_ICON, RT_VERSION):
                 check(found.get(key) == data, f"{output}: resource {key} lost or changed")

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "tools/stamp/stamp.h"
 
 #ifndef VEXIL_VERSION
@@ -17,7 +18,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
-    const StampRequest request = parseStampArguments(std::vector<std::string>(argv + 1, argv + argc));
+    // On Windows the arguments come again from the wide command line, in UTF-8 (the
+    // program's manifest makes UTF-8 its code page, so paths in UTF-8 open).
+    std::vector<std::string> arguments = processArguments(argc, argv);
+    arguments.erase(arguments.begin());
+    const StampRequest request = parseStampArguments(arguments);
     if (request.help) {
       std::fputs(stampUsage().c_str(), stdout);
       return 0;
