@@ -163,6 +163,11 @@ LaunchCase::LaunchCase(const std::string& builtProgram, const std::string& relat
   setUp(builtProgram, relativeName);
 }
 
+LaunchCase::LaunchCase(Program program, const std::string& builtProgram, const std::string& relativeName)
+    : m_program(program) {
+  setUp(builtProgram, relativeName);
+}
+
 void LaunchCase::setUp(const std::string& builtProgram, const std::string& relativeName) {
   std::string root = harness_system::nativePath(VEXIL_E2E_CASE_ROOT);
   m_directory = root + harness_system::pathSeparator() + caseName();

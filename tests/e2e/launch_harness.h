@@ -93,6 +93,9 @@ class LaunchCase {
   /// The same for another program of the build (a test helper), named by its path
   /// as the build gives it; showsReport treats it as a console program.
   LaunchCase(const std::string& builtProgram, const std::string& relativeName);
+  /// A copy of the launcher PROGRAM made elsewhere (by vexil-stamp, say), at the path
+  /// BUILT_PROGRAM; showsReport expects PROGRAM's way of reporting.
+  LaunchCase(Program program, const std::string& builtProgram, const std::string& relativeName);
   ~LaunchCase();
   LaunchCase(const LaunchCase&) = delete;
   LaunchCase& operator=(const LaunchCase&) = delete;
