@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "report/messages.h"
+
 namespace {
 
 // PE: "MZ", the offset of the PE header at 0x3C, there "PE\0\0" and the
@@ -93,18 +95,23 @@ Machine readImageMachine(const ReadFileStart& readStart) {
   return machineOfImage(head, &bytesNeeded);
 }
 
+Machine readLibraryMachine(const FileSystem& fileSystem, const std::string& path) {
+  return readImageMachine(
+      [&](size_t maxBytes, std::string* contents) { return fileSystem.readFileStart(path, maxBytes, contents); });
+}
+
 std::string describeMachine(Machine machine) {
   switch (machine) {
     case Machine::X86:
-      return "32-bit (x86)";
+      return message::kMachineX86;
     case Machine::X64:
-      return "64-bit (x64)";
+      return message::kMachineX64;
     case Machine::Arm64:
-      return "64-bit (ARM64)";
+      return message::kMachineArm64;
     case Machine::Other:
-      return "made for another processor";
+      return message::kMachineOther;
     case Machine::Unknown:
       break;
   }
-  return "of an unknown kind";
+  return message::kMachineUnknown;
 }

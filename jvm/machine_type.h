@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
 #include "platform/machine.h"
 
 /// The machine named by the header of the executable image (a PE file such as
@@ -28,6 +29,9 @@ using ReadFileStart = std::function<bool(size_t maxBytes, std::string* contents)
 /// then once more as far as the header asks when it lies further in. Unknown
 /// when the file cannot be read or is no such image.
 Machine readImageMachine(const ReadFileStart& readStart);
+
+/// The machine of the library at PATH, read through FILE_SYSTEM.
+Machine readLibraryMachine(const FileSystem& fileSystem, const std::string& path);
 
 /// "32-bit (x86)", "64-bit (x64)", "64-bit (ARM64)" and so on, for reports.
 std::string describeMachine(Machine machine);

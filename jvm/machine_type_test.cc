@@ -7,23 +7,9 @@
 #include <iterator>
 #include <string>
 
+#include "tests/support/image_headers.h"
+
 namespace {
-
-void putLittleEndian(std::string& bytes, size_t at, uint32_t value, size_t count) {
-  if (bytes.size() < at + count) bytes.resize(at + count, '\0');
-  for (size_t i = 0; i < count; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
-}
-
-/// The start of a PE file whose header lies at OFFSET and names MACHINE.
-std::string pe(uint16_t machine, uint32_t offset = 0x80) {
-  std::string bytes = "MZ";
-  putLittleEndian(bytes, 0x3C, offset, 4);
-  bytes.resize(offset, '\0');
-  bytes += std::string("PE\0\0", 4);
-  putLittleEndian(bytes, offset + 4, machine, 2);
-  bytes.resize(offset + 24, '\0');
-  return bytes;
-}
 
 /// The start of an ELF file of class ELF_CLASS (1, 2) and byte order ORDER
 /// (1 little, 2 big) that names MACHINE.
@@ -41,15 +27,15 @@ TEST(MachineTypeTest, ReadsThePeAndElfMachineFields) {
     Machine machine;
     size_t bytesNeeded;
   } cases[] = {
-      {"PE x64", pe(0x8664), Machine::X64, 0},
-      {"PE x86", pe(0x014C), Machine::X86, 0},
-      {"PE ARM64", pe(0xAA64), Machine::Arm64, 0},
-      {"PE ARM (32-bit)", pe(0x01C4), Machine::Other, 0},
-      {"PE header far in", pe(0x014C, 0x3000), Machine::X86, 0},
-      {"PE header beyond the head", pe(0x8664, 0x3000).substr(0, 1024), Machine::Unknown, 0x3006},
-      {"PE cut before the offset field", pe(0x8664).substr(0, 0x3E), Machine::Unknown, 0x40},
-      {"PE offset far beyond any header", pe(0x8664).replace(0x3C, 4, "\xFF\xFF\xFF\xFF"), Machine::Unknown, 0},
-      {"MZ without PE signature", pe(0x8664).replace(0x80, 2, "NE"), Machine::Unknown, 0},
+      {"PE x64", peImageHead(0x8664), Machine::X64, 0},
+      {"PE x86", peImageHead(0x014C), Machine::X86, 0},
+      {"PE ARM64", peImageHead(0xAA64), Machine::Arm64, 0},
+      {"PE ARM (32-bit)", peImageHead(0x01C4), Machine::Other, 0},
+      {"PE header far in", peImageHead(0x014C, 0x3000), Machine::X86, 0},
+      {"PE header beyond the head", peImageHead(0x8664, 0x3000).substr(0, 1024), Machine::Unknown, 0x3006},
+      {"PE cut before the offset field", peImageHead(0x8664).substr(0, 0x3E), Machine::Unknown, 0x40},
+      {"PE offset far beyond any header", peImageHead(0x8664).replace(0x3C, 4, "\xFF\xFF\xFF\xFF"), Machine::Unknown, 0},
+      {"MZ without PE signature", peImageHead(0x8664).replace(0x80, 2, "NE"), Machine::Unknown, 0},
       {"ELF x86-64", elf(2, 1, 62), Machine::X64, 0},
       {"ELF x86", elf(1, 1, 3), Machine::X86, 0},
       {"ELF AArch64", elf(2, 1, 183), Machine::Arm64, 0},
@@ -78,9 +64,9 @@ TEST(MachineTypeTest, ReadsMoreOnlyWhenTheHeaderLiesFurther) {
     Machine machine;
     int reads;
   } cases[] = {
-      {"header in the head", pe(0x8664) + std::string(5000, 'x'), Machine::X64, 1},
-      {"header beyond the head", pe(0x014C, 0x3000) + std::string(5000, 'x'), Machine::X86, 2},
-      {"a short file", pe(0x8664).substr(0, 0x50), Machine::Unknown, 1},
+      {"header in the head", peImageHead(0x8664) + std::string(5000, 'x'), Machine::X64, 1},
+      {"header beyond the head", peImageHead(0x014C, 0x3000) + std::string(5000, 'x'), Machine::X86, 2},
+      {"a short file", peImageHead(0x8664).substr(0, 0x50), Machine::Unknown, 1},
       {"a long file that is no image", std::string(5000, 'x'), Machine::Unknown, 1},
   };
   for (const Case& c : cases) {

@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "jvm/jvm_settings.h"
+#include "platform/ascii_text.h"
+
 namespace {
 
 /// A key path pattern below a root, "\"-separated. A segment "{A,B}" stands
@@ -34,6 +37,7 @@ const std::pair<RegistryRoot, RegistryView> kLocations[] = {
 };
 
 const char kVersionKey[] = "JAVA_VERSION=";
+const char kReleaseBlanks[] = " \t\r\n";
 
 std::vector<std::string> split(const std::string& text, char separator) {
   std::vector<std::string> parts;
@@ -43,27 +47,6 @@ std::vector<std::string> split(const std::string& text, char separator) {
   }
   parts.push_back(text.substr(start));
   return parts;
-}
-
-std::string trimmed(const std::string& text) {
-  const size_t begin = text.find_first_not_of(" \t\r\n");
-  if (begin == std::string::npos) return std::string();
-  return text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1);
-}
-
-/// JAVA_VERSION of a "release" file's text, without its quotes; empty when
-/// there is none.
-std::string releaseVersion(const std::string& release) {
-  for (const std::string& rawLine : split(release, '\n')) {
-    const std::string line = trimmed(rawLine);
-    if (line.compare(0, sizeof kVersionKey - 1, kVersionKey) != 0) continue;
-    std::string version = trimmed(line.substr(sizeof kVersionKey - 1));
-    if (version.size() >= 2 && version.front() == '"' && version.back() == '"') {
-      version = version.substr(1, version.size() - 2);
-    }
-    return version;
-  }
-  return std::string();
 }
 
 /// "zulu-17" and "jdk-17.0.2" name version 17 and 17.0.2; a name without a
@@ -79,16 +62,33 @@ std::string withoutTrailingSeparators(std::string home, char separator) {
   return home;
 }
 
-/// The Java compiler's file name: an executable of the system the
-/// conventions describe.
-std::string javaCompilerName(const Conventions& conventions) {
-  return conventions.pathSeparator == '\\' ? "javac.exe" : "javac";
+/// The names of the subkeys of PATH; none when it cannot be opened.
+std::vector<std::string> subkeys(Registry& registry, RegistryRoot root, RegistryView view, const std::string& path) {
+  std::vector<std::string> names;
+  Registry::Key key;
+  if (!registry.openKeyIn(root, view, path, &key)) return names;
+  std::string name;
+  for (unsigned long index = 0; registry.enumerateSubkey(key, index, &name); ++index) names.push_back(name);
+  registry.closeKey(key);
+  return names;
+}
+
+/// The text of value NAME of the key at PATH; none when either cannot be read.
+std::optional<std::string> value(Registry& registry, RegistryRoot root, RegistryView view, const std::string& path,
+                                 const std::string& name) {
+  Registry::Key key;
+  if (!registry.openKeyIn(root, view, path, &key)) return std::nullopt;
+  std::string text;
+  const bool read = registry.queryStringValue(key, name, &text);
+  registry.closeKey(key);
+  if (!read) return std::nullopt;
+  return text;
 }
 
 /// Walks one source's pattern from segment INDEX on below PATH.
 class SourceWalk {
  public:
-  SourceWalk(RuntimeRegistry& registry, const FileSystem& fileSystem, const Conventions& conventions,
+  SourceWalk(Registry& registry, const FileSystem& fileSystem, const Conventions& conventions,
              FoundHomes& found, std::vector<FoundRuntime>& runtimes, RegistryRoot root, RegistryView view)
       : m_registry(registry),
         m_fileSystem(fileSystem),
@@ -113,7 +113,7 @@ class SourceWalk {
     const std::string& segment = m_segments[index];
     if (!segment.empty() && segment.back() == '*') {
       const std::string prefix = segment.substr(0, segment.size() - 1);
-      for (const std::string& name : m_registry.subkeys(m_root, m_view, path)) {
+      for (const std::string& name : subkeys(m_registry, m_root, m_view, path)) {
         if (name.empty() || name.compare(0, prefix.size(), prefix) != 0) continue;
         walkFrom(index + 1, path + '\\' + name, namedVersion.empty() ? name : namedVersion);
       }
@@ -129,13 +129,13 @@ class SourceWalk {
   // A key without the value, with an empty one, or naming no home is a
   // broken entry of an installer that is gone: skipped.
   void take(const std::string& path, const std::string& namedVersion) {
-    std::optional<std::string> home = m_registry.value(m_root, m_view, path, m_valueName);
+    std::optional<std::string> home = value(m_registry, m_root, m_view, path, m_valueName);
     if (!home || home->empty()) return;
     std::optional<FoundRuntime> runtime = probeHome(m_fileSystem, m_conventions, *home, namedVersion);
     if (runtime && m_found.add(runtime->home)) m_runtimes.push_back(std::move(*runtime));
   }
 
-  RuntimeRegistry& m_registry;
+  Registry& m_registry;
   const FileSystem& m_fileSystem;
   const Conventions& m_conventions;
   FoundHomes& m_found;
@@ -148,11 +148,28 @@ class SourceWalk {
 
 }  // namespace
 
+std::string releaseVersion(const FileSystem& fileSystem, const Conventions& conventions, const std::string& home) {
+  std::string release;
+  if (!fileSystem.readFile(home + conventions.pathSeparator + "release", &release)) return std::string();
+  for (const std::string& rawLine : split(release, '\n')) {
+    const std::string line = trimmed(rawLine, kReleaseBlanks);
+    if (line.compare(0, sizeof kVersionKey - 1, kVersionKey) != 0) continue;
+    std::string version = trimmed(line.substr(sizeof kVersionKey - 1), kReleaseBlanks);
+    if (version.size() >= 2 && version.front() == '"' && version.back() == '"') {
+      version = version.substr(1, version.size() - 2);
+    }
+    return version;
+  }
+  return std::string();
+}
+
 bool FoundHomes::add(const std::string& home) {
   std::string key = withoutTrailingSeparators(home, m_conventions.pathSeparator);
+  // Where file names ignore case (the conventions that lower-case a JVM
+  // path), so do homes, and either slash separates.
   if (m_conventions.lowerCaseJvmPath) {
+    key = lowerCasedAscii(key);
     for (char& c : key) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
       if (c == '/') c = '\\';
     }
   }
@@ -166,12 +183,11 @@ std::optional<FoundRuntime> probeHome(const FileSystem& fileSystem, const Conven
   runtime.home = withoutTrailingSeparators(home, separator);
   if (!fileSystem.exists(runtime.home)) return std::nullopt;
 
-  std::string release;
-  if (fileSystem.readFile(runtime.home + separator + "release", &release)) runtime.version = releaseVersion(release);
+  runtime.version = releaseVersion(fileSystem, conventions, runtime.home);
   if (runtime.version.empty()) runtime.version = versionInName(namedVersion);
 
   const std::string bin = std::string(1, separator) + "bin" + separator;
-  runtime.bundle = fileSystem.exists(runtime.home + bin + javaCompilerName(conventions)) ? "sdk" : "jre";
+  runtime.bundle = fileSystem.exists(runtime.home + bin + conventions.javaCompilerName) ? kBundleSdk : kBundleJre;
 
   // Java 9 and later keep the JVM directories in bin\ (Linux: lib/), Java 8
   // in jre\bin\ of a development kit; the first layout that holds one wins.
@@ -188,7 +204,7 @@ std::optional<FoundRuntime> probeHome(const FileSystem& fileSystem, const Conven
   return runtime;
 }
 
-std::vector<FoundRuntime> findRegisteredRuntimes(RuntimeRegistry& registry, const FileSystem& fileSystem,
+std::vector<FoundRuntime> findRegisteredRuntimes(Registry& registry, const FileSystem& fileSystem,
                                                  const Conventions& conventions, FoundHomes& found) {
   std::vector<FoundRuntime> runtimes;
   for (const RegistrySource& source : kRegistrySources) {

@@ -16,22 +16,7 @@
 #include "platform/conventions.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
-
-enum class RegistryRoot { LocalMachine, CurrentUser };
-enum class RegistryView { Bits64, Bits32 };
-
-/// The registry as these sources read it: subkey names and text values of
-/// keys in one root and view. Nothing here fails: an absent or unreadable
-/// key or value reads as none.
-class RuntimeRegistry {
- public:
-  virtual ~RuntimeRegistry() = default;
-  /// The names of the subkeys of PATH, in the registry's order.
-  virtual std::vector<std::string> subkeys(RegistryRoot root, RegistryView view, const std::string& path) = 0;
-  /// The text of value NAME of the key at PATH.
-  virtual std::optional<std::string> value(RegistryRoot root, RegistryView view, const std::string& path,
-                                           const std::string& name) = 0;
-};
+#include "platform/registry.h"
 
 /// One runtime home named by a source, and what its files say.
 struct FoundRuntime {
@@ -54,6 +39,10 @@ class FoundHomes {
   std::set<std::string> m_homes;
 };
 
+/// JAVA_VERSION of the "release" file in HOME, without its quotes; empty when
+/// there is none.
+std::string releaseVersion(const FileSystem& fileSystem, const Conventions& conventions, const std::string& home);
+
 /// What the files of HOME say about the runtime there, with the version text
 /// NAMED_VERSION (a key's or a folder's name, used from its first digit on)
 /// when the home has no "release" file. None when nothing exists at HOME.
@@ -62,8 +51,9 @@ std::optional<FoundRuntime> probeHome(const FileSystem& fileSystem, const Conven
 
 /// The runtimes that the installers' keys name, in the order of the sources
 /// (for each: HKLM 64-bit, HKLM 32-bit, HKCU 64-bit, HKCU 32-bit), skipping
-/// broken entries and the homes in FOUND, which gains each new one.
-std::vector<FoundRuntime> findRegisteredRuntimes(RuntimeRegistry& registry, const FileSystem& fileSystem,
+/// broken entries (an absent or unreadable key or value, a missing home) and
+/// the homes in FOUND, which gains each new one. Nothing here fails.
+std::vector<FoundRuntime> findRegisteredRuntimes(Registry& registry, const FileSystem& fileSystem,
                                                  const Conventions& conventions, FoundHomes& found);
 
 /// The runtime that JAVA_HOME names, unless it is unset, no directory, or

@@ -2,48 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <tuple>
-
 #include "tests/support/fake_platform.h"
 
 namespace {
-
-/// Keys by root, view and path, with subkeys in the order they were added.
-class FakeRuntimeRegistry : public RuntimeRegistry {
- public:
-  void setValue(RegistryRoot root, RegistryView view, const std::string& path, const std::string& name,
-                const std::string& value) {
-    addKey(root, view, path);
-    m_keys[{root, view, path}].values[name] = value;
-  }
-
-  std::vector<std::string> subkeys(RegistryRoot root, RegistryView view, const std::string& path) override {
-    auto it = m_keys.find({root, view, path});
-    return it == m_keys.end() ? std::vector<std::string>() : it->second.subkeys;
-  }
-  std::optional<std::string> value(RegistryRoot root, RegistryView view, const std::string& path,
-                                   const std::string& name) override {
-    auto it = m_keys.find({root, view, path});
-    if (it == m_keys.end() || !it->second.values.count(name)) return std::nullopt;
-    return it->second.values.at(name);
-  }
-
- private:
-  struct Node {
-    std::vector<std::string> subkeys;
-    std::map<std::string, std::string> values;
-  };
-  void addKey(RegistryRoot root, RegistryView view, const std::string& path) {
-    if (m_keys.count({root, view, path})) return;
-    m_keys[{root, view, path}];
-    const size_t cut = path.rfind('\\');
-    if (cut == std::string::npos) return;
-    addKey(root, view, path.substr(0, cut));
-    m_keys[{root, view, path.substr(0, cut)}].subkeys.push_back(path.substr(cut + 1));
-  }
-  std::map<std::tuple<RegistryRoot, RegistryView, std::string>, Node> m_keys;
-};
 
 constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
 constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
@@ -60,18 +21,18 @@ class RuntimeSourcesTest : public ::testing::Test {
     if (!release.empty()) fake.fileSystem.addFile(home + "\\release", release);
   }
 
-  std::vector<std::string> found() {
-    FoundHomes homes(fake.platform.conventions[0]);
+  static std::vector<std::string> found(FakePlatform& platform) {
+    FoundHomes homes(*platform.platform.conventions);
     std::vector<std::string> lines;
-    for (const FoundRuntime& runtime : findRegisteredRuntimes(registry, fake.fileSystem, *fake.platform.conventions,
-                                                              homes)) {
+    for (const FoundRuntime& runtime :
+         findRegisteredRuntimes(platform.registry, platform.fileSystem, *platform.platform.conventions, homes)) {
       lines.push_back(runtime.version + " " + runtime.bundle + " " + runtime.home + " " + runtime.jrePath);
     }
     return lines;
   }
 
   FakePlatform fake;
-  FakeRuntimeRegistry registry;
+  FakeRegistry& registry = fake.registry;
 };
 
 // Each installer's key shape, in each root and view, found alone.
@@ -97,11 +58,12 @@ TEST_F(RuntimeSourcesTest, FindsEachInstallersKeys) {
   for (const Case& c : cases) {
     for (RegistryRoot root : {kMachine, kUser}) {
       for (RegistryView view : {k64, k32}) {
-        FakeRuntimeRegistry fresh;
-        registry = fresh;
-        registry.setValue(root, view, c.key, c.valueName, "C:\\Java\\home\\");
-        addHome("C:\\Java\\home", true);
-        EXPECT_EQ(found(), std::vector<std::string>{std::string(c.version) + " sdk C:\\Java\\home C:\\Java\\home\\bin\\"})
+        FakePlatform fresh;
+        fresh.fileSystem.addDirectory("C:\\Java\\home");
+        fresh.fileSystem.addFile("C:\\Java\\home\\bin\\server\\jvm.dll");
+        fresh.fileSystem.addFile("C:\\Java\\home\\bin\\javac.exe");
+        fresh.registry.setValueIn(root, view, c.key, c.valueName, "C:\\Java\\home\\");
+        EXPECT_EQ(found(fresh), std::vector<std::string>{std::string(c.version) + " sdk C:\\Java\\home C:\\Java\\home\\bin\\"})
             << c.key << " root " << static_cast<int>(root) << " view " << static_cast<int>(view);
       }
     }
@@ -116,10 +78,10 @@ TEST_F(RuntimeSourcesTest, ReadsTheHomesFiles) {
   fake.fileSystem.addFile("C:\\jdk8\\bin\\javac.exe");
   fake.fileSystem.addFile("C:\\jdk8\\jre\\bin\\client\\jvm.dll");
   fake.fileSystem.addDirectory("C:\\empty");  // no JVM library: the selection says so
-  registry.setValue(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "C:\\jdk17");
-  registry.setValue(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\1.8", "JavaHome", "C:\\jdk8");
-  registry.setValue(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\9", "JavaHome", "C:\\empty");
-  EXPECT_EQ(found(), (std::vector<std::string>{
+  registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "C:\\jdk17");
+  registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\1.8", "JavaHome", "C:\\jdk8");
+  registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\9", "JavaHome", "C:\\empty");
+  EXPECT_EQ(found(fake), (std::vector<std::string>{
                          "17.0.9 jre C:\\jdk17 C:\\jdk17\\bin\\",
                          "1.8 sdk C:\\jdk8 C:\\jdk8\\jre\\bin\\",
                          "9 jre C:\\empty C:\\empty\\bin\\",
@@ -130,31 +92,31 @@ TEST_F(RuntimeSourcesTest, SkipsBrokenEntriesAndCountsEachHomeOnce) {
   addHome("C:\\Program Files\\Zulu\\zulu-17", true);
   addHome("C:\\jdk21", true);
   const std::string zulu = "SOFTWARE\\Azul Systems\\Zulu\\";
-  registry.setValue(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\11", "JavaHome", "C:\\gone");  // uninstalled
-  registry.setValue(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\12", "JavaHome", "");
-  registry.setValue(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\13", "OtherValue", "C:\\jdk21");
-  registry.setValue(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "C:\\Program Files\\Zulu\\zulu-17");
-  registry.setValue(kMachine, k64, "SOFTWARE\\Eclipse Adoptium\\JDK\\21\\hotspot\\NOT_AN_INSTALLER", "Path",
+  registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\11", "JavaHome", "C:\\gone");  // uninstalled
+  registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\12", "JavaHome", "");
+  registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\13", "OtherValue", "C:\\jdk21");
+  registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "C:\\Program Files\\Zulu\\zulu-17");
+  registry.setValueIn(kMachine, k64, "SOFTWARE\\Eclipse Adoptium\\JDK\\21\\hotspot\\NOT_AN_INSTALLER", "Path",
                     "C:\\jdk21");
-  registry.setValue(kMachine, k64, zulu + "not-zulu-21", "InstallationPath", "C:\\jdk21");
+  registry.setValueIn(kMachine, k64, zulu + "not-zulu-21", "InstallationPath", "C:\\jdk21");
   // The same home through a second key, another view, another root, another spelling.
-  registry.setValue(kMachine, k64, zulu + "zulu-17", "InstallationPath", "C:\\Program Files\\Zulu\\zulu-17\\");
-  registry.setValue(kMachine, k32, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "C:\\Program Files\\Zulu\\zulu-17");
-  registry.setValue(kUser, k64, zulu + "zulu-17", "InstallationPath", "c:\\program files\\zulu\\ZULU-17");
-  EXPECT_EQ(found(), std::vector<std::string>{"17 sdk C:\\Program Files\\Zulu\\zulu-17 "
+  registry.setValueIn(kMachine, k64, zulu + "zulu-17", "InstallationPath", "C:\\Program Files\\Zulu\\zulu-17\\");
+  registry.setValueIn(kMachine, k32, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "C:\\Program Files\\Zulu\\zulu-17");
+  registry.setValueIn(kUser, k64, zulu + "zulu-17", "InstallationPath", "c:\\program files\\zulu\\ZULU-17");
+  EXPECT_EQ(found(fake), std::vector<std::string>{"17 sdk C:\\Program Files\\Zulu\\zulu-17 "
                                               "C:\\Program Files\\Zulu\\zulu-17\\bin\\"});
 }
 
 TEST_F(RuntimeSourcesTest, ReadsInTheOrderOfTheSourcesThenRootsThenViews) {
   const char* homes[] = {"C:\\a", "C:\\b", "C:\\c", "C:\\d", "C:\\e"};
   for (const char* home : homes) addHome(home, false);
-  registry.setValue(kUser, k32, "SOFTWARE\\BellSoft\\Liberica\\17", "InstallationPath", "C:\\e");
-  registry.setValue(kUser, k64, "SOFTWARE\\JavaSoft\\JRE\\17", "JavaHome", "C:\\d");
-  registry.setValue(kMachine, k32, "SOFTWARE\\JavaSoft\\JRE\\17", "JavaHome", "C:\\c");
-  registry.setValue(kMachine, k64, "SOFTWARE\\JavaSoft\\JRE\\17", "JavaHome", "C:\\b");
-  registry.setValue(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "C:\\a");
+  registry.setValueIn(kUser, k32, "SOFTWARE\\BellSoft\\Liberica\\17", "InstallationPath", "C:\\e");
+  registry.setValueIn(kUser, k64, "SOFTWARE\\JavaSoft\\JRE\\17", "JavaHome", "C:\\d");
+  registry.setValueIn(kMachine, k32, "SOFTWARE\\JavaSoft\\JRE\\17", "JavaHome", "C:\\c");
+  registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JRE\\17", "JavaHome", "C:\\b");
+  registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "C:\\a");
   std::vector<std::string> homesFound;
-  for (const std::string& line : found()) homesFound.push_back(line.substr(7, 4));
+  for (const std::string& line : found(fake)) homesFound.push_back(line.substr(7, 4));
   EXPECT_EQ(homesFound, (std::vector<std::string>{"C:\\a", "C:\\b", "C:\\c", "C:\\d", "C:\\e"}));
 }
 
@@ -169,7 +131,7 @@ TEST_F(RuntimeSourcesTest, JavaHomeOnBothSystems) {
       {windowsConventions(), "C:\\tools\\jdk-17.0.2", "\\bin\\server\\jvm.dll", "\\bin\\javac.exe",
        "17.0.2 sdk C:\\tools\\jdk-17.0.2\\bin\\"},
       {windowsConventions(), "C:\\tools\\jre8\\", "\\bin\\client\\jvm.dll", "", "8 jre C:\\tools\\jre8\\bin\\"},
-      {posixConventions(), "/opt/java/jdk-21/", "/lib/server/libjvm.so", "/bin/javac",
+      {linuxConventions(), "/opt/java/jdk-21/", "/lib/server/libjvm.so", "/bin/javac",
        "21 sdk /opt/java/jdk-21/lib/"},
   };
   for (const Case& c : cases) {

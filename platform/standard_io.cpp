@@ -17,6 +17,16 @@ bool readWholeFile(const std::string& path, std::string* contents) {
   return ok;
 }
 
+bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  contents->assign(maxBytes, '\0');
+  contents->resize(std::fread(&(*contents)[0], 1, maxBytes, file));
+  const bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
+}
+
 void writeConsoleLine(const std::string& text) {
   // On Windows stdout is in text mode: the line end is written as CR LF.
   std::fwrite(text.data(), 1, text.size(), stdout);

@@ -90,6 +90,13 @@ std::string field(const std::string& dump, const std::string& name) {
   return dump.substr(at, dump.find(',', at) - at);
 }
 
+std::string lowerCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 std::string wrongBits(const std::string& line) {
   return line + ": the runtime is 32-bit (x86) and this launcher is 64-bit (x64)";
 }
@@ -235,7 +242,7 @@ TEST_F(RuntimeDiscoveryOnWine, AConfiguredRuntimeOfTheWrongMachineIsReported) {
     std::vector<std::string> report;
   } cases[] = {
       {"vexil.jvm.path=" + library,
-       {"This JVM file could not be found: " + library,
+       {"This JVM file could not be found: " + lowerCase(library),  // as the setting stores it
         "It is there, but the runtime is 32-bit (x86) and this launcher is 64-bit (x64)."}},
       {"vexil.java.home.path=" + home32,
        {"A JVM could not be found for Java home: " + home32,
