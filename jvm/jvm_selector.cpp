@@ -213,8 +213,8 @@ void JvmSelector::determineVersions(std::vector<Jvm>& jvms) const {
     if (acceptable && !jvm.isAcceptable()) {
       // A requirement the record misses gave it code 0 on that dimension.
       if (jvm.getComparableVersion().find("B0.") != std::string::npos) {
-        reject(jvm, jvm.getJavaBundle() == kBundleJre ? message::kNotADevelopmentKit
-                                                      : message::kNotARuntimeEnvironment);
+        reject(jvm,
+               jvm.getJavaBundle() == kBundleJre ? message::kNotADevelopmentKit : message::kNotARuntimeEnvironment);
       } else {
         reject(jvm, jvm.getBinJvmDir() == kJvmDirClient ? message::kNotTheServerJvm : message::kNotTheClientJvm);
       }
@@ -243,7 +243,7 @@ bool JvmSelector::isForThisMachine(const std::string& path, std::string* mismatc
   // A header that cannot be read proves nothing: loading the library will tell.
   const Machine machine = readLibraryMachine(*m_platform.fileSystem, path);
   if (machine == Machine::Unknown || machine == launcherMachine()) return true;
-  *mismatch = message::kRuntimeIs + describeMachine(machine) + message::kAndThisLauncherIs +
-              describeMachine(launcherMachine());
+  *mismatch =
+      message::kRuntimeIs + describeMachine(machine) + message::kAndThisLauncherIs + describeMachine(launcherMachine());
   return false;
 }

@@ -84,8 +84,7 @@ TEST_F(SelectionDiscoveryTest, RanksAndBoundsVersionsInTheVersionOrder) {
     settings.setMaxJavaVersion(row.max);
     std::string chosen;
     std::string report = reportOf([&] { chosen = selectorOver(settings).getMostAppropriateJvm().getVersion(); });
-    EXPECT_EQ(report == "<no report>" ? chosen : report,
-              report == "<no report>" ? row.chosen : reportText(row.chosen))
+    EXPECT_EQ(report == "<no report>" ? chosen : report, report == "<no report>" ? row.chosen : reportText(row.chosen))
         << row.installed.front() << " min " << row.min << " max " << row.max;
   }
 }
@@ -173,12 +172,12 @@ TEST_F(SelectionDiscoveryTest, AHomeNamedTwiceIsOneRecordAndTheOldTreesKeepTheir
   addOldJre("1.4", "C:\\Java\\j2re1.4.2_05");
   addOldJre("1.4.2_05", "C:\\Java\\j2re1.4.2_05");
   fake.fileSystem.addDirectory("C:\\Java\\j2re1.4.2_05");
-  fake.registry.setValueIn(RegistryRoot::CurrentUser, RegistryView::Bits64, "SOFTWARE\\JavaSoft\\JRE\\1.4",
-                           "JavaHome", "c:\\java\\J2RE1.4.2_05\\");
+  fake.registry.setValueIn(RegistryRoot::CurrentUser, RegistryView::Bits64, "SOFTWARE\\JavaSoft\\JRE\\1.4", "JavaHome",
+                           "c:\\java\\J2RE1.4.2_05\\");
   // Today's keys in both views and JAVA_HOME name one home; the JavaSoft key is read first.
   addInstalled("Eclipse Adoptium\\JDK\\17.0.9.9\\hotspot\\MSI", "Path", "C:\\Temurin\\jdk-17\\");
-  fake.registry.setValueIn(RegistryRoot::LocalMachine, RegistryView::Bits32, "SOFTWARE\\JavaSoft\\JDK\\17",
-                           "JavaHome", "C:\\Temurin\\jdk-17");
+  fake.registry.setValueIn(RegistryRoot::LocalMachine, RegistryView::Bits32, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome",
+                           "C:\\Temurin\\jdk-17");
   fake.environment.set("JAVA_HOME", "C:\\TEMURIN\\jdk-17");
   std::vector<Jvm> jvms;
   selectorOver(properties).locateJvms(jvms);
@@ -197,7 +196,8 @@ TEST_F(SelectionDiscoveryTest, A32BitRuntimeOfAHigherVersionLosesToA64BitOne) {
   selector.locateJvms(jvms);
   selector.separateClientAndServerJvms(jvms);
   selector.determineVersions(jvms);
-  EXPECT_EQ(selector.getRejections(), std::vector<std::string>{"21.0.1.12 jre in C:\\jre21-x86: " + std::string(kWrongBits)});
+  EXPECT_EQ(selector.getRejections(),
+            std::vector<std::string>{"21.0.1.12 jre in C:\\jre21-x86: " + std::string(kWrongBits)});
 }
 
 TEST_F(SelectionDiscoveryTest, AConfiguredLibraryOfTheWrongMachineIsReported) {

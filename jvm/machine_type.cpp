@@ -80,7 +80,10 @@ Machine machineOfImage(std::string_view head, size_t* bytesNeeded) {
     return Machine::Unknown;
   }
   if (head.substr(0, 2) == "MZ") return peMachine(head, bytesNeeded);
-  if (head.substr(0, 4) == "\x7F" "ELF") return elfMachine(head, bytesNeeded);
+  if (head.substr(0, 4) ==
+      "\x7F"
+      "ELF")
+    return elfMachine(head, bytesNeeded);
   return Machine::Unknown;
 }
 

@@ -14,7 +14,11 @@ namespace {
 /// The start of an ELF file of class ELF_CLASS (1, 2) and byte order ORDER
 /// (1 little, 2 big) that names MACHINE.
 std::string elf(char elfClass, char order, uint16_t machine) {
-  std::string bytes = std::string("\x7F" "ELF", 4) + elfClass + order + std::string(58, '\0');
+  std::string bytes = std::string(
+                          "\x7F"
+                          "ELF",
+                          4) +
+                      elfClass + order + std::string(58, '\0');
   bytes[18] = static_cast<char>(order == 1 ? machine & 0xFF : machine >> 8);
   bytes[19] = static_cast<char>(order == 1 ? machine >> 8 : machine & 0xFF);
   return bytes;
@@ -34,7 +38,8 @@ TEST(MachineTypeTest, ReadsThePeAndElfMachineFields) {
       {"PE header far in", peImageHead(0x014C, 0x3000), Machine::X86, 0},
       {"PE header beyond the head", peImageHead(0x8664, 0x3000).substr(0, 1024), Machine::Unknown, 0x3006},
       {"PE cut before the offset field", peImageHead(0x8664).substr(0, 0x3E), Machine::Unknown, 0x40},
-      {"PE offset far beyond any header", peImageHead(0x8664).replace(0x3C, 4, "\xFF\xFF\xFF\xFF"), Machine::Unknown, 0},
+      {"PE offset far beyond any header", peImageHead(0x8664).replace(0x3C, 4, "\xFF\xFF\xFF\xFF"), Machine::Unknown,
+       0},
       {"MZ without PE signature", peImageHead(0x8664).replace(0x80, 2, "NE"), Machine::Unknown, 0},
       {"ELF x86-64", elf(2, 1, 62), Machine::X64, 0},
       {"ELF x86", elf(1, 1, 3), Machine::X86, 0},

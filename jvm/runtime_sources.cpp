@@ -88,8 +88,8 @@ std::optional<std::string> value(Registry& registry, RegistryRoot root, Registry
 /// Walks one source's pattern from segment INDEX on below PATH.
 class SourceWalk {
  public:
-  SourceWalk(Registry& registry, const FileSystem& fileSystem, const Conventions& conventions,
-             FoundHomes& found, std::vector<FoundRuntime>& runtimes, RegistryRoot root, RegistryView view)
+  SourceWalk(Registry& registry, const FileSystem& fileSystem, const Conventions& conventions, FoundHomes& found,
+             std::vector<FoundRuntime>& runtimes, RegistryRoot root, RegistryView view)
       : m_registry(registry),
         m_fileSystem(fileSystem),
         m_conventions(conventions),

@@ -63,7 +63,8 @@ TEST_F(RuntimeSourcesTest, FindsEachInstallersKeys) {
         fresh.fileSystem.addFile("C:\\Java\\home\\bin\\server\\jvm.dll");
         fresh.fileSystem.addFile("C:\\Java\\home\\bin\\javac.exe");
         fresh.registry.setValueIn(root, view, c.key, c.valueName, "C:\\Java\\home\\");
-        EXPECT_EQ(found(fresh), std::vector<std::string>{std::string(c.version) + " sdk C:\\Java\\home C:\\Java\\home\\bin\\"})
+        EXPECT_EQ(found(fresh),
+                  std::vector<std::string>{std::string(c.version) + " sdk C:\\Java\\home C:\\Java\\home\\bin\\"})
             << c.key << " root " << static_cast<int>(root) << " view " << static_cast<int>(view);
       }
     }
@@ -82,10 +83,10 @@ TEST_F(RuntimeSourcesTest, ReadsTheHomesFiles) {
   registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\1.8", "JavaHome", "C:\\jdk8");
   registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\9", "JavaHome", "C:\\empty");
   EXPECT_EQ(found(fake), (std::vector<std::string>{
-                         "17.0.9 jre C:\\jdk17 C:\\jdk17\\bin\\",
-                         "1.8 sdk C:\\jdk8 C:\\jdk8\\jre\\bin\\",
-                         "9 jre C:\\empty C:\\empty\\bin\\",
-                     }));
+                             "17.0.9 jre C:\\jdk17 C:\\jdk17\\bin\\",
+                             "1.8 sdk C:\\jdk8 C:\\jdk8\\jre\\bin\\",
+                             "9 jre C:\\empty C:\\empty\\bin\\",
+                         }));
 }
 
 TEST_F(RuntimeSourcesTest, SkipsBrokenEntriesAndCountsEachHomeOnce) {
@@ -97,14 +98,14 @@ TEST_F(RuntimeSourcesTest, SkipsBrokenEntriesAndCountsEachHomeOnce) {
   registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\13", "OtherValue", "C:\\jdk21");
   registry.setValueIn(kMachine, k64, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "C:\\Program Files\\Zulu\\zulu-17");
   registry.setValueIn(kMachine, k64, "SOFTWARE\\Eclipse Adoptium\\JDK\\21\\hotspot\\NOT_AN_INSTALLER", "Path",
-                    "C:\\jdk21");
+                      "C:\\jdk21");
   registry.setValueIn(kMachine, k64, zulu + "not-zulu-21", "InstallationPath", "C:\\jdk21");
   // The same home through a second key, another view, another root, another spelling.
   registry.setValueIn(kMachine, k64, zulu + "zulu-17", "InstallationPath", "C:\\Program Files\\Zulu\\zulu-17\\");
   registry.setValueIn(kMachine, k32, "SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "C:\\Program Files\\Zulu\\zulu-17");
   registry.setValueIn(kUser, k64, zulu + "zulu-17", "InstallationPath", "c:\\program files\\zulu\\ZULU-17");
   EXPECT_EQ(found(fake), std::vector<std::string>{"17 sdk C:\\Program Files\\Zulu\\zulu-17 "
-                                              "C:\\Program Files\\Zulu\\zulu-17\\bin\\"});
+                                                  "C:\\Program Files\\Zulu\\zulu-17\\bin\\"});
 }
 
 TEST_F(RuntimeSourcesTest, ReadsInTheOrderOfTheSourcesThenRootsThenViews) {
@@ -131,8 +132,7 @@ TEST_F(RuntimeSourcesTest, JavaHomeOnBothSystems) {
       {windowsConventions(), "C:\\tools\\jdk-17.0.2", "\\bin\\server\\jvm.dll", "\\bin\\javac.exe",
        "17.0.2 sdk C:\\tools\\jdk-17.0.2\\bin\\"},
       {windowsConventions(), "C:\\tools\\jre8\\", "\\bin\\client\\jvm.dll", "", "8 jre C:\\tools\\jre8\\bin\\"},
-      {linuxConventions(), "/opt/java/jdk-21/", "/lib/server/libjvm.so", "/bin/javac",
-       "21 sdk /opt/java/jdk-21/lib/"},
+      {linuxConventions(), "/opt/java/jdk-21/", "/lib/server/libjvm.so", "/bin/javac", "21 sdk /opt/java/jdk-21/lib/"},
   };
   for (const Case& c : cases) {
     FakePlatform platform(c.conventions);

@@ -17,7 +17,7 @@ TEST(VersionOrderTest, OrdersVersionsAsPeopleReadThem) {
       {"1.4.2"},
       {"1.4.2_05", "1.4.2_5"},
       {"1.4.2_05-b03"},  // an old build tag is a build, not a pre-release
-      {"1.4.2_05_07"},  // a fifth piece counts
+      {"1.4.2_05_07"},   // a fifth piece counts
       {"1.4.2_999"},
       {"1.4.2_1000"},  // pieces compare as numbers whatever their length
       {"1.4.10"},

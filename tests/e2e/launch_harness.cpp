@@ -247,7 +247,7 @@ testing::AssertionResult LaunchCase::showsReport(const LaunchResult& result, con
 }
 
 testing::AssertionResult LaunchCase::showsReportLines(const LaunchResult& result,
-                                                     const std::vector<std::string>& lines) const {
+                                                      const std::vector<std::string>& lines) const {
   // A message box shows the line feeds as they are; the console build's text
   // stream writes each as the system's line end.
   const std::string lineEnd = m_program == Program::Console ? harness_system::consoleLineEnd() : "\n";

@@ -39,8 +39,8 @@ TEST_P(NoAcceptableJvm, WhenEveryRuntimeIsBelowTheMinimum) {
   app.writeConfiguration(std::string("vexil.main.class=app.Main") + kEol + "vexil.min.java.version=999" + kEol);
   // The report names each runtime seen on a line of its own after its first.
 #ifdef _WIN32
-  EXPECT_TRUE(app.showsReportLines(app.run(), {"No acceptable JVMs were found.",
-                                               "1.8 jre in " + home + ": too old, the minimum is 999"}));
+  EXPECT_TRUE(app.showsReportLines(
+      app.run(), {"No acceptable JVMs were found.", "1.8 jre in " + home + ": too old, the minimum is 999"}));
 #else
   LaunchResult result = app.run();
   const std::string firstLine = reportText("No acceptable JVMs were found.") + "\n";

@@ -23,9 +23,9 @@ const std::string kRuntimes = "C:\\VexilRuntimes";
 
 /// Where an installer's keys lie, as .reg files name them.
 const char* const kLocations[] = {
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\",              // a 64-bit installer, for every user
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\",               // a 64-bit installer, for every user
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\",  // a 32-bit installer: the machine's 32-bit view
-    "HKEY_CURRENT_USER\\Software\\",               // a per-user install (one tree for both views)
+    "HKEY_CURRENT_USER\\Software\\",                // a per-user install (one tree for both views)
 };
 
 /// One installer's key below SOFTWARE, the value naming the home, and the
@@ -162,7 +162,8 @@ TEST_F(RuntimeDiscoveryOnWine, FindsEachInstallersKeysInEachLocation) {
   for (size_t i = 0; i < std::size(kShapes); ++i) homes.push_back(addHome("shape" + std::to_string(i)));
   for (const char* location : kLocations) {
     std::string reg = kRegFileHeader;
-    for (size_t i = 0; i < std::size(kShapes); ++i) reg += key(location, kShapes[i].key, kShapes[i].valueName, homes[i]);
+    for (size_t i = 0; i < std::size(kShapes); ++i)
+      reg += key(location, kShapes[i].key, kShapes[i].valueName, homes[i]);
     importRegistry(wipeAll());
     importRegistry(reg);
     LaunchResult result = list();
@@ -172,7 +173,8 @@ TEST_F(RuntimeDiscoveryOnWine, FindsEachInstallersKeysInEachLocation) {
       found.push_back(field(dump, "m_version") + " " + field(dump, "m_javaHomePath"));
     }
     std::vector<std::string> expected;
-    for (size_t i = 0; i < std::size(kShapes); ++i) expected.push_back(std::string(kShapes[i].version) + " " + homes[i]);
+    for (size_t i = 0; i < std::size(kShapes); ++i)
+      expected.push_back(std::string(kShapes[i].version) + " " + homes[i]);
     EXPECT_EQ(found, expected) << location;
   }
 }

@@ -30,7 +30,11 @@ std::vector<std::string> lines(const std::string& text) {
 
 /// The start of an ELF file of class ELF_CLASS (1: 32-bit, 2: 64-bit) for MACHINE.
 std::string elfHead(char elfClass, unsigned char machine) {
-  std::string bytes = std::string("\x7F" "ELF", 4) + elfClass + '\x01' + std::string(58, '\0');
+  std::string bytes = std::string(
+                          "\x7F"
+                          "ELF",
+                          4) +
+                      elfClass + '\x01' + std::string(58, '\0');
   bytes[18] = static_cast<char>(machine);
   return bytes;
 }
@@ -46,14 +50,14 @@ TEST(RuntimeDiscoveryOnLinux, JavaHomeOutsideTheInstallationsIsFoundAndLaunched)
     ASSERT_EQ(symlink(entry.path().c_str(), (home + "/" + entry.path().filename().string()).c_str()), 0);
   }
   app.setEnvironment("JAVA_HOME", home + "/");
-  app.writeConfiguration("vexil.main.class=Exiter\nvexil.min.java.version=99\nvexil.debug.file=${SELF_HOME}/debug.log\n"
-                         "-Djava.class.path=" VEXIL_E2E_JAVA_CLASSES "\n");
+  app.writeConfiguration(
+      "vexil.main.class=Exiter\nvexil.min.java.version=99\nvexil.debug.file=${SELF_HOME}/debug.log\n"
+      "-Djava.class.path=" VEXIL_E2E_JAVA_CLASSES "\n");
   LaunchResult result = app.run({"3"});
   EXPECT_EQ(result.exitCode, 3) << describe(result);
   EXPECT_EQ(result.out, "exiting with 3\n");
   const std::string chosen = lines(fileContents(app.path("debug.log"))).front();
-  EXPECT_NE(chosen.find("m_jvmPath=" + home + "/lib/server/libjvm.so,m_javaBundle=sdk,"), std::string::npos)
-      << chosen;
+  EXPECT_NE(chosen.find("m_jvmPath=" + home + "/lib/server/libjvm.so,m_javaBundle=sdk,"), std::string::npos) << chosen;
   EXPECT_NE(chosen.find(",m_javaHomePath=" + home + ",m_version=99.0.1,"), std::string::npos) << chosen;
 }
 
