@@ -169,6 +169,9 @@ void JvmSelector::separateClientAndServerJvms(std::vector<Jvm>& jvms) const {
     if (!client && !server) reject(jvm, message::kNoJvmLibrary + jvm.getJrePath(m_platform));
     if (client && server) {
       Jvm serverJvm = jvm.duplicate();
+      // Where the JVMs were found, which the bundle alone does not tell for
+      // a probed layout.
+      serverJvm.setJrePath(jvm.getJrePath(m_platform));
       serverJvm.setBinJvmDir(kJvmDirServer);
       serverJvm.setJvmPath(serverJvm.getJvmDllPath(m_platform, kJvmDirServer));
       servers.push_back(std::move(serverJvm));
@@ -202,22 +205,30 @@ void JvmSelector::determineVersions(std::vector<Jvm>& jvms) const {
       reject(jvm, message::kTooNew + m_settings.bounds.maximum);
     }
     jvm.setComparableVersion(Jvm::getComparableVersion(jvm.getVersion()));
-    const bool acceptable = jvm.isAcceptable();
+    // A requirement that the record misses makes it unacceptable; say which.
+    bool missesBundle = false;
+    bool missesJvmType = false;
+    auto adjustBundle = [&] {
+      const bool before = jvm.isAcceptable();
+      jvm.adjustComparableVersionBundle(bundle);
+      missesBundle = before && !jvm.isAcceptable();
+    };
+    auto adjustJvmType = [&] {
+      const bool before = jvm.isAcceptable();
+      jvm.adjustComparableVersionJvmDir(jvmType);
+      missesJvmType = before && !jvm.isAcceptable();
+    };
     if (bundleFirst) {
-      jvm.adjustComparableVersionBundle(bundle);
-      jvm.adjustComparableVersionJvmDir(jvmType);
+      adjustBundle();
+      adjustJvmType();
     } else {
-      jvm.adjustComparableVersionJvmDir(jvmType);
-      jvm.adjustComparableVersionBundle(bundle);
+      adjustJvmType();
+      adjustBundle();
     }
-    if (acceptable && !jvm.isAcceptable()) {
-      // A requirement the record misses gave it code 0 on that dimension.
-      if (jvm.getComparableVersion().find("B0.") != std::string::npos) {
-        reject(jvm,
-               jvm.getJavaBundle() == kBundleJre ? message::kNotADevelopmentKit : message::kNotARuntimeEnvironment);
-      } else {
-        reject(jvm, jvm.getBinJvmDir() == kJvmDirClient ? message::kNotTheServerJvm : message::kNotTheClientJvm);
-      }
+    if (missesBundle) {
+      reject(jvm, jvm.getJavaBundle() == kBundleJre ? message::kNotADevelopmentKit : message::kNotARuntimeEnvironment);
+    } else if (missesJvmType) {
+      reject(jvm, jvm.getBinJvmDir() == kJvmDirClient ? message::kNotTheServerJvm : message::kNotTheClientJvm);
     }
     std::string mismatch;
     if (jvm.isAcceptable() && !isForThisMachine(jvm.getJvmPath(), &mismatch)) {
@@ -234,9 +245,7 @@ void JvmSelector::removeUnacceptableJvms(std::vector<Jvm>& jvms) const {
 void JvmSelector::reject(const Jvm& jvm, const std::string& reason) const {
   // A runtime with two JVMs is two records; one line says it for both.
   std::string line = jvm.getVersion() + " " + jvm.getJavaBundle() + " in " + jvm.getJavaHomePath() + ": " + reason;
-  if (std::find(m_rejections.begin(), m_rejections.end(), line) == m_rejections.end()) {
-    m_rejections.push_back(std::move(line));
-  }
+  if (m_rejected.insert(line).second) m_rejections.push_back(std::move(line));
 }
 
 bool JvmSelector::isForThisMachine(const std::string& path, std::string* mismatch) const {

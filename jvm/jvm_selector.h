@@ -2,6 +2,7 @@
 #define VEXIL_JVM_JVM_SELECTOR_H_
 
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +60,7 @@ class JvmSelector {
   const Platform& m_platform;
   /// What the steps saw, not what they chose: kept by the const steps.
   mutable std::vector<std::string> m_rejections;
+  mutable std::set<std::string> m_rejected;  ///< the same lines, to say each once in linear time
   /// The libraries below the configured Java home that were made for another machine.
   mutable std::vector<std::string> m_mismatchedLibraries;
 };

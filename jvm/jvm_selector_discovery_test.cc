@@ -255,6 +255,29 @@ TEST_F(SelectionDiscoveryTest, AnOldTreesKitWithoutJreFolderIsProbedInBin) {
                        "C:\\jdk8\\jre\\bin\\\n10 sdk in C:\\jdk10: too new, the maximum is 9"));
 }
 
+// A probed layout with both JVMs: the server record made from the client
+// record keeps the directory where they were found.
+TEST_F(SelectionDiscoveryTest, BothJvmsOfAProbedLayoutKeepTheirDirectory) {
+  for (const bool oldTree : {true, false}) {
+    FakePlatform machine;
+    if (oldTree) {
+      machine.registry.setValue(kJdkTree + "10", "JavaHome", "C:\\jdk10");
+    } else {
+      machine.registry.setValueIn(RegistryRoot::CurrentUser, RegistryView::Bits64, "SOFTWARE\\JavaSoft\\JDK\\10",
+                                  "JavaHome", "C:\\jdk10");
+      machine.fileSystem.addDirectory("C:\\jdk10");
+      machine.fileSystem.addFile("C:\\jdk10\\bin\\javac.exe");
+    }
+    machine.fileSystem.addFile("C:\\jdk10\\bin\\client\\jvm.dll", kX64);
+    machine.fileSystem.addFile("C:\\jdk10\\bin\\server\\jvm.dll", kX64);
+    LauncherProperties settings(machine.platform);
+    EXPECT_EQ(selectorOver(settings).getMostAppropriateJvm().getJvmPath(), "C:\\jdk10\\bin\\client\\jvm.dll");
+    settings.setCustomBinJvmDir("server");
+    EXPECT_EQ(selectorOver(settings).getMostAppropriateJvm().getJvmPath(), "C:\\jdk10\\bin\\server\\jvm.dll")
+        << (oldTree ? "old tree" : "JavaSoft\\JDK");
+  }
+}
+
 TEST_F(SelectionDiscoveryTest, TheDebugFileGetsOneLinePerRuntimeTurnedDown) {
   char path[] = "/tmp/vexil-selection-XXXXXX";
   const int descriptor = mkstemp(path);
