@@ -11,10 +11,8 @@ if(NOT VEXIL_JDK_HOME)
   get_filename_component(_vexil_jdk_home "${_vexil_jdk_bin}" DIRECTORY)
   set(VEXIL_JDK_HOME "${_vexil_jdk_home}" CACHE PATH "Development kit for the Java test applications and the JVM tests")
 endif()
-# In the cache: the guard above skips this file in every directory after the
-# first that includes it, and they all need these.
-set(VEXIL_JNI_INCLUDE_DIRS "${VEXIL_JDK_HOME}/include" "${VEXIL_JDK_HOME}/include/linux" CACHE INTERNAL "")
-set(VEXIL_TEST_LIBJVM "${VEXIL_JDK_HOME}/lib/server/libjvm.so" CACHE INTERNAL "")
+set(VEXIL_JNI_INCLUDE_DIRS "${VEXIL_JDK_HOME}/include" "${VEXIL_JDK_HOME}/include/linux")
+set(VEXIL_TEST_LIBJVM "${VEXIL_JDK_HOME}/lib/server/libjvm.so")
 if(NOT EXISTS "${VEXIL_JDK_HOME}/include/jni.h" OR NOT EXISTS "${VEXIL_TEST_LIBJVM}")
   message(FATAL_ERROR "No jni.h or lib/server/libjvm.so in the development kit ${VEXIL_JDK_HOME}")
 endif()

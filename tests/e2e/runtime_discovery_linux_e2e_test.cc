@@ -15,8 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// The real runtime's home: VEXIL_E2E_LIBJVM is <home>/lib/server/libjvm.so.
-const fs::path kRealHome = fs::path(VEXIL_E2E_LIBJVM).parent_path().parent_path().parent_path();
+/// The development kit that built the Java test applications.
+const fs::path kRealHome = VEXIL_E2E_JDK_HOME;
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> result;
