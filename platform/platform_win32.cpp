@@ -15,6 +15,9 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool readFile(const std::string& path, std::string* contents) const override { return readWholeFile(path, contents); }
+  bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override {
+    return ::readFileStart(path, maxBytes, contents);
+  }
   bool isSymbolicLink(const std::string& path) const override {
     DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;

@@ -28,10 +28,18 @@ std::string textOf(const char* buffer, DWORD size, DWORD capacity) {
 class Win32Registry : public Registry {
  public:
   bool openKey(const std::string& path, Key* key) override {
+    return openKeyIn(RegistryRoot::LocalMachine, RegistryView::Native, path, key);
+  }
+
+  bool openKeyIn(RegistryRoot root, RegistryView view, const std::string& path, Key* key) override {
+    const HKEY rootKey = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    const REGSAM viewAccess = view == RegistryView::Bits64   ? KEY_WOW64_64KEY
+                              : view == RegistryView::Bits32 ? KEY_WOW64_32KEY
+                                                             : 0;
     HKEY handle;
     std::string ansiPath;
     if (!ansiFromUtf8(path, &ansiPath)) return false;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ansiPath.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(rootKey, ansiPath.c_str(), 0, KEY_READ | viewAccess, &handle) != ERROR_SUCCESS) return false;
     *key = handle;
     return true;
   }

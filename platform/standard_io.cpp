@@ -15,3 +15,13 @@ bool readWholeFile(const std::string& path, std::string* contents) {
   std::fclose(file);
   return ok;
 }
+
+bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) {
+  std::FILE* file = openFile(path, "rb");
+  if (!file) return false;
+  contents->assign(maxBytes, '\0');
+  contents->resize(std::fread(&(*contents)[0], 1, maxBytes, file));
+  const bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
+}

@@ -41,6 +41,24 @@ inline constexpr char kServerJvmNotFound[] = "The server JVM could not be found 
 inline constexpr char kClientJvmNotFound[] = "The client JVM could not be found for Java home: ";
 inline constexpr char kNoJvmForJavaHome[] = "A JVM could not be found for Java home: ";
 
+// What the selection says about a runtime it turned down, or a configured
+// library it could not use, on the lines after the first of its report.
+inline constexpr char kWrongMachineFound[] = "It is there, but ";
+inline constexpr char kRuntimeIs[] = "the runtime is ";
+inline constexpr char kAndThisLauncherIs[] = " and this launcher is ";
+inline constexpr char kTooOld[] = "too old, the minimum is ";
+inline constexpr char kTooNew[] = "too new, the maximum is ";
+inline constexpr char kNotADevelopmentKit[] = "not a development kit";
+inline constexpr char kNotARuntimeEnvironment[] = "not a runtime environment";
+inline constexpr char kNotTheServerJvm[] = "not the server JVM";
+inline constexpr char kNotTheClientJvm[] = "not the client JVM";
+inline constexpr char kNoJvmLibrary[] = "no client or server JVM library in ";
+inline constexpr char kMachineX86[] = "32-bit (x86)";
+inline constexpr char kMachineX64[] = "64-bit (x64)";
+inline constexpr char kMachineArm64[] = "64-bit (ARM64)";
+inline constexpr char kMachineOther[] = "made for another processor";
+inline constexpr char kMachineUnknown[] = "of an unknown kind";
+
 // Hosting the runtime.
 inline constexpr char kLaunchingProgram[] = "Error while launching program with JVM.";
 inline constexpr char kCannotCreateJavaVm[] = "Cannot create Java VM.";

@@ -272,6 +272,16 @@ testing::AssertionResult LaunchCase::showsReport(const LaunchResult& result, con
   return showsReportText(result, reportText(message));
 }
 
+testing::AssertionResult LaunchCase::showsReportLines(const LaunchResult& result,
+                                                      const std::vector<std::string>& lines) const {
+  // A message box shows the line feeds as they are; the console build's text
+  // stream writes each as the system's line end.
+  const std::string lineEnd = m_program == Program::Console ? harness_system::consoleLineEnd() : "\n";
+  std::string report = reportText(lines.empty() ? std::string() : lines.front());
+  for (size_t i = 1; i < lines.size(); ++i) report += lineEnd + lines[i];
+  return showsReportText(result, report);
+}
+
 testing::AssertionResult LaunchCase::showsReportWithCause(const LaunchResult& result, const std::string& message,
                                                           const std::string& causeStart) const {
   std::string shown;

@@ -160,6 +160,9 @@ class LaunchCase {
                                                 const std::string& causeStart) const;
   /// The same, with the whole text REPORT (e.g. the heading alone).
   testing::AssertionResult showsReportText(const LaunchResult& result, const std::string& report) const;
+  /// The same for a report of several lines: the heading and LINES[0], then
+  /// each further line on a line of its own.
+  testing::AssertionResult showsReportLines(const LaunchResult& result, const std::vector<std::string>& lines) const;
 
  private:
   void setUp(const std::string& builtProgram, const std::string& relativeName);
