@@ -274,11 +274,9 @@ testing::AssertionResult LaunchCase::showsReport(const LaunchResult& result, con
 
 testing::AssertionResult LaunchCase::showsReportLines(const LaunchResult& result,
                                                       const std::vector<std::string>& lines) const {
-  // A message box shows the line feeds as they are; the console build's text
-  // stream writes each as the system's line end.
-  const std::string lineEnd = m_program == Program::Console ? harness_system::consoleLineEnd() : "\n";
+  // Joined by line feeds; showsReportText expects each as the console's line end.
   std::string report = reportText(lines.empty() ? std::string() : lines.front());
-  for (size_t i = 1; i < lines.size(); ++i) report += lineEnd + lines[i];
+  for (size_t i = 1; i < lines.size(); ++i) report += "\n" + lines[i];
   return showsReportText(result, report);
 }
 

@@ -168,7 +168,9 @@ TEST(Stamp, TheSampleGreeterRunsOnTheRuntimeBesideIt) {
   const std::string record = fileContents(greeter.path("record.txt"));
   EXPECT_EQ(linesWith(record, "option "),
             (std::vector<std::string>{"-Xmx64m", "-Dgreeter.salutation=Hello from greeter.lap",
-                                      "-Djava.class.path=;" + greeter.path("lib/greeter.jar")}));
+                                      "-Djava.class.path=" + greeter.path("lib/greeter.jar"),
+                                      "-Dsun.java.command=com.example.greeter.Greeter first argument ",
+                                      "-Dsun.java.launcher=SUN_STANDARD"}));
   EXPECT_EQ(linesWith(record, "FindClass com/"), std::vector<std::string>{"example/greeter/Greeter"});
   EXPECT_EQ(linesWith(record, "argument "), (std::vector<std::string>{"0=first argument", "1="}));
 }
