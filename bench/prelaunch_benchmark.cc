@@ -21,6 +21,7 @@
 #include "platform/wildcard.h"
 #include "report/failure.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/image_headers.h"
 
 namespace {
 
@@ -102,7 +103,11 @@ void repeat(benchmark::State& state, Body body) {
 void addRuntime(BenchMachine& machine, bool sdk, const std::string& version, const std::string& home,
                 bool hasJvm = true) {
   machine.fake.registry.setValue((sdk ? kJdkTree : kJreTree) + version, "JavaHome", home);
-  if (hasJvm) machine.fileSystem.addFile(home + (sdk ? "\\jre\\bin\\server\\jvm.dll" : "\\bin\\server\\jvm.dll"));
+  // The header names x64: the selection reads it as it would a real library's.
+  if (hasJvm) {
+    machine.fileSystem.addFile(home + (sdk ? "\\jre\\bin\\server\\jvm.dll" : "\\bin\\server\\jvm.dll"),
+                               peImageHead(0x8664));
+  }
 }
 
 const char kTypicalFile[] =
@@ -282,6 +287,42 @@ BENCHMARK(BM_RegistryRuntimes)
 BENCHMARK(BM_RegistryRuntimes)
     ->Name("BM_RegistryRuntimesHalfWithoutLibrary")
     ->ArgsProduct({{10, 100, 1000, 10000}, {2}})
+    ->Complexity()
+    ->Unit(benchmark::kMicrosecond);
+
+// N runtimes registered as today's installers register them (the Eclipse
+// Adoptium key), each home with its release file and a JVM library whose
+// header is read. Shape 0: every one is x64. Shape 1: the first half is
+// 32-bit, so each of those is turned down with a line of its own.
+void BM_InstallerRuntimes(benchmark::State& state) {
+  const int runtimes = static_cast<int>(state.range(0));
+  const int shape = static_cast<int>(state.range(1));
+  BenchMachine machine;
+  for (int i = 0; i < runtimes; ++i) {
+    const std::string version = std::to_string(8 + i % 20) + ".0." + std::to_string(i);
+    const std::string home = "C:\\Program Files\\Eclipse Adoptium\\jdk-" + version;
+    machine.fake.registry.setValueIn(RegistryRoot::LocalMachine, RegistryView::Bits64,
+                                     "SOFTWARE\\Eclipse Adoptium\\JDK\\" + version + "\\hotspot\\MSI", "Path",
+                                     home + "\\");
+    machine.fileSystem.addFile(home);
+    machine.fileSystem.addFile(home + "\\release", "JAVA_VERSION=\"" + version + "\"\n");
+    machine.fileSystem.addFile(home + "\\bin\\javac.exe");
+    machine.fileSystem.addFile(home + "\\bin\\server\\jvm.dll",
+                               peImageHead(shape == 1 && i < runtimes / 2 ? 0x014C : 0x8664));
+  }
+  machine.fileSystem.addFile(kConfiguration, "vexil.main.class=Main\n");
+  repeat(state, [&] { prelaunch(machine.platform, kExecutable); });
+  state.SetComplexityN(runtimes);
+  state.counters["per_runtime"] =
+      benchmark::Counter(runtimes, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_InstallerRuntimes)
+    ->ArgsProduct({{10, 100, 1000, 10000}, {0}})
+    ->Complexity()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InstallerRuntimes)
+    ->Name("BM_InstallerRuntimesHalf32Bit")
+    ->ArgsProduct({{10, 100, 1000, 10000}, {1}})
     ->Complexity()
     ->Unit(benchmark::kMicrosecond);
 

@@ -5,10 +5,24 @@
 #include "config/property_variable_resolver.h"
 #include "jvm/jvm_selector.h"
 #include "platform/ascii_text.h"
+#include "platform/text_encoding.h"
 #include "report/failure.h"
 #include "report/messages.h"
 
 namespace {
+
+const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
+/// A UTF-16 byte-order mark in either order, or, without one, a first
+/// character of which one byte is zero: text that this file's lines, which
+/// are read byte by byte, cannot be.
+bool looksLikeUtf16(const std::string& contents) {
+  if (contents.size() < 2) return false;
+  unsigned char first = static_cast<unsigned char>(contents[0]);
+  unsigned char second = static_cast<unsigned char>(contents[1]);
+  if ((first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF)) return true;
+  return (first == 0) != (second == 0);
+}
 
 /// The configuration keys, in the order a name is compared with them.
 const struct {
@@ -37,6 +51,9 @@ void loadProperties(LauncherProperties& properties) { ConfigurationFileLoader(pr
 
 const std::string& ConfigurationFileLoader::getConfigurationFileName() {
   const std::string& path = m_properties.getNameOfExecutable();
+  // Without the program's own path the name would be ".lap" in the current
+  // directory: configuration is never taken from there.
+  if (path.empty()) raiseFailure(message::kGettingConfigurationFileName);
   size_t dot = path.rfind('.');
   const bool exe = dot != std::string::npos && dot > 0 && upperCasedAscii(path.substr(dot)) == ".EXE";
   m_configurationFileName = (exe ? path.substr(0, dot) : path) + ".lap";
@@ -49,7 +66,14 @@ void ConfigurationFileLoader::load() {
   if (!m_properties.getPlatform().fileSystem->readFile(fileName, &contents)) {
     raiseFailure(message::kCouldNotOpenFile + fileName);
   }
-  applyLines(readPropertyLines(contents));
+  // Editors may begin a UTF-8 file with a byte-order mark (Notepad does); it
+  // is no part of the first line.
+  if (contents.compare(0, sizeof kUtf8ByteOrderMark - 1, kUtf8ByteOrderMark) == 0) {
+    contents.erase(0, sizeof kUtf8ByteOrderMark - 1);
+  } else if (looksLikeUtf16(contents)) {
+    raiseFailure(std::string(message::kLoadingConfigurationFile) + "\n" + fileName + message::kSavedAsUtf16);
+  }
+  applyLines(readPropertyLines(textOfUserFile(contents)));
 }
 
 std::vector<std::string> ConfigurationFileLoader::readPropertyLines(const std::string& contents) {

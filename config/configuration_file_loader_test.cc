@@ -101,6 +101,48 @@ TEST_F(ConfigurationFileLoaderTest, MissingFileIsReportedWithItsName) {
   EXPECT_EQ(reportOf([&] { loadProperties(properties); }), reportText(std::string("Could not open file ") + kLap));
 }
 
+TEST_F(ConfigurationFileLoaderTest, ByteOrderMarksAndUtf16) {
+  const std::string jvmLine = std::string("vexil.jvm.path=") + kJvmDll + "\n";
+  const std::string utf16Report = reportText(std::string("Error loading properties from configuration file.\n") + kLap +
+                                             " is saved as UTF-16 (Unicode): save it as UTF-8 or ANSI.");
+  struct Case {
+    const char* name;
+    std::string contents;
+    std::string report;  // empty: loads, with main class app.Main
+  } cases[] = {
+      {"UTF-8 mark before the first line", "\xEF\xBB\xBFvexil.main.class=app.Main\n" + jvmLine, ""},
+      {"UTF-8 mark and CR LF", "\xEF\xBB\xBFvexil.main.class=app.Main\r\n" + jvmLine, ""},
+      {"UTF-16 little-endian mark", std::string("\xFF\xFEv\0e\0x\0", 8), utf16Report},
+      {"UTF-16 big-endian mark", std::string("\xFE\xFF\0v\0e", 6), utf16Report},
+      {"UTF-16 without a mark", std::string("v\0e\0x\0", 6), utf16Report},
+      {"a mark alone", "\xEF\xBB\xBF", reportText("No acceptable JVMs were found.")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform files;
+    files.fileSystem.addFile(kStoredJvmDll);
+    files.fileSystem.addFile(kLap, c.contents);
+    LauncherProperties record(files.platform);
+    record.setNameOfExecutable(kExe);
+    std::string report = reportOf([&] { loadProperties(record); });
+    if (c.report.empty()) {
+      EXPECT_EQ(report, "<no report>");
+      EXPECT_EQ(record.getMainClass(), "app.Main");
+    } else {
+      EXPECT_EQ(report, c.report);
+    }
+  }
+}
+
+TEST_F(ConfigurationFileLoaderTest, AnUnknownProgramPathReadsNothingFromTheCurrentDirectory) {
+  FakePlatform files;
+  files.fileSystem.addFile(".lap", "vexil.main.class=planted.Main\n");
+  LauncherProperties record(files.platform);
+  record.setNameOfExecutable("");
+  EXPECT_EQ(reportOf([&] { loadProperties(record); }), reportText("Error getting configuration file name."));
+  EXPECT_EQ(record.getMainClass(), "");
+}
+
 TEST_F(ConfigurationFileLoaderTest, SelectionRunsForAFileWithoutPropertyLines) {
   for (const char* contents : {"", "# only a comment\n\n   \n"}) {
     LauncherProperties record(fake.platform);

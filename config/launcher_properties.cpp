@@ -114,6 +114,7 @@ JvmSettings LauncherProperties::getJvmSettings() const {
   settings.bundle = bundleWishOf(m_customJavaBundle);
   settings.jvmType = jvmTypeWishOf(m_customBinJvmDir);
   settings.bounds = VersionBounds{m_minJavaVersion, m_maxJavaVersion};
+  settings.debugFile = m_debugFile;
   return settings;
 }
 

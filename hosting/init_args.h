@@ -9,8 +9,17 @@ class LauncherProperties;
 /// The JVM options the runtime is created with: the option lines of
 /// PROPERTIES, with the jar list merged into the class path option and the
 /// library directories into the library path option (extending configured
-/// ones, adding missing ones at the end). The record is not changed, so the
-/// same record always gives the same options.
+/// ones, adding missing ones at the end). No list gets an empty element of
+/// the launcher's making: the runtime would read it as the current directory.
+/// The record is not changed, so the same record always gives the same
+/// options.
 std::vector<std::string> initArgOptions(const LauncherProperties& properties);
+
+/// The options that name the application to monitoring tools (jps and the
+/// like), as the JDK's own launcher adds them after the configured ones:
+/// "-Dsun.java.command=" with the main class and the arguments, and
+/// "-Dsun.java.launcher=SUN_STANDARD"; each only when OPTIONS does not set it.
+std::vector<std::string> applicationIdentityOptions(const LauncherProperties& properties,
+                                                    const std::vector<std::string>& options);
 
 #endif  // VEXIL_HOSTING_INIT_ARGS_H_

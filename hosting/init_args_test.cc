@@ -1,3 +1,5 @@
+#include "hosting/init_args.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,6 +19,14 @@ struct Case {
   std::vector<std::string> libraryDirectories;
   std::vector<std::string> expected;
 };
+
+/// EXPECTED, then the options that name an application without a main class
+/// or arguments to monitoring tools.
+std::vector<std::string> withIdentity(std::vector<std::string> expected) {
+  expected.emplace_back("-Dsun.java.command=");
+  expected.emplace_back("-Dsun.java.launcher=SUN_STANDARD");
+  return expected;
+}
 
 std::vector<std::string> optionsOf(const jni::JavaVMInitArgs& args) {
   std::vector<std::string> options;
@@ -40,7 +50,9 @@ TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
        {"-Xmx256m", "-Dx=1"},
        {"one.jar", "two.jar"},
        {},
-       {"-Xmx256m", "-Dx=1", "-Djava.class.path=" + jars}},
+       // The added option starts with the first jar: an empty first element would
+       // put the current directory before the application's jars.
+       {"-Xmx256m", "-Dx=1", "-Djava.class.path=" + jars.substr(1)}},
       {"configured class path and no jars: unchanged, nothing added",
        {"-Djava.class.path=app.jar"},
        {},
@@ -60,7 +72,7 @@ TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
        {"-DJava.class.path=x", "-cp", "-classpath", "-Djava.class.pat"},
        {"one.jar", "two.jar"},
        {},
-       {"-DJava.class.path=x", "-cp", "-classpath", "-Djava.class.pat", "-Djava.class.path=" + jars}},
+       {"-DJava.class.path=x", "-cp", "-classpath", "-Djava.class.pat", "-Djava.class.path=" + jars.substr(1)}},
       {"configured library path extended in place",
        {"-Djava.library.path=C:\\native", "-Xmx1g"},
        {},
@@ -70,12 +82,22 @@ TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
        {"-Xmx1g"},
        {"one.jar", "two.jar"},
        {"C:\\App\\bin"},
-       {"-Xmx1g", "-Djava.class.path=" + jars, "-Djava.library.path=;C:\\App\\bin"}},
+       {"-Xmx1g", "-Djava.class.path=" + jars.substr(1), "-Djava.library.path=C:\\App\\bin"}},
       {"configured class path, added library path",
        {"-Djava.class.path=app.jar"},
        {"one.jar", "two.jar"},
        {"C:\\App\\bin"},
-       {"-Djava.class.path=app.jar" + jars, "-Djava.library.path=;C:\\App\\bin"}},
+       {"-Djava.class.path=app.jar" + jars, "-Djava.library.path=C:\\App\\bin"}},
+      {"configured options without a value take the lists without a leading separator",
+       {"-Djava.class.path=", "-Djava.library.path="},
+       {"one.jar", "two.jar"},
+       {"C:\\App\\bin"},
+       {"-Djava.class.path=" + jars.substr(1), "-Djava.library.path=C:\\App\\bin"}},
+      {"an empty element the configuration itself gives stays",
+       {"-Djava.class.path=;app.jar", "-Djava.library.path=C:\\native;"},
+       {"one.jar", "two.jar"},
+       {"C:\\App\\bin"},
+       {"-Djava.class.path=;app.jar" + jars, "-Djava.library.path=C:\\native;;C:\\App\\bin"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -93,12 +115,12 @@ TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
 
     EXPECT_EQ(args.version, 0x00010002);
     EXPECT_EQ(args.ignoreUnrecognized, jni::JNI_FALSE);
-    EXPECT_EQ(optionsOf(args), c.expected);
+    EXPECT_EQ(optionsOf(args), withIdentity(c.expected));
     // The record keeps the configured options, so a second computation
     // gives the same options.
     EXPECT_EQ(properties.getJavaSystemProperties(), c.configured);
     host.buildInitArgs(args);
-    EXPECT_EQ(optionsOf(args), c.expected);
+    EXPECT_EQ(optionsOf(args), withIdentity(c.expected));
   }
 }
 
@@ -112,8 +134,58 @@ TEST(InitArgsTest, PosixListsUseTheirOwnSeparator) {
   JvmHost host(properties);
   jni::JavaVMInitArgs args;
   host.buildInitArgs(args);
-  EXPECT_EQ(optionsOf(args), (std::vector<std::string>{"-Djava.class.path=/opt/app/classes:/opt/app/lib/a.jar",
-                                                       "-Djava.library.path=:/opt/app/native"}));
+  EXPECT_EQ(initArgOptions(properties),
+            (std::vector<std::string>{"-Djava.class.path=/opt/app/classes:/opt/app/lib/a.jar",
+                                      "-Djava.library.path=/opt/app/native"}));
+}
+
+TEST(InitArgsTest, MonitoringToolsLearnTheApplicationAndABoxProgramGetsTheRuntimesMessages) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> configured;
+    std::vector<std::string> arguments;
+    ReportChannel channel;
+    std::vector<std::string> expected;  // the option texts, in order
+  } cases[] = {
+      {"console",
+       {"-Xmx64m"},
+       {"one", "two words"},
+       ReportChannel::kStandardOutput,
+       {"-Xmx64m", "-Dsun.java.command=app.Main one two words", "-Dsun.java.launcher=SUN_STANDARD"}},
+      {"configured ones stay, nothing added for them",
+       {"-Dsun.java.command=Custom", "-Dsun.java.launcher=mine"},
+       {"x"},
+       ReportChannel::kStandardOutput,
+       {"-Dsun.java.command=Custom", "-Dsun.java.launcher=mine"}},
+      {"one configured",
+       {"-Dsun.java.launcher=mine"},
+       {},
+       ReportChannel::kStandardOutput,
+       {"-Dsun.java.launcher=mine", "-Dsun.java.command=app.Main"}},
+      {"box: the output hook comes last",
+       {},
+       {},
+       ReportChannel::kMessageBox,
+       {"-Dsun.java.command=app.Main", "-Dsun.java.launcher=SUN_STANDARD", "vfprintf"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform fake;
+    LauncherProperties properties(fake.platform);
+    properties.setMainClass("app.Main");
+    for (const std::string& option : c.configured) properties.addJavaSystemProperty(option);
+    for (const std::string& argument : c.arguments) properties.addCommandLineArgument(argument);
+    JvmHost host(properties, c.channel);
+    jni::JavaVMInitArgs args;
+    host.buildInitArgs(args);
+    std::vector<std::string> texts;
+    for (jni::jint i = 0; i < args.nOptions; ++i) {
+      texts.emplace_back(args.options[i].optionString);
+      // Only the hook carries extra information: the function to write through.
+      EXPECT_EQ(args.options[i].extraInfo != nullptr, texts.back() == "vfprintf") << texts.back();
+    }
+    EXPECT_EQ(texts, c.expected);
+  }
 }
 
 TEST(InitArgsTest, AHostWithoutAChosenJvmFailsWithTheLaunchText) {

@@ -10,6 +10,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 
 #include "platform/jni_calling_convention.h"
 
@@ -70,18 +71,39 @@ using Unused = void*;
 struct NativeInterface {
   Unused slots0to5[6];
   jclass(VEXIL_JNICALL* FindClass)(JNIEnv* env, const char* name);  // 6
-  Unused slots7to14[8];
+  Unused slots7to8[2];
+  jobject(VEXIL_JNICALL* ToReflectedMethod)(JNIEnv* env, jclass clazz, jmethodID method, jboolean isStatic);  // 9
+  Unused slots10to14[5];
   jthrowable(VEXIL_JNICALL* ExceptionOccurred)(JNIEnv* env);  // 15
   void(VEXIL_JNICALL* ExceptionDescribe)(JNIEnv* env);        // 16
-  Unused slots17to112[96];
+  void(VEXIL_JNICALL* ExceptionClear)(JNIEnv* env);           // 17
+  Unused slots18to28[11];
+  jobject(VEXIL_JNICALL* NewObjectV)(JNIEnv* env, jclass clazz, jmethodID constructor, std::va_list args);  // 29
+  Unused slot30;
+  jclass(VEXIL_JNICALL* GetObjectClass)(JNIEnv* env, jobject object);  // 31
+  Unused slot32;
+  jmethodID(VEXIL_JNICALL* GetMethodID)(JNIEnv* env, jclass clazz, const char* name, const char* signature);  // 33
+  Unused slot34;
+  jobject(VEXIL_JNICALL* CallObjectMethodV)(JNIEnv* env, jobject object, jmethodID method, std::va_list args);  // 35
+  Unused slots36to49[14];
+  jint(VEXIL_JNICALL* CallIntMethodV)(JNIEnv* env, jobject object, jmethodID method, std::va_list args);  // 50
+  Unused slots51to61[11];
+  void(VEXIL_JNICALL* CallVoidMethodV)(JNIEnv* env, jobject object, jmethodID method, std::va_list args);  // 62
+  Unused slots63to112[50];
   jmethodID(VEXIL_JNICALL* GetStaticMethodID)(JNIEnv* env, jclass clazz, const char* name,
                                               const char* signature);  // 113
-  Unused slots114to141[28];
+  Unused slot114;
+  jobject(VEXIL_JNICALL* CallStaticObjectMethodV)(JNIEnv* env, jclass clazz, jmethodID method,
+                                                  std::va_list args);  // 115
+  Unused slots116to141[26];
   void(VEXIL_JNICALL* CallStaticVoidMethodV)(JNIEnv* env, jclass clazz, jmethodID method,
                                              std::va_list args);  // 142
   Unused slots143to166[24];
   jstring(VEXIL_JNICALL* NewStringUTF)(JNIEnv* env, const char* modifiedUtf8);  // 167
-  Unused slots168to171[4];
+  Unused slot168;
+  const char*(VEXIL_JNICALL* GetStringUTFChars)(JNIEnv* env, jstring string, jboolean* isCopy);  // 169
+  void(VEXIL_JNICALL* ReleaseStringUTFChars)(JNIEnv* env, jstring string, const char* chars);    // 170
+  Unused slot171;
   jobjectArray(VEXIL_JNICALL* NewObjectArray)(JNIEnv* env, jsize length, jclass elementClass,
                                               jobject initialElement);  // 172
   Unused slot173;
@@ -97,6 +119,39 @@ struct InvokeInterface {
   jint(VEXIL_JNICALL* DetachCurrentThread)(JavaVM* vm);                                // 5
 };
 
+/// The option whose extra information is the runtime's output hook: the
+/// runtime then writes its own messages through it instead of to its error
+/// stream.
+constexpr const char kVfprintfOptionName[] = "vfprintf";
+using VfprintfHook = jint(VEXIL_JNICALL*)(std::FILE* stream, const char* format, std::va_list args);
+
+/// The first-generation init arguments, through which a runtime still tells
+/// its default stack size for Java threads (javaStackSize) when asked with
+/// version 1.1. Only the leading fields are ever read.
+constexpr jint JNI_VERSION_1_1 = 0x00010001;
+struct JDK1_1InitArgs {
+  jint version;
+  char** properties;
+  jint checkSource;
+  jint nativeStackSize;
+  jint javaStackSize;
+  jint minHeapSize;
+  jint maxHeapSize;
+  jint verifyMode;
+  char* classpath;
+  VfprintfHook vfprintf;
+  void(VEXIL_JNICALL* exit)(jint code);
+  void(VEXIL_JNICALL* abort)();
+  jint enableClassGC;
+  jint enableVerboseGC;
+  jint disableAsyncGC;
+  jint verbose;
+  jboolean debugging;
+  jint debugPort;
+};
+constexpr const char kGetDefaultJavaVMInitArgsName[] = "JNI_GetDefaultJavaVMInitArgs";
+using GetDefaultJavaVMInitArgsFunction = jint(VEXIL_JNICALL*)(void* initArgs);
+
 /// The runtime library's entry point, resolved by this name.
 constexpr const char kCreateJavaVMName[] = "JNI_CreateJavaVM";
 using CreateJavaVMFunction = jint(VEXIL_JNICALL*)(JavaVM** vm, void** env, void* initArgs);
@@ -107,6 +162,45 @@ inline void callStaticVoidMethod(JNIEnv* env, jclass clazz, jmethodID method, ..
   std::va_list args;
   va_start(args, method);
   env->functions->CallStaticVoidMethodV(env, clazz, method, args);
+  va_end(args);
+}
+
+inline jobject callStaticObjectMethod(JNIEnv* env, jclass clazz, jmethodID method, ...) {
+  std::va_list args;
+  va_start(args, method);
+  jobject result = env->functions->CallStaticObjectMethodV(env, clazz, method, args);
+  va_end(args);
+  return result;
+}
+
+inline jobject newObject(JNIEnv* env, jclass clazz, jmethodID constructor, ...) {
+  std::va_list args;
+  va_start(args, constructor);
+  jobject result = env->functions->NewObjectV(env, clazz, constructor, args);
+  va_end(args);
+  return result;
+}
+
+inline jobject callObjectMethod(JNIEnv* env, jobject object, jmethodID method, ...) {
+  std::va_list args;
+  va_start(args, method);
+  jobject result = env->functions->CallObjectMethodV(env, object, method, args);
+  va_end(args);
+  return result;
+}
+
+inline jint callIntMethod(JNIEnv* env, jobject object, jmethodID method, ...) {
+  std::va_list args;
+  va_start(args, method);
+  jint result = env->functions->CallIntMethodV(env, object, method, args);
+  va_end(args);
+  return result;
+}
+
+inline void callVoidMethod(JNIEnv* env, jobject object, jmethodID method, ...) {
+  std::va_list args;
+  va_start(args, method);
+  env->functions->CallVoidMethodV(env, object, method, args);
   va_end(args);
 }
 

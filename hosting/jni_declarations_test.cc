@@ -27,6 +27,17 @@ TEST(JniDeclarationsTest, NativeInterfaceSlotsMatchTheKit) {
   EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, NewStringUTF);
   EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, NewObjectArray);
   EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, SetObjectArrayElement);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, ToReflectedMethod);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, ExceptionClear);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, NewObjectV);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, GetObjectClass);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, GetMethodID);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, CallObjectMethodV);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, CallIntMethodV);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, CallVoidMethodV);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, CallStaticObjectMethodV);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, GetStringUTFChars);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, ReleaseStringUTFChars);
   // The published slot numbers, counted in pointers.
   EXPECT_EQ(offsetof(jni::NativeInterface, FindClass) / sizeof(void*), 6u);
   EXPECT_EQ(offsetof(jni::NativeInterface, GetStaticMethodID) / sizeof(void*), 113u);

@@ -4,10 +4,15 @@
 #include "hosting/class_data_cache.h"
 #include "hosting/console_control.h"
 #include "hosting/init_args.h"
+#include "hosting/java_exception.h"
+#include "hosting/main_method.h"
+#include "hosting/runtime_messages.h"
+#include "hosting/stack_size.h"
 #include "jvm/jvm.h"
 #include "platform/argument_encoding.h"
 #include "platform/platform.h"
 #include "platform/shared_library.h"
+#include "platform/thread.h"
 #include "report/diagnostics_log.h"
 #include "report/failure.h"
 #include "report/messages.h"
@@ -16,8 +21,6 @@ JvmHost* g_jvmHost = nullptr;
 
 namespace {
 
-const char kMainMethodName[] = "main";
-const char kMainMethodSignature[] = "([Ljava/lang/String;)V";
 const char kStringClassName[] = "java/lang/String";
 const char kExitMethodName[] = "initiateExit";
 const char kExitMethodSignature[] = "(I)V";
@@ -37,6 +40,32 @@ ClassDataCachePlan planCache(const LauncherProperties& properties, const Jvm& jv
   return planClassDataCache(request, hostPlatform(), [debugFile = properties.getDebugFile()](const std::string& line) {
     if (!debugFile.empty()) appendLogLine(debugFile, line);
   });
+/// TEXT, and CAUSE on the lines after it when there is one.
+std::string withCause(const std::string& text, const std::string& cause) {
+  return cause.empty() ? text : text + "\n" + cause;
+}
+
+std::string launchFailure(const std::string& cause) { return withCause(message::kLaunchingProgram, cause); }
+
+/// REASON without a leading "PATH: ", which some systems put in their text.
+std::string withoutPath(const std::string& path, const std::string& reason) {
+  const std::string prefix = path + ": ";
+  return reason.compare(0, prefix.size(), prefix) == 0 ? reason.substr(prefix.size()) : reason;
+}
+
+/// The stack size the runtime of LIBRARY gives Java threads by default, as it
+/// tells it through its first-generation init arguments; 0 (the system's
+/// default) when it does not.
+std::size_t runtimeDefaultStackSize(LibraryHandle library) {
+  auto getDefaults = reinterpret_cast<jni::GetDefaultJavaVMInitArgsFunction>(
+      findLibrarySymbol(library, jni::kGetDefaultJavaVMInitArgsName));
+  if (!getDefaults) return 0;
+  jni::JDK1_1InitArgs defaults{};
+  defaults.version = jni::JNI_VERSION_1_1;
+  // Runtimes of today fill in the size but answer that they do not support
+  // the version: the size counts, not the result.
+  getDefaults(&defaults);
+  return defaults.javaStackSize > 0 ? static_cast<std::size_t>(defaults.javaStackSize) : 0;
 }
 
 }  // namespace
@@ -52,41 +81,65 @@ int JvmHost::launch() {
       appendLogLine(debugFile, message::kLogProperties + m_properties->toString());
     }
     const ClassDataCachePlan cache = planCache(*m_properties, *jvm);
+    const ClassDataCachePlan cache = planCache(*m_properties, *jvm);
     jni::JavaVMInitArgs initArgs;
     buildInitArgs(initArgs, cache.jvmOptions);
-    LibraryHandle library = loadRuntimeLibrary(jvm->getJvmPath());
-    if (!library) raiseUnexplainedFailure();  // the JVM library does not load
-    auto createJavaVM = reinterpret_cast<jni::CreateJavaVMFunction>(findLibrarySymbol(library, jni::kCreateJavaVMName));
-    if (!createJavaVM) raiseUnexplainedFailure();  // the JVM library has no entry point
-    jni::JavaVM* vm = nullptr;
-    jni::JNIEnv* env = nullptr;
-    if (createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs) < 0) raiseFailure(message::kCannotCreateJavaVm);
-    m_javaVM = vm;
-    const jni::NativeInterface& jniFunctions = *env->functions;
-    const std::string mainClassName = m_properties->getJniMainClass();
-    jni::jclass mainClass = jniFunctions.FindClass(env, mainClassName.c_str());
-    if (!mainClass) raiseFailure(message::kCannotFindMainClass + mainClassName);
-    jni::jmethodID mainMethod = jniFunctions.GetStaticMethodID(env, mainClass, kMainMethodName, kMainMethodSignature);
-    if (!mainMethod) raiseFailure(message::kCannotFindMainMethod);
-    jni::jobjectArray arguments = newArgumentArray(env);
-    if (m_properties->isTrapConsoleCtrl()) {
-      g_jvmHost = this;
-      // Registered now that the runtime exists, so it comes before the runtime's own handling.
-      if (!addConsoleCtrlHandler(&forwardToRunningHost)) raiseFailure(message::kCannotCatchConsoleEvents);
+    const std::string& path = jvm->getJvmPath();
+    LibraryHandle library = loadRuntimeLibrary(path);
+    if (!library) {
+      raiseFailure(launchFailure(std::string(message::kCannotLoadLibrary) + path + ": " +
+                                 withoutPath(path, libraryLoadFailureReason())));
     }
-    jni::callStaticVoidMethod(env, mainClass, mainMethod, arguments);
-    // An exception that escapes main is described the way the runtime's own
-    // launcher does it, and the run counts as failed; the application's other
-    // threads are still waited for below.
-    bool mainFailed = jniFunctions.ExceptionOccurred(env) != nullptr;
-    if (mainFailed) jniFunctions.ExceptionDescribe(env);
-    vm->functions->DestroyJavaVM(vm);
+    auto createJavaVM = reinterpret_cast<jni::CreateJavaVMFunction>(findLibrarySymbol(library, jni::kCreateJavaVMName));
+    if (!createJavaVM) raiseFailure(launchFailure(path + message::kNoEntryPoint + jni::kCreateJavaVMName));
+
+    // The runtime's creation, main and its destruction run on a thread with
+    // the stack that the runtime gives its own threads, as with the JDK's
+    // launcher: the first thread's stack is the system's, whatever -Xss says.
+    std::size_t stackSize = configuredStackSize(m_optionTexts);
+    if (stackSize == 0) stackSize = runtimeDefaultStackSize(library);
+    int exitCode = runWithStackSize(stackSize, [&] { return runApplication(createJavaVM, initArgs); });
     if (cache.afterRun) cache.afterRun();
     stopForwardingExitRequests();
     freeLibrary(library);
     removeConsoleCtrlHandler();
-    return mainFailed ? 1 : 0;
+    return exitCode;
   });
+}
+
+int JvmHost::runApplication(jni::CreateJavaVMFunction createJavaVM, jni::JavaVMInitArgs& initArgs) {
+  // Only the console programs have an error stream for the runtime's descriptions.
+  const bool errorStream = m_channel == ReportChannel::kStandardOutput;
+  jni::JavaVM* vm = nullptr;
+  jni::JNIEnv* env = nullptr;
+  if (createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs) < 0) {
+    raiseFailure(withCause(message::kCannotCreateJavaVm, errorStream ? std::string() : collectedRuntimeMessages()));
+  }
+  m_javaVM = vm;
+  const jni::NativeInterface& jniFunctions = *env->functions;
+  const std::string mainClassName = m_properties->getJniMainClass();
+  jni::jclass mainClass = jniFunctions.FindClass(env, mainClassName.c_str());
+  if (!mainClass) {
+    // Why the class did not load (built for a newer Java, a failing static
+    // initialiser, a missing dependency) is the runtime's pending exception.
+    raiseFailure(withCause(message::kCannotFindMainClass + mainClassName, takePendingException(env, errorStream)));
+  }
+  MainMethod mainMethod = findMainMethod(env, mainClass, mainClassName);
+  if (!mainMethod.method) raiseFailure(withCause(message::kCannotFindMainMethod, mainMethod.lookedFor));
+  jni::jobjectArray arguments = newArgumentArray(env);
+  if (m_properties->isTrapConsoleCtrl()) {
+    g_jvmHost = this;
+    // Registered now that the runtime exists, so it comes before the runtime's own handling.
+    if (!addConsoleCtrlHandler(&forwardToRunningHost)) raiseFailure(message::kCannotCatchConsoleEvents);
+  }
+  callMainMethod(env, mainClass, mainMethod, arguments);
+  // An exception that escapes main is described the way the runtime's own
+  // launcher does it, and the run counts as failed; the application's other
+  // threads are still waited for below.
+  bool mainFailed = jniFunctions.ExceptionOccurred(env) != nullptr;
+  if (mainFailed) jniFunctions.ExceptionDescribe(env);
+  vm->functions->DestroyJavaVM(vm);
+  return mainFailed ? 1 : 0;
 }
 
 jni::jobjectArray JvmHost::newArgumentArray(jni::JNIEnv* env) {

@@ -5,14 +5,21 @@
 #include <vector>
 
 #include "hosting/jni_declarations.h"
+#include "report/report_channel.h"
 
 class LauncherProperties;
 
 /// Hosts the one Java virtual machine of the process and runs the
-/// application's main class in it, on the calling thread.
+/// application's main class in it, on a thread of its own whose stack is the
+/// size the runtime gives Java threads (-Xss), as the JDK's own launcher does.
 class JvmHost {
  public:
-  explicit JvmHost(const LauncherProperties& properties) : m_properties(&properties) {}
+  /// CHANNEL is where the program's failures are shown: a program that shows
+  /// them in a box has no error stream, so the runtime's messages and the
+  /// reason a class does not load go into the report instead.
+  explicit JvmHost(const LauncherProperties& properties, ReportChannel channel = ReportChannel::kStandardOutput)
+      : m_properties(&properties),
+        m_channel(channel) {}
   virtual ~JvmHost() = default;
 
   /// Loads the chosen runtime, runs the main class with the command-line
@@ -23,10 +30,13 @@ class JvmHost {
   /// ends the process.
   int launch();
 
-  /// Fills ARGS for the runtime's creation with LEADING_OPTIONS followed by
-  /// the options of initArgOptions (hosting/init_args.h). The option array
-  /// and its texts belong to this host and live as long as it, or until the
-  /// next call.
+  /// Fills ARGS for the runtime's creation with LEADING_OPTIONS, the options
+  /// of initArgOptions, then applicationIdentityOptions (hosting/init_args.h),
+  /// then, for a program without an error stream, the runtime's output hook.
+  /// The option array and its texts belong to this host and live as long as
+  /// it, or until the next call. The texts are in the encoding the runtime
+  /// reads; an option that encoding cannot carry is reported, naming the path
+  /// in it.
   void buildInitArgs(jni::JavaVMInitArgs& args, const std::vector<std::string>& leadingOptions = {});
 
   /// The created virtual machine; null before creation.
@@ -40,10 +50,15 @@ class JvmHost {
 
  private:
   jni::jobjectArray newArgumentArray(jni::JNIEnv* env);
+  /// Creates the runtime, runs main and destroys the runtime: the work of the
+  /// thread that stands for the JDK launcher's main thread. Returns the exit
+  /// code.
+  int runApplication(jni::CreateJavaVMFunction createJavaVM, jni::JavaVMInitArgs& initArgs);
 
   const LauncherProperties* m_properties;
+  ReportChannel m_channel;
   jni::JavaVM* m_javaVM = nullptr;
-  std::vector<std::string> m_optionTexts;
+  std::vector<std::string> m_optionTexts;  ///< the options in the runtime's encoding
   std::vector<jni::JavaVMOption> m_options;
 };
 

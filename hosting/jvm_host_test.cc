@@ -43,9 +43,12 @@ TEST_F(JvmHostTest, RunsMainWithTheArgumentsThenDestroysTheRuntime) {
   EXPECT_EQ(host.launch(), 0);
   EXPECT_NE(host.getJavaVM(), nullptr);
   EXPECT_EQ(record(),
-            "JNI_CreateJavaVM version=0x00010002 ignoreUnrecognized=0 nOptions=2\n"
+            "JNI_CreateJavaVM version=0x00010002 ignoreUnrecognized=0 nOptions=4\n"
             "option -Xmx64m\n"
             "option -Djava.class.path=/app/classes\n"
+            // For monitoring tools, as the JDK's launcher adds them.
+            "option -Dsun.java.command=org.example.Main two words  \xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80\n"
+            "option -Dsun.java.launcher=SUN_STANDARD\n"
             "FindClass org/example/Main\n"
             "GetStaticMethodID org/example/Main main ([Ljava/lang/String;)V\n"
             "FindClass java/lang/String\n"
@@ -72,12 +75,21 @@ TEST_F(JvmHostTest, EachRefusalOfTheRuntimeHasItsMessage) {
   struct Case {
     const char* failure;
     const char* message;
-    const char* lastCall;  // nothing is called after the failing step
+    const char* notCalled;  // the next step, never taken
   } cases[] = {
-      {"create", "Cannot create Java VM.", "JNI_CreateJavaVM"},
-      {"class", "Cannot find main Java class org/example/Main", "FindClass org/example/Main"},
-      {"main", "Cannot find main method in Java class", "GetStaticMethodID"},
-      {"array", "Error creating new object array to hold command line arguments.", "NewObjectArray"},
+      // The cause follows on the lines after the first; the fake's refused
+      // creation says nothing to a console program.
+      {"create", "Cannot create Java VM.", "FindClass org/example/Main"},
+      {"class",
+       "Cannot find main Java class org/example/Main\n"
+       "fake.Failure\n"
+       "Caused by: java.lang.ClassNotFoundException: fake.Dependency",
+       "GetStaticMethodID org/example/Main main"},
+      {"main",
+       "Cannot find main method in Java class\n"
+       "Looked in org/example/Main for static main with signature ([Ljava/lang/String;)V",
+       "NewObjectArray"},
+      {"array", "Error creating new object array to hold command line arguments.", "CallStaticVoidMethod"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failure);
@@ -86,11 +98,66 @@ TEST_F(JvmHostTest, EachRefusalOfTheRuntimeHasItsMessage) {
     LauncherProperties properties = m_properties;
     properties.addCommandLineArgument("x");
     JvmHost host(properties);
+    testing::internal::CaptureStderr();
     EXPECT_EQ(reportOf([&] { host.launch(); }), reportText(c.message));
+    std::string errors = testing::internal::GetCapturedStderr();
+    // A console program leaves the description of a class that does not load
+    // to the runtime, on its error stream.
+    EXPECT_EQ(errors, c.failure == std::string("class") ? "Exception in thread \"main\" fake.Failure\n" : "");
+    // Nothing of the steps after the failing one ran.
     std::string calls = record();
-    size_t last = calls.rfind('\n', calls.size() - 2);
-    EXPECT_EQ(calls.compare(last + 1, std::strlen(c.lastCall), c.lastCall), 0) << calls;
+    EXPECT_EQ(calls.find(c.notCalled), std::string::npos) << calls;
   }
+}
+
+TEST_F(JvmHostTest, AProgramWithoutAnErrorStreamPutsTheRuntimesWordsInTheReport) {
+  struct Case {
+    const char* failure;
+    const char* message;
+  } cases[] = {
+      {"create", "Cannot create Java VM.\nFake runtime: VEXIL_FAKE_JVM_FAIL=create refuses to be created"},
+      {"class",
+       "Cannot find main Java class org/example/Main\nfake.Failure\n"
+       "Caused by: java.lang.ClassNotFoundException: fake.Dependency"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failure);
+    setenv("VEXIL_FAKE_JVM_FAIL", c.failure, 1);
+    JvmHost host(m_properties, ReportChannel::kMessageBox);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(reportOf([&] { host.launch(); }), reportText(c.message));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  }
+}
+
+TEST_F(JvmHostTest, MainRunsOnAThreadWithTheStackOfJavaThreads) {
+  setenv("VEXIL_FAKE_JVM_RECORD_STACK", "1", 1);
+  struct Case {
+    const char* option;
+    long kibibytes;
+  } cases[] = {
+      {"-Xss24m", 24L * 1024},
+      {"-XX:ThreadStackSize=20480", 20L * 1024},
+      // The runtime's own default, as it answers when asked (the fake: 2 MiB).
+      {"-Xmx64m", 2048},
+  };
+  const std::string marker = "main runs with a stack of ";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.option);
+    std::remove(m_recordPath.c_str());
+    LauncherProperties properties = m_properties;
+    properties.addJavaSystemProperty(c.option);
+    JvmHost host(properties);
+    EXPECT_EQ(host.launch(), 0);
+    std::string calls = record();
+    size_t at = calls.find(marker);
+    ASSERT_NE(at, std::string::npos) << calls;
+    // The C library may hand the thread a cached stack up to four times the size asked for.
+    long size = std::stol(calls.substr(at + marker.size()));
+    EXPECT_GE(size, c.kibibytes) << calls;
+    EXPECT_LE(size, c.kibibytes * 4) << calls;
+  }
+  unsetenv("VEXIL_FAKE_JVM_RECORD_STACK");
 }
 
 TEST_F(JvmHostTest, AnExceptionEscapingMainIsDescribedAndFailsTheRun) {
@@ -116,7 +183,12 @@ TEST_F(JvmHostTest, ALibraryThatDoesNotServeGivesTheLaunchText) {
     LauncherProperties properties = m_properties;
     properties.setFoundJvm(jvm);
     JvmHost host(properties);
-    EXPECT_EQ(reportOf([&] { host.launch(); }), reportText("Error while launching program with JVM."));
+    std::string report = reportOf([&] { host.launch(); });
+    // The path and the system's reason follow the first line.
+    const std::string cause =
+        path == "libm.so.6" ? "libm.so.6 has no entry point JNI_CreateJavaVM" : "Cannot load " + path + ": ";
+    EXPECT_EQ(report.rfind(reportText("Error while launching program with JVM.\n" + cause), 0), 0u) << report;
+    EXPECT_EQ(report.find(path + ": " + path), std::string::npos) << report;
     EXPECT_EQ(host.getJavaVM(), nullptr);
   }
   std::remove(notALibrary.c_str());
@@ -133,7 +205,7 @@ TEST_F(JvmHostTest, TheDebugFileGetsTwoLinesBeforeTheRuntimeLoads) {
   for (int launch = 1; launch <= 2; ++launch) {
     LauncherProperties properties = m_properties;
     JvmHost host(properties);
-    EXPECT_EQ(reportOf([&] { host.launch(); }), reportText("Error while launching program with JVM."));
+    EXPECT_EQ(reportOf([&] { host.launch(); }).rfind(reportText("Error while launching program with JVM.\n"), 0), 0u);
   }
   // The properties are logged before the library path is merged into the options.
   std::string expectedPair =

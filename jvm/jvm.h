@@ -26,6 +26,9 @@ class Jvm {
   void setComparableVersion(const std::string& version) { m_comparableVersion = version; }
   void setJvmPath(const std::string& path) { m_jvmPath = path; }
   void setJavaHomePath(const std::string& path) { m_javaHomePath = path; }
+  /// Sets the directory that holds the JVM directories, for a home whose
+  /// layout was probed rather than told by its bundle.
+  void setJrePath(const std::string& path) { m_jrePath = path; }
   void setAcceptable(bool acceptable) { m_acceptable = acceptable; }
 
   /// VERSION rewritten so that plain string comparison orders versions: its

@@ -4,14 +4,7 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/ascii_text.h"
-
-namespace {
-
-const char kVersionKey[] = "JAVA_VERSION=";
-const char kReleaseBlanks[] = " \t\r\n";
-
-}  // namespace
+#include "jvm/runtime_sources.h"
 
 void JvmInstallationScanner::addJdkJvms(std::vector<Jvm>& jvms) const { addJvms(kBundleSdk, jvms); }
 
@@ -21,7 +14,7 @@ void JvmInstallationScanner::addJvms(const char* bundle, std::vector<Jvm>& jvms)
   const Conventions& conventions = *m_platform.conventions;
   const FileSystem& fileSystem = *m_platform.fileSystem;
   const char separator = conventions.pathSeparator;
-  const std::string javac = std::string(1, separator) + "bin" + separator + "javac";
+  const std::string javac = std::string(1, separator) + "bin" + separator + conventions.javaCompilerName;
   const bool wantSdk = std::string(bundle) == kBundleSdk;
   const std::vector<std::string>& parents = wantSdk ? conventions.sdkJvmParents : conventions.jreJvmParents;
   struct Candidate {
@@ -54,24 +47,8 @@ void JvmInstallationScanner::addJvms(const char* bundle, std::vector<Jvm>& jvms)
 }
 
 std::string JvmInstallationScanner::versionOf(const std::string& home, const std::string& name) const {
-  std::string release;
-  if (m_platform.fileSystem->readFile(home + m_platform.conventions->pathSeparator + "release", &release)) {
-    size_t start = 0;
-    while (start < release.size()) {
-      size_t end = release.find('\n', start);
-      if (end == std::string::npos) end = release.size();
-      std::string line = trimmed(release.substr(start, end - start), kReleaseBlanks);
-      start = end + 1;
-      if (line.compare(0, sizeof kVersionKey - 1, kVersionKey) != 0) continue;
-      std::string version = trimmed(line.substr(sizeof kVersionKey - 1), kReleaseBlanks);
-      if (version.size() >= 2 && version.front() == '"' && version.back() == '"') {
-        version = version.substr(1, version.size() - 2);
-      }
-      if (!version.empty()) return version;
-      break;
-    }
-  }
-  return name;
+  std::string version = releaseVersion(*m_platform.fileSystem, *m_platform.conventions, home);
+  return version.empty() ? name : version;
 }
 
 bool JvmInstallationScanner::holdsJvm(const std::string& home, const std::vector<std::string>& parents) const {

@@ -5,8 +5,31 @@
 
 #include "jvm/jvm_installation_scanner.h"
 #include "jvm/jvm_registry_reader.h"
+#include "jvm/machine_type.h"
+#include "jvm/runtime_sources.h"
+#include "jvm/version_order.h"
+#include "report/diagnostics_log.h"
 #include "report/failure.h"
 #include "report/messages.h"
+
+namespace {
+
+/// The preference codes that the rating appended to a record's comparable version.
+std::string preferenceCodes(const Jvm& jvm) {
+  const std::string& comparable = jvm.getComparableVersion();
+  return comparable.substr(std::min(Jvm::getComparableVersion(jvm.getVersion()).size(), comparable.size()));
+}
+
+Jvm recordOf(const FoundRuntime& runtime) {
+  Jvm jvm;
+  jvm.setJavaBundle(runtime.bundle);
+  jvm.setJavaHomePath(runtime.home);
+  jvm.setVersion(runtime.version);
+  jvm.setJrePath(runtime.jrePath);
+  return jvm;
+}
+
+}  // namespace
 
 Jvm JvmSelector::getMostAppropriateJvm() const {
   if (std::optional<Jvm> jvm = getJvmFromCustomJvmPath()) return std::move(*jvm);
@@ -17,12 +40,28 @@ Jvm JvmSelector::getMostAppropriateJvm() const {
   separateClientAndServerJvms(jvms);
   determineVersions(jvms);
   removeUnacceptableJvms(jvms);
-  if (jvms.empty()) raiseFailure(message::kNoAcceptableJvm);
+  if (jvms.empty()) {
+    // What was seen follows the first line, and goes to the debug file too.
+    std::string report = message::kNoAcceptableJvm;
+    for (const std::string& line : m_rejections) {
+      report += "\n" + line;
+      if (!m_settings.debugFile.empty()) appendLogLine(m_settings.debugFile, line);
+    }
+    raiseFailure(report);
+  }
 
-  // Of equal comparable versions the first in the list wins.
+  // Versions first, in the version order, then the preference codes. Of
+  // equal ranks the first in the list wins.
   size_t best = 0;
+  std::string bestCodes = preferenceCodes(jvms[best]);
   for (size_t i = 1; i < jvms.size(); ++i) {
-    if (jvms[i].getComparableVersion() > jvms[best].getComparableVersion()) best = i;
+    const int order = compareJavaVersions(jvms[i].getVersion(), jvms[best].getVersion());
+    if (order < 0) continue;
+    std::string codes = preferenceCodes(jvms[i]);
+    if (order > 0 || codes > bestCodes) {
+      best = i;
+      bestCodes = std::move(codes);
+    }
   }
   return std::move(jvms[best]);
 }
@@ -31,6 +70,10 @@ std::optional<Jvm> JvmSelector::getJvmFromCustomJvmPath() const {
   const std::string& path = m_settings.jvmPath;
   if (path.empty()) return std::nullopt;
   if (!m_platform.fileSystem->exists(path)) raiseFailure(message::kJvmFileNotFound + path);
+  std::string mismatch;
+  if (!isForThisMachine(path, &mismatch)) {
+    raiseFailure(message::kJvmFileNotFound + path + "\n" + message::kWrongMachineFound + mismatch + ".");
+  }
   Jvm jvm;
   jvm.setJvmPath(path);
   return jvm;
@@ -59,10 +102,13 @@ std::optional<Jvm> JvmSelector::getJvmFromCustomJavaHome() const {
       jvmDirs = {kJvmDirClient, kJvmDirServer};
       notFound = message::kNoJvmForJavaHome;
   }
+  m_mismatchedLibraries.clear();
   for (const char* jvmDir : jvmDirs) {
     if (std::optional<Jvm> jvm = getJvmFromJavaHome(home, jvmDir)) return jvm;
   }
-  raiseFailure(notFound + home);
+  std::string report = notFound + home;
+  for (const std::string& line : m_mismatchedLibraries) report += "\n" + line;
+  raiseFailure(report);
 }
 
 std::optional<Jvm> JvmSelector::getJvmFromJavaHome(const std::string& home, const std::string& jvmDir) const {
@@ -70,6 +116,12 @@ std::optional<Jvm> JvmSelector::getJvmFromJavaHome(const std::string& home, cons
   for (const std::string& parent : conventions.javaHomeJvmParents) {
     std::string path = home + parent + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
     if (m_platform.fileSystem->exists(path)) {
+      // A library for another machine counts as none; the report says so.
+      std::string mismatch;
+      if (!isForThisMachine(path, &mismatch)) {
+        m_mismatchedLibraries.push_back(path + ": " + mismatch + ".");
+        continue;
+      }
       Jvm jvm;
       jvm.setJvmPath(path);
       return jvm;
@@ -85,16 +137,41 @@ void JvmSelector::locateJvms(std::vector<Jvm>& jvms) const {
   JvmInstallationScanner scanner(m_platform);
   scanner.addJdkJvms(jvms);
   scanner.addJreJvms(jvms);
+  // Then today's installers' keys and JAVA_HOME, each home once: not again
+  // when the sources above listed it already.
+  FoundHomes found(*m_platform.conventions);
+  for (const Jvm& jvm : jvms) found.add(jvm.getJavaHomePath());
+  for (const FoundRuntime& runtime :
+       findRegisteredRuntimes(*m_platform.registry, *m_platform.fileSystem, *m_platform.conventions, found)) {
+    jvms.push_back(recordOf(runtime));
+  }
+  if (std::optional<FoundRuntime> runtime =
+          findJavaHomeRuntime(*m_platform.environment, *m_platform.fileSystem, *m_platform.conventions, found)) {
+    jvms.push_back(recordOf(*runtime));
+  }
 }
 
 void JvmSelector::separateClientAndServerJvms(std::vector<Jvm>& jvms) const {
   std::vector<Jvm> servers;
   for (size_t i = jvms.size(); i-- > 0;) {
     Jvm& jvm = jvms[i];
-    const bool client = jvm.jvmDllExists(m_platform, kJvmDirClient);
-    const bool server = jvm.jvmDllExists(m_platform, kJvmDirServer);
+    bool client = jvm.jvmDllExists(m_platform, kJvmDirClient);
+    bool server = jvm.jvmDllExists(m_platform, kJvmDirServer);
+    // A development kit of Java 9 or later has no jre folder: its JVM
+    // directories lie where a runtime environment's do.
+    const Conventions& conventions = *m_platform.conventions;
+    if (!client && !server && jvm.getJavaBundle() == kBundleSdk &&
+        !m_platform.fileSystem->exists(jvm.getJavaHomePath() + conventions.pathSeparator + "jre")) {
+      jvm.setJrePath(jvm.getJavaHomePath() + conventions.jreJvmParents.front());
+      client = jvm.jvmDllExists(m_platform, kJvmDirClient);
+      server = jvm.jvmDllExists(m_platform, kJvmDirServer);
+    }
+    if (!client && !server) reject(jvm, message::kNoJvmLibrary + jvm.getJrePath(m_platform));
     if (client && server) {
       Jvm serverJvm = jvm.duplicate();
+      // Where the JVMs were found, which the bundle alone does not tell for
+      // a probed layout.
+      serverJvm.setJrePath(jvm.getJrePath(m_platform));
       serverJvm.setBinJvmDir(kJvmDirServer);
       serverJvm.setJvmPath(serverJvm.getJvmDllPath(m_platform, kJvmDirServer));
       servers.push_back(std::move(serverJvm));
@@ -120,21 +197,62 @@ void JvmSelector::determineVersions(std::vector<Jvm>& jvms) const {
   const bool bundleFirst = (bundle == Wish::kNone && jvmType == Wish::kNone) || isRequirement(bundle) ||
                            (isPreference(bundle) && !isRequirement(jvmType));
   for (Jvm& jvm : jvms) {
-    if (!m_settings.bounds.isGreaterThanMinVersion(jvm.getVersion()) ||
-        !m_settings.bounds.isLessThanMaxVersion(jvm.getVersion())) {
+    if (!m_settings.bounds.isGreaterThanMinVersion(jvm.getVersion())) {
       jvm.setAcceptable(false);
+      reject(jvm, message::kTooOld + m_settings.bounds.minimum);
+    } else if (!m_settings.bounds.isLessThanMaxVersion(jvm.getVersion())) {
+      jvm.setAcceptable(false);
+      reject(jvm, message::kTooNew + m_settings.bounds.maximum);
     }
     jvm.setComparableVersion(Jvm::getComparableVersion(jvm.getVersion()));
+    // A requirement that the record misses makes it unacceptable; say which.
+    bool missesBundle = false;
+    bool missesJvmType = false;
+    auto adjustBundle = [&] {
+      const bool before = jvm.isAcceptable();
+      jvm.adjustComparableVersionBundle(bundle);
+      missesBundle = before && !jvm.isAcceptable();
+    };
+    auto adjustJvmType = [&] {
+      const bool before = jvm.isAcceptable();
+      jvm.adjustComparableVersionJvmDir(jvmType);
+      missesJvmType = before && !jvm.isAcceptable();
+    };
     if (bundleFirst) {
-      jvm.adjustComparableVersionBundle(bundle);
-      jvm.adjustComparableVersionJvmDir(jvmType);
+      adjustBundle();
+      adjustJvmType();
     } else {
-      jvm.adjustComparableVersionJvmDir(jvmType);
-      jvm.adjustComparableVersionBundle(bundle);
+      adjustJvmType();
+      adjustBundle();
+    }
+    if (missesBundle) {
+      reject(jvm, jvm.getJavaBundle() == kBundleJre ? message::kNotADevelopmentKit : message::kNotARuntimeEnvironment);
+    } else if (missesJvmType) {
+      reject(jvm, jvm.getBinJvmDir() == kJvmDirClient ? message::kNotTheServerJvm : message::kNotTheClientJvm);
+    }
+    std::string mismatch;
+    if (jvm.isAcceptable() && !isForThisMachine(jvm.getJvmPath(), &mismatch)) {
+      jvm.setAcceptable(false);
+      reject(jvm, mismatch);
     }
   }
 }
 
 void JvmSelector::removeUnacceptableJvms(std::vector<Jvm>& jvms) const {
   jvms.erase(std::remove_if(jvms.begin(), jvms.end(), [](const Jvm& jvm) { return !jvm.isAcceptable(); }), jvms.end());
+}
+
+void JvmSelector::reject(const Jvm& jvm, const std::string& reason) const {
+  // A runtime with two JVMs is two records; one line says it for both.
+  std::string line = jvm.getVersion() + " " + jvm.getJavaBundle() + " in " + jvm.getJavaHomePath() + ": " + reason;
+  if (m_rejected.insert(line).second) m_rejections.push_back(std::move(line));
+}
+
+bool JvmSelector::isForThisMachine(const std::string& path, std::string* mismatch) const {
+  // A header that cannot be read proves nothing: loading the library will tell.
+  const Machine machine = readLibraryMachine(*m_platform.fileSystem, path);
+  if (machine == Machine::Unknown || machine == launcherMachine()) return true;
+  *mismatch =
+      message::kRuntimeIs + describeMachine(machine) + message::kAndThisLauncherIs + describeMachine(launcherMachine());
+  return false;
 }

@@ -2,6 +2,7 @@
 #define VEXIL_JVM_JVM_SELECTOR_H_
 
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,13 +40,29 @@ class JvmSelector {
   /// runtime with neither is dropped.
   void separateClientAndServerJvms(std::vector<Jvm>& jvms) const;
   /// Applies the version bounds and ranks each record by version and by the
-  /// bundle and JVM type wishes.
+  /// bundle and JVM type wishes; a record whose JVM library is made for
+  /// another processor than the launcher's is not acceptable.
   void determineVersions(std::vector<Jvm>& jvms) const;
   void removeUnacceptableJvms(std::vector<Jvm>& jvms) const;
 
+  /// One line for each runtime that the steps so far turned down, and why:
+  /// "<version> <bundle> in <home>: <reason>". The report of a selection
+  /// that finds nothing acceptable lists them.
+  const std::vector<std::string>& getRejections() const { return m_rejections; }
+
  private:
+  void reject(const Jvm& jvm, const std::string& reason) const;
+  /// Whether the library at PATH is for the launcher's machine, as far as its
+  /// header tells; if not, MISMATCH says what it is made for.
+  bool isForThisMachine(const std::string& path, std::string* mismatch) const;
+
   JvmSettings m_settings;
   const Platform& m_platform;
+  /// What the steps saw, not what they chose: kept by the const steps.
+  mutable std::vector<std::string> m_rejections;
+  mutable std::set<std::string> m_rejected;  ///< the same lines, to say each once in linear time
+  /// The libraries below the configured Java home that were made for another machine.
+  mutable std::vector<std::string> m_mismatchedLibraries;
 };
 
 #endif  // VEXIL_JVM_JVM_SELECTOR_H_

@@ -217,7 +217,10 @@ TEST_F(JvmSelectorTest, VersionBoundsFilter) {
   properties.setMaxJavaVersion("1.4.2");
   EXPECT_NE(choose().find(",m_version=1.4.2,"), std::string::npos);
   properties.setMinJavaVersion("1.4.2_01");
-  EXPECT_EQ(reportOf([&] { choose(); }), reportText("No acceptable JVMs were found."));
+  EXPECT_EQ(reportOf([&] { choose(); }), reportText("No acceptable JVMs were found.\n"
+                                                    "1.3.1_12 jre in C:\\jre13: too old, the minimum is 1.4.2_01\n"
+                                                    "1.4.2 jre in C:\\jre142: too old, the minimum is 1.4.2_01\n"
+                                                    "1.5.0 jre in C:\\jre15: too new, the maximum is 1.4.2"));
 }
 
 TEST_F(JvmSelectorTest, NothingAcceptable) {
@@ -227,11 +230,13 @@ TEST_F(JvmSelectorTest, NothingAcceptable) {
   // Runtimes without a JVM library in client or server.
   addJre("1.5", "C:\\jre5", false, false);
   fake.fileSystem.addFile("C:\\jre5\\bin\\hotspot\\jvm.dll");
-  EXPECT_EQ(reportOf([&] { choose(); }), reportText("No acceptable JVMs were found."));
+  const std::string noLibrary = "\n1.5 jre in C:\\jre5: no client or server JVM library in C:\\jre5\\bin\\";
+  EXPECT_EQ(reportOf([&] { choose(); }), reportText("No acceptable JVMs were found." + noLibrary));
   // Everything excluded by a requirement.
   addJre("1.6", "C:\\jre6", true, false);
   properties.setCustomJavaBundle("require_sdk");
-  EXPECT_EQ(reportOf([&] { choose(); }), reportText("No acceptable JVMs were found."));
+  EXPECT_EQ(reportOf([&] { choose(); }),
+            reportText("No acceptable JVMs were found." + noLibrary + "\n1.6 jre in C:\\jre6: not a development kit"));
 }
 
 TEST_F(JvmSelectorTest, UnknownWishesFailOnceARuntimeIsRated) {

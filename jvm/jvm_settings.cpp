@@ -1,6 +1,6 @@
 #include "jvm/jvm_settings.h"
 
-#include "jvm/jvm.h"
+#include "jvm/version_order.h"
 
 namespace {
 
@@ -24,13 +24,14 @@ JvmTypeWish jvmTypeWishOf(const std::string& word) {
   return wishOf(word, kPreferClient, kPreferServer, kRequireClient, kRequireServer);
 }
 
-// The bounds compare fresh comparable versions of plain version texts, never
-// a record's comparable version, which may already carry preference codes.
+// The bounds compare plain version texts in the version order, never a
+// record's comparable version, which may carry preference codes and whose
+// text order misplaces long pieces and pre-releases.
 
 bool VersionBounds::isGreaterThanMinVersion(const std::string& version) const {
-  return minimum.empty() || !(Jvm::getComparableVersion(version) < Jvm::getComparableVersion(minimum));
+  return minimum.empty() || compareJavaVersions(version, minimum) >= 0;
 }
 
 bool VersionBounds::isLessThanMaxVersion(const std::string& version) const {
-  return maximum.empty() || !(Jvm::getComparableVersion(version) > Jvm::getComparableVersion(maximum));
+  return maximum.empty() || compareJavaVersions(version, maximum) <= 0;
 }

@@ -43,8 +43,8 @@ BundleWish bundleWishOf(const std::string& word);
 JvmTypeWish jvmTypeWishOf(const std::string& word);
 
 /// The lowest and highest Java versions a runtime may have; an empty text
-/// sets no bound. Versions are compared as comparable versions of the plain
-/// version texts.
+/// sets no bound. Versions are compared in the version order
+/// (jvm/version_order.h).
 struct VersionBounds {
   std::string minimum;
   std::string maximum;
@@ -62,6 +62,8 @@ struct JvmSettings {
   BundleWish bundle = Wish::kNone;
   JvmTypeWish jvmType = Wish::kNone;
   VersionBounds bounds;
+  /// Where the runtimes turned down are listed when none is acceptable; empty: nowhere.
+  std::string debugFile;
 };
 
 #endif  // VEXIL_JVM_JVM_SETTINGS_H_

@@ -11,15 +11,17 @@
 /// CHANNEL.
 int launcherMain(int argc, char** argv, ReportChannel channel);
 
-/// The same sequence, leaving a failure to the caller.
-int launchApplication(int argc, char** argv);
+/// The same sequence, leaving a failure to the caller, which shows it through
+/// CHANNEL.
+int launchApplication(int argc, char** argv, ReportChannel channel);
 
 /// A record named after the running executable, holding ARGV[1..] and loaded
 /// from the configuration file, with the JVM chosen.
 LauncherProperties createLauncherProperties(int argc, char** argv);
 
-/// Runs the Java application described by PROPERTIES. Returns the exit code:
-/// 0 when its main method has returned, 1 when an exception escaped it.
-int runLaunch(const LauncherProperties& properties);
+/// Runs the Java application described by PROPERTIES in a program that shows
+/// failures through CHANNEL. Returns the exit code: 0 when its main method
+/// has returned, 1 when an exception escaped it.
+int runLaunch(const LauncherProperties& properties, ReportChannel channel);
 
 #endif  // VEXIL_LAUNCHER_LAUNCH_H_

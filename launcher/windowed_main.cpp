@@ -16,6 +16,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string text = guardedStep(message::kReadingCommandLineArguments,
                                          [] { return commandLineAfterProgramName(processCommandLine()); });
     CommandLineArguments arguments(text.c_str(), __argv != nullptr && __argc > 0 ? __argv[0] : nullptr);
-    return launchApplication(arguments.getArgc(), arguments.getArgv());
+    return launchApplication(arguments.getArgc(), arguments.getArgv(), ReportChannel::kMessageBox);
   });
 }

@@ -3,10 +3,10 @@
 
 #include <string>
 
-/// TEXT, given in the system's own encoding of command-line text (Windows:
-/// the process's ANSI code page; elsewhere: the character encoding of the
-/// user's locale), in the modified UTF-8 that the Java runtime reads, so that
-/// a Java string holds the characters the user typed. Bytes that the encoding
+/// TEXT, an argument as the launcher keeps it (Windows: UTF-8, read from the
+/// wide command line; elsewhere: the character encoding of the user's
+/// locale), in the modified UTF-8 that the Java runtime reads, so that a Java
+/// string holds the characters the user typed. Bytes that the encoding
 /// cannot decode become U+FFFD.
 std::string toModifiedUtf8(const std::string& text);
 

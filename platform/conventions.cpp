@@ -22,8 +22,8 @@ const char kJavaArch[] = "unknown";
 }  // namespace
 
 const Conventions& windowsConventions() {
-  static const Conventions conventions{'\\', ';', "jvm.dll", {"\\bin\\"}, {"\\jre\\bin\\"}, {"\\bin\\", "\\jre\\bin\\"},
-                                       true, {}};
+  static const Conventions conventions{
+      '\\', ';', "jvm.dll", "javac.exe", {"\\bin\\"}, {"\\jre\\bin\\"}, {"\\bin\\", "\\jre\\bin\\"}, true, {}};
   return conventions;
 }
 
@@ -34,6 +34,7 @@ const Conventions& linuxConventions() {
   static const Conventions conventions{'/',
                                        ':',
                                        "libjvm.so",
+                                       "javac",
                                        {"/lib/", arch},
                                        {"/lib/", "/jre" + arch, arch},
                                        {"/lib/", "/jre" + arch, arch},

@@ -14,6 +14,8 @@ struct Conventions {
   char pathListSeparator;
   /// File name of the JVM library inside a JVM directory ("client"/"server").
   std::string jvmLibraryName;
+  /// File name of the Java compiler in a development kit's bin directory.
+  std::string javaCompilerName;
   /// Where the JVM directories lie below the home of a runtime environment
   /// ("jre") and of a development kit ("sdk"), tried in order. Each begins and
   /// ends with a separator, e.g. "\bin\".

@@ -22,6 +22,15 @@ class FileSystem {
   /// Reads a whole file as bytes. False when it cannot be opened or read.
   virtual bool readFile(const std::string& path, std::string* contents) const = 0;
 
+  /// Reads the first MAX_BYTES bytes of a file (all of a shorter one), for a
+  /// look at its header. False when it cannot be opened or read. The hosts
+  /// read no further; a file system in memory may cut a whole read.
+  virtual bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const {
+    if (!readFile(path, contents)) return false;
+    if (contents->size() > maxBytes) contents->resize(maxBytes);
+    return true;
+  }
+
   /// Searches a directory with a wildcard pattern on the file name, such as
   /// "C:\App\lib\*.jar". Matching ignores case. Entries come in the order the
   /// system yields them; a missing or unreadable directory yields nothing.

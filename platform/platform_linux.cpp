@@ -21,6 +21,9 @@ class LinuxFileSystem : public FileSystem {
   }
 
   bool readFile(const std::string& path, std::string* contents) const override { return readWholeFile(path, contents); }
+  bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override {
+    return ::readFileStart(path, maxBytes, contents);
+  }
   bool isSymbolicLink(const std::string& path) const override {
     struct stat info;
     return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);

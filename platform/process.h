@@ -3,8 +3,13 @@
 
 #include <string>
 
-/// Full path of the running executable, however long it is.
+/// Full path of the running executable, however long it is; empty when the
+/// system cannot tell it.
 std::string executablePath();
+
+/// The same, or false with the system's reason in REASON when it cannot be
+/// told (on Linux without /proc, for instance).
+bool findExecutablePath(std::string* path, std::string* reason);
 
 /// Shows TEXT to the user as a warning: a modal message box with an OK button
 /// and the exclamation icon where there is a window system, with CAPTION as

@@ -1,19 +1,32 @@
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/process.h"
 
-std::string executablePath() {
+bool findExecutablePath(std::string* path, std::string* reason) {
   // readlink does not say whether the link was cut short: grow until it fits.
   std::vector<char> buffer(256);
   for (;;) {
     ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (length < 0) return std::string();
-    if (static_cast<size_t>(length) < buffer.size()) return std::string(buffer.data(), length);
+    if (length < 0) {
+      *reason = std::string("/proc/self/exe cannot be read (") + std::strerror(errno) + "): is /proc mounted?";
+      return false;
+    }
+    if (static_cast<size_t>(length) < buffer.size()) {
+      path->assign(buffer.data(), static_cast<size_t>(length));
+      return true;
+    }
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::string executablePath() {
+  std::string path, reason;
+  return findExecutablePath(&path, &reason) ? path : std::string();
 }
 
 void showWarning(const std::string& caption, const std::string& text) {

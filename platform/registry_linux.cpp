@@ -7,6 +7,7 @@ namespace {
 class EmptyRegistry : public Registry {
  public:
   bool openKey(const std::string&, Key*) override { return false; }
+  bool openKeyIn(RegistryRoot, RegistryView, const std::string&, Key*) override { return false; }
   bool enumerateSubkey(Key, unsigned long, std::string*) override { return false; }
   bool queryStringValue(Key, const std::string&, std::string*) override { return false; }
   void closeKey(Key) override {}

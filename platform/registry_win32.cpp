@@ -3,9 +3,13 @@
 #include <cstring>
 
 #include "platform/registry.h"
+#include "platform/windows_text.h"
 
 namespace {
 
+// The ANSI functions, with their texts in UTF-8 on either side: in the UTF-8
+// code page of the programs' manifest they take and give UTF-8 already.
+//
 // The limits of the values runtime discovery reads: a subkey name of up to
 // 259 characters and a value of up to 260 bytes. A longer one is an error
 // (a name ends the enumeration, a value cannot be read), not a cut text.
@@ -24,8 +28,18 @@ std::string textOf(const char* buffer, DWORD size, DWORD capacity) {
 class Win32Registry : public Registry {
  public:
   bool openKey(const std::string& path, Key* key) override {
+    return openKeyIn(RegistryRoot::LocalMachine, RegistryView::Native, path, key);
+  }
+
+  bool openKeyIn(RegistryRoot root, RegistryView view, const std::string& path, Key* key) override {
+    const HKEY rootKey = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    const REGSAM viewAccess = view == RegistryView::Bits64   ? KEY_WOW64_64KEY
+                              : view == RegistryView::Bits32 ? KEY_WOW64_32KEY
+                                                             : 0;
     HKEY handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    std::string ansiPath;
+    if (!ansiFromUtf8(path, &ansiPath)) return false;
+    if (RegOpenKeyExA(rootKey, ansiPath.c_str(), 0, KEY_READ | viewAccess, &handle) != ERROR_SUCCESS) return false;
     *key = handle;
     return true;
   }
@@ -37,7 +51,7 @@ class Win32Registry : public Registry {
         ERROR_SUCCESS) {
       return false;
     }
-    *name = textOf(buffer, size, kNameBufferSize);
+    *name = utf8FromAnsi(textOf(buffer, size, kNameBufferSize));
     return true;
   }
 
@@ -45,11 +59,13 @@ class Win32Registry : public Registry {
     char buffer[kValueBufferSize];
     DWORD size = kValueBufferSize;
     DWORD type;
-    if (RegQueryValueExA(static_cast<HKEY>(key), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+    std::string ansiName;
+    if (!ansiFromUtf8(valueName, &ansiName)) return false;
+    if (RegQueryValueExA(static_cast<HKEY>(key), ansiName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer),
                          &size) != ERROR_SUCCESS) {
       return false;
     }
-    *value = textOf(buffer, size, kValueBufferSize);
+    *value = utf8FromAnsi(textOf(buffer, size, kValueBufferSize));
     return true;
   }
 

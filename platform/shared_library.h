@@ -12,6 +12,11 @@ using LibraryHandle = void*;
 /// library. Null when it cannot be loaded.
 LibraryHandle loadRuntimeLibrary(const std::string& path);
 
+/// Why the last load by loadRuntimeLibrary on this thread failed, in the
+/// system's words (on Windows with what the error code means for a launcher);
+/// to be asked right after the failure.
+std::string libraryLoadFailureReason();
+
 /// The address of the exported function or variable NAME, or null.
 void* findLibrarySymbol(LibraryHandle library, const char* name);
 

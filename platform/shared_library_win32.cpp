@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/shared_library.h"
+#include "platform/windows_text.h"
 
 namespace {
 
@@ -10,23 +11,16 @@ using AddDllDirectoryFunction = void*(WINAPI*)(const wchar_t*);
 using RemoveDllDirectoryFunction = BOOL(WINAPI*)(void*);
 
 std::string fullPathOf(const std::string& path) {
-  DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  std::wstring wide = wideFromUtf8(path);
+  DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (size == 0) return path;
-  std::vector<char> buffer(size);
-  DWORD length = GetFullPathNameA(path.c_str(), size, buffer.data(), nullptr);
-  if (length == 0 || length >= size) return path;
-  return std::string(buffer.data(), length);
-}
-
-std::wstring wideText(const std::string& text) {
-  int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (size <= 0) return std::wstring();
   std::vector<wchar_t> buffer(size);
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, buffer.data(), size);
-  return std::wstring(buffer.data());
+  DWORD length = GetFullPathNameW(wide.c_str(), size, buffer.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  return utf8FromWide(buffer.data(), length);
 }
 
-bool isBinFolderName(const std::string& name) { return lstrcmpiA(name.c_str(), "bin") == 0; }
+bool isBinFolderName(const std::string& name) { return lstrcmpiW(wideFromUtf8(name).c_str(), L"bin") == 0; }
 
 /// The folder that holds the runtime's own C library: "bin" above the folder
 /// of the JVM library (bin\server\jvm.dll). Empty for any other layout, so
@@ -59,15 +53,47 @@ LibraryHandle loadRuntimeLibrary(const std::string& path) {
   if (addDllDirectory && removeDllDirectory) {
     std::string fullPath = fullPathOf(path);
     std::string binFolder = runtimeBinFolder(fullPath);
-    void* cookie = binFolder.empty() ? nullptr : addDllDirectory(wideText(binFolder).c_str());
-    module =
-        LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    // The plain form first: a long folder added in the \\?\ form is not
+    // searched under Wine. Where the plain form is refused (a long folder
+    // without the system's long-path setting), the \\?\ form.
+    void* cookie = nullptr;
+    if (!binFolder.empty()) {
+      cookie = addDllDirectory(wideFromUtf8(binFolder).c_str());
+      if (!cookie) cookie = addDllDirectory(systemPath(binFolder).c_str());
+    }
+    module = LoadLibraryExW(systemPath(fullPath).c_str(), nullptr,
+                            LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (cookie) removeDllDirectory(cookie);
   }
   // A runtime that relies on the standard search (a dependency found through
   // PATH, say) still loads as it always did.
-  if (!module) module = LoadLibraryA(path.c_str());
+  if (!module) module = LoadLibraryW(systemPath(path).c_str());
   return module;
+}
+
+std::string libraryLoadFailureReason() {
+  DWORD error = GetLastError();
+  char* text = nullptr;
+  DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string reason = length > 0 && text ? utf8FromAnsi(std::string(text, length)) : std::string();
+  if (text) LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
+  // Some messages have a place for the file's name ("%1 is not a valid ...").
+  size_t insert = reason.find("%1");
+  if (insert != std::string::npos) reason.replace(insert, 2, "the file");
+  reason += (reason.empty() ? "" : " ") + std::string("(error ") + std::to_string(error) + ")";
+  if (error == ERROR_BAD_EXE_FORMAT) {
+#if defined(_M_ARM64) || defined(__aarch64__)
+    reason += ": the file is not a library for this launcher's machine (64-bit ARM)";
+#elif defined(_WIN64)
+    reason += ": the file is not a library for this launcher's machine (64-bit x86)";
+#else
+    reason += ": the file is not a library for this launcher's machine (32-bit x86)";
+#endif
+  }
+  return reason;
 }
 
 void* findLibrarySymbol(LibraryHandle library, const char* name) {

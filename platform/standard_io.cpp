@@ -1,12 +1,11 @@
-// What the C library does alike on every system: whole-file reads and the
-// console's standard output.
+// Whole-file reads, the same on every system once the file is open.
 
 #include "platform/standard_io.h"
 
 #include <cstdio>
 
 bool readWholeFile(const std::string& path, std::string* contents) {
-  FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = openFile(path, "rb");
   if (!file) return false;
   contents->clear();
   char buffer[65536];
@@ -17,9 +16,12 @@ bool readWholeFile(const std::string& path, std::string* contents) {
   return ok;
 }
 
-void writeConsoleLine(const std::string& text) {
-  // On Windows stdout is in text mode: the line end is written as CR LF.
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) {
+  std::FILE* file = openFile(path, "rb");
+  if (!file) return false;
+  contents->assign(maxBytes, '\0');
+  contents->resize(std::fread(&(*contents)[0], 1, maxBytes, file));
+  const bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
 }

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -64,6 +66,33 @@ TEST_F(DiagnosticsLogTest, AnUnwritableFileIsShownAndTheCallReturns) {
     EXPECT_EQ(warning.find("Error in Java launcher."), std::string::npos);
     EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1) << warning;
   }
+}
+
+TEST_F(DiagnosticsLogTest, LinesAppendedAtTheSameTimeAreNeverSplit) {
+  // Lines far longer than the C library's buffer, written from many threads at
+  // once, each through its own opening of the file as separate launches do.
+  const std::string path = m_directory + "/debug.log";
+  const int writers = 8;
+  const int linesEach = 100;
+  const std::size_t length = 20000;
+  std::vector<std::thread> threads;
+  for (int writer = 0; writer < writers; ++writer) {
+    threads.emplace_back([&, writer] {
+      const std::string line(length, static_cast<char>('a' + writer));
+      for (int i = 0; i < linesEach; ++i) appendLogLine(path, line);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+
+  std::istringstream lines(contentsOf(path));
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    ++count;
+    ASSERT_EQ(line.size(), length) << "line " << count << " is torn";
+    EXPECT_EQ(line.find_first_not_of(line[0]), std::string::npos) << "line " << count << " mixes writers";
+  }
+  EXPECT_EQ(count, writers * linesEach);
 }
 
 }  // namespace

@@ -18,6 +18,12 @@ inline constexpr char kReadingCommandLineArguments[] = "Error reading command-li
 
 // The configuration record and its file.
 inline constexpr char kCouldNotOpenFile[] = "Could not open file ";
+inline constexpr char kGettingConfigurationFileName[] = "Error getting configuration file name.";
+inline constexpr char kLoadingConfigurationFile[] = "Error loading properties from configuration file.";
+// Follows the file's path on the line after kLoadingConfigurationFile.
+inline constexpr char kSavedAsUtf16[] = " is saved as UTF-16 (Unicode): save it as UTF-8 or ANSI.";
+// Follows kGettingConfigurationFileName on the next line, then the system's reason.
+inline constexpr char kProgramPathUnknown[] = "The path of this program is unknown: ";
 inline constexpr char kAddingJars[] = "Error adding jars to classpath.";
 inline constexpr char kGettingVariableValue[] = "Error getting value from property variable.";
 
@@ -35,6 +41,24 @@ inline constexpr char kServerJvmNotFound[] = "The server JVM could not be found 
 inline constexpr char kClientJvmNotFound[] = "The client JVM could not be found for Java home: ";
 inline constexpr char kNoJvmForJavaHome[] = "A JVM could not be found for Java home: ";
 
+// What the selection says about a runtime it turned down, or a configured
+// library it could not use, on the lines after the first of its report.
+inline constexpr char kWrongMachineFound[] = "It is there, but ";
+inline constexpr char kRuntimeIs[] = "the runtime is ";
+inline constexpr char kAndThisLauncherIs[] = " and this launcher is ";
+inline constexpr char kTooOld[] = "too old, the minimum is ";
+inline constexpr char kTooNew[] = "too new, the maximum is ";
+inline constexpr char kNotADevelopmentKit[] = "not a development kit";
+inline constexpr char kNotARuntimeEnvironment[] = "not a runtime environment";
+inline constexpr char kNotTheServerJvm[] = "not the server JVM";
+inline constexpr char kNotTheClientJvm[] = "not the client JVM";
+inline constexpr char kNoJvmLibrary[] = "no client or server JVM library in ";
+inline constexpr char kMachineX86[] = "32-bit (x86)";
+inline constexpr char kMachineX64[] = "64-bit (x64)";
+inline constexpr char kMachineArm64[] = "64-bit (ARM64)";
+inline constexpr char kMachineOther[] = "made for another processor";
+inline constexpr char kMachineUnknown[] = "of an unknown kind";
+
 // Hosting the runtime.
 inline constexpr char kLaunchingProgram[] = "Error while launching program with JVM.";
 inline constexpr char kCannotCreateJavaVm[] = "Cannot create Java VM.";
@@ -42,6 +66,23 @@ inline constexpr char kCannotFindMainClass[] = "Cannot find main Java class ";
 inline constexpr char kCannotFindMainMethod[] = "Cannot find main method in Java class";
 inline constexpr char kCreatingArgumentArray[] = "Error creating new object array to hold command line arguments.";
 inline constexpr char kCannotCatchConsoleEvents[] = "Unable to catch console ctrl events";
+// The cause of kLaunchingProgram when an option holds a path the runtime's
+// code page lacks characters for: kOptionsInCodePage, the code page's number,
+// kCannotCarry, the path.
+inline constexpr char kOptionsInCodePage[] = "The Java runtime reads its options in code page ";
+inline constexpr char kCannotCarry[] = ", which cannot carry ";
+// Causes, on the lines after the texts above.
+inline constexpr char kCannotLoadLibrary[] = "Cannot load ";     // the path, ": ", the system's reason
+inline constexpr char kNoEntryPoint[] = " has no entry point ";  // after the path, before the entry's name
+inline constexpr char kLookedIn[] = "Looked in ";                // the main class, then what was looked for
+inline constexpr char kLookedForStaticMain[] = " for static main with signature ";
+inline constexpr char kLookedForAnyMain[] =
+    " for main with signature ([Ljava/lang/String;)V or ()V, static or not, and not private";
+inline constexpr char kFoundInstanceMainIn[] = "Found an instance main in ";
+inline constexpr char kNoConstructorForMain[] =
+    ", but no constructor without arguments that is not private to make the instance";
+inline constexpr char kCausedBy[] = "Caused by: ";
+inline constexpr char kUndescribableException[] = "(an exception that cannot be described)";
 
 // The diagnostics log: its lines, and the warning when it cannot be written.
 inline constexpr char kLogChosenJvm[] = "The chosen JVM: ";

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev   # native build and tests
   g++-mingw-w64-x86-64-posix wine wine64                              # Windows cross build, run under Wine
+  python3-pefile                                                      # reads the Windows programs' resources back
   openjdk-17-jdk-headless                                             # the real JVM and javac
   clang libclang-rt-14-dev clang-format clang-tidy                    # sanitizers, fuzzers, style
 )

@@ -8,8 +8,9 @@
 // vexil.jvm.path, vexil.java.home.path, vexil.java.bundle, vexil.bin.jvm.dir,
 // vexil.min.java.version and vexil.max.java.version. Prints "chosen=" and the
 // chosen record's dump; with --list first "discovered[i]=" for each runtime
-// found and "rated[i]=" for each record after separation and rating. A failure is reported as a
-// launch reports it, with exit code 1.
+// found, "rated[i]=" for each record after separation and rating, and
+// "rejected=" with the reason for each runtime turned down. A failure is
+// reported as a launch reports it, with exit code 1.
 
 #include <cstdio>
 #include <string>
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
       selector.separateClientAndServerJvms(jvms);
       selector.determineVersions(jvms);
       printRecords("rated", jvms);
+      for (const std::string& line : selector.getRejections()) std::fputs(("rejected=" + line + "\n").c_str(), stdout);
+      std::fflush(stdout);
     }
     const Jvm chosen = selector.getMostAppropriateJvm();
     std::fputs(("chosen=" + chosen.toString() + "\n").c_str(), stdout);

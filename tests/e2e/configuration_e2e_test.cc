@@ -78,15 +78,17 @@ TEST_P(Configuration, MainClassOfTheLaterStepWins) {
   const std::string jvm = "vexil.jvm.path=${SELF_HOME}/rt/bin/server/jvm.dll";
   app.setEnvironment("VEXIL_FAKE_JVM_FAIL", "class");
   app.removeEnvironment("VEXIL_FAKE_JVM_RECORD");
+  const std::string cause = "fake.Failure";
 #else
   const std::string jvm = std::string("vexil.jvm.path=") + VEXIL_E2E_LIBJVM;
+  const std::string cause = "java.lang.NoClassDefFoundError: app/FromEnvironment";
 #endif
   app.setEnvironment("VEXIL_E2E_MAIN", "app.FromEnvironment");
   for (const auto& lines : {std::vector<std::string>{"vexil.main.class=${env.VEXIL_E2E_MAIN}", "vexil.main.class=A"},
                             std::vector<std::string>{"vexil.main.class=A", "vexil.main.class=${env.VEXIL_E2E_MAIN}"}}) {
     SCOPED_TRACE(lines[0]);
     app.writeConfiguration(lapFile({lines[0], lines[1], jvm}));
-    EXPECT_TRUE(app.showsReport(app.run(), "Cannot find main Java class app/FromEnvironment"));
+    EXPECT_TRUE(app.showsReportWithCause(app.run(), "Cannot find main Java class app/FromEnvironment", cause));
   }
 }
 
@@ -120,7 +122,7 @@ TEST_P(Configuration, JarAndLibraryDirectoriesInProcessingOrder) {
       "vexil.jvm.path=${SELF_HOME}/notajvm",
       "vexil.debug.file=${SELF_HOME}/debug.log",
   }));
-  EXPECT_TRUE(app.showsReport(app.run(), "Error while launching program with JVM."));
+  EXPECT_TRUE(app.showsReportWithCause(app.run(), "Error while launching program with JVM.", "Cannot load "));
 
   std::string dump;
   std::istringstream log(fileContents(app.path("debug.log")));

@@ -172,10 +172,12 @@ TEST_F(JvmSelectionOnWine, ASubkeyWithoutJavaHomeStopsTheLaunch) {
 TEST_F(JvmSelectionOnWine, NoTreesNoRuntimes) {
   importRegistry(kRegFileHeader + kRegWipeJavaSoft);
   EXPECT_TRUE(probe.showsReport(probe.run(), "No acceptable JVMs were found."));
-  // Listed, but without a JVM library in client or server.
+  // Listed, but without a JVM library in client or server: the report says so.
   addFile("C:\\jre6", "C:\\jre6\\bin\\hotspot\\jvm.dll");
   importRegistry(kRegFileHeader + subkey(kJreTree, "1.6", javaHome("C:\\jre6")));
-  EXPECT_TRUE(probe.showsReport(probe.run(), "No acceptable JVMs were found."));
+  EXPECT_TRUE(probe.showsReportLines(
+      probe.run(),
+      {"No acceptable JVMs were found.", "1.6 jre in C:\\jre6: no client or server JVM library in C:\\jre6\\bin\\"}));
 }
 
 // JavaHome values are read into 260 bytes: a value that fills them without a

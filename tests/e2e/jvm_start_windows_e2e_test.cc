@@ -39,8 +39,25 @@ class FakeRuntime : public testing::TestWithParam<Program> {
     return lines;
   }
 
+  /// The options every launch adds after the configured ones: those that name
+  /// MAIN_CLASS and ARGUMENTS to monitoring tools, and in the windowed program
+  /// the runtime's output hook.
+  std::vector<std::string> addedOptions(const std::string& command) const {
+    std::vector<std::string> options{"-Dsun.java.command=" + command, "-Dsun.java.launcher=SUN_STANDARD"};
+    if (GetParam() == Program::Windowed) options.emplace_back("vfprintf (with extra info)");
+    return options;
+  }
+
   LaunchCase app;
 };
+
+/// TEXT lower-cased, as the stored JVM path setting is on Windows.
+std::string lowerCased(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
 
 TEST_P(FakeRuntime, OptionsAreTheConfiguredOnesWithTheJarsMerged) {
   app.writeFile("lib/one.jar", "");
@@ -50,15 +67,22 @@ TEST_P(FakeRuntime, OptionsAreTheConfiguredOnesWithTheJarsMerged) {
       configuration("Main", "-Xmx256m\r\n-Djava.class.path=app.jar\r\nvexil.classpath.jars.dir=${SELF_HOME}\\lib\r\n"));
   LaunchResult configured = app.run();
   EXPECT_EQ(configured.exitCode, 0) << describe(configured);
-  EXPECT_EQ(recorded("JNI_CreateJavaVM "),
-            std::vector<std::string>{"version=0x00010002 ignoreUnrecognized=0 nOptions=2"});
-  EXPECT_EQ(recorded("option "), (std::vector<std::string>{"-Xmx256m", "-Djava.class.path=app.jar" + jars}));
+  std::vector<std::string> options{"-Xmx256m", "-Djava.class.path=app.jar" + jars};
+  for (const std::string& added : addedOptions("Main")) options.push_back(added);
+  EXPECT_EQ(
+      recorded("JNI_CreateJavaVM "),
+      std::vector<std::string>{"version=0x00010002 ignoreUnrecognized=0 nOptions=" + std::to_string(options.size())});
+  EXPECT_EQ(recorded("option "), options);
 
   std::remove(app.path("record.txt").c_str());
   app.writeConfiguration(configuration("Main", "-Xmx256m\r\nvexil.classpath.jars.dir=${SELF_HOME}\\lib\r\n"));
   LaunchResult added = app.run();
   EXPECT_EQ(added.exitCode, 0) << describe(added);
-  EXPECT_EQ(recorded("option "), (std::vector<std::string>{"-Xmx256m", "-Djava.class.path=" + jars}));
+  // The added class path starts with the first jar: no empty element, which the
+  // runtime would read as the current directory.
+  options = {"-Xmx256m", "-Djava.class.path=" + jars.substr(1)};
+  for (const std::string& option : addedOptions("Main")) options.push_back(option);
+  EXPECT_EQ(recorded("option "), options);
 }
 
 TEST_P(FakeRuntime, TheMainClassInSlashFormGetsTheArguments) {
@@ -72,8 +96,17 @@ TEST_P(FakeRuntime, TheMainClassInSlashFormGetsTheArguments) {
   // The code page's characters arrive in the runtime's modified UTF-8.
   std::vector<std::string> arguments = {"one", "two words", "caf\xC3\xA9", "\xE2\x82\xAC 5"};
   if (console) arguments.insert(arguments.begin() + 2, "");
+  // Monitoring tools see the arguments as typed, in the runtime's code page (UTF-8).
+  std::vector<std::string> options =
+      addedOptions(console ? "org.example.app.Main one two words  caf\xC3\xA9 \xE2\x82\xAC 5"
+                           : "org.example.app.Main one two words caf\xC3\xA9 \xE2\x82\xAC 5");
   std::string expected =
-      "JNI_CreateJavaVM version=0x00010002 ignoreUnrecognized=0 nOptions=0\n"
+      "JNI_CreateJavaVM version=0x00010002 ignoreUnrecognized=0 nOptions=" + std::to_string(options.size()) + "\n";
+  for (const std::string& option : options) {
+    expected += "option " + option + "\n";
+    if (option.rfind("-Dsun.java.command=", 0) == 0) expected += "decoded in code page 65001: " + option + "\n";
+  }
+  expected +=
       "FindClass org/example/app/Main\n"
       "GetStaticMethodID org/example/app/Main main ([Ljava/lang/String;)V\n"
       "FindClass java/lang/String\n"
@@ -88,20 +121,35 @@ TEST_P(FakeRuntime, TheMainClassInSlashFormGetsTheArguments) {
 }
 
 TEST_P(FakeRuntime, EachRefusalOfTheRuntimeIsReported) {
+  const bool console = GetParam() == Program::Console;
   struct {
     const char* failure;
-    const char* message;
+    std::string message;
+    const char* described;  // what the runtime writes on the console's error stream
   } cases[] = {
-      {"create", "Cannot create Java VM."},
-      {"class", "Cannot find main Java class org/example/app/Main"},
-      {"main", "Cannot find main method in Java class"},
-      {"array", "Error creating new object array to hold command line arguments."},
+      // The windowed program shows what the runtime says through its output hook.
+      {"create",
+       console ? "Cannot create Java VM."
+               : "Cannot create Java VM.\nFake runtime: VEXIL_FAKE_JVM_FAIL=create refuses to be created",
+       ""},
+      {"class",
+       "Cannot find main Java class org/example/app/Main\nfake.Failure\n"
+       "Caused by: java.lang.ClassNotFoundException: fake.Dependency",
+       console ? "Exception in thread \"main\" fake.Failure\n" : ""},
+      {"main",
+       "Cannot find main method in Java class\n"
+       "Looked in org/example/app/Main for static main with signature ([Ljava/lang/String;)V",
+       ""},
+      {"array", "Error creating new object array to hold command line arguments.", ""},
   };
   app.writeConfiguration(configuration("org.example.app.Main"));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.failure);
     app.setEnvironment("VEXIL_FAKE_JVM_FAIL", c.failure);
-    EXPECT_TRUE(app.showsReport(app.run({"x"}), c.message));
+    LaunchResult result = app.run({"x"});
+    EXPECT_EQ(withLfLineEnds(result.err), c.described);
+    result.err.clear();
+    EXPECT_TRUE(app.showsReport(result, c.message));
   }
   // Nothing of main ever ran.
   EXPECT_EQ(recorded("CallStaticVoidMethod"), std::vector<std::string>{});
@@ -123,11 +171,29 @@ TEST_P(FakeRuntime, AJvmDllThatIsNoRuntimeLibraryFailsTheLaunch) {
   // A text file, and a library without the creation entry point.
   app.writeFile("text/bin/server/jvm.dll", "not a library");
   app.copyFile(VEXIL_E2E_FAKE_JVM_HELPER, "other/bin/server/jvm.dll");
-  for (const char* runtime : {"text", "other"}) {
-    SCOPED_TRACE(runtime);
+  // The report names the file and what the system says about it.
+  const std::string text = lowerCased(app.path("text/bin/server/jvm.dll"));
+  const std::string other = lowerCased(app.path("other/bin/server/jvm.dll"));
+  struct {
+    const char* runtime;
+    std::string cause;
+  } cases[] = {
+      {"text", "Cannot load " + text + ": "},
+      {"other", other + " has no entry point JNI_CreateJavaVM"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.runtime);
     app.writeConfiguration(
-        "vexil.main.class=Main\r\nvexil.jvm.path=" + app.path(std::string(runtime) + "/bin/server/jvm.dll") + "\r\n");
-    EXPECT_TRUE(app.showsReport(app.run(), "Error while launching program with JVM."));
+        "vexil.main.class=Main\r\nvexil.jvm.path=" + app.path(std::string(c.runtime) + "/bin/server/jvm.dll") + "\r\n");
+    LaunchResult result = app.run();
+    EXPECT_TRUE(app.showsReportWithCause(result, "Error while launching program with JVM.", c.cause));
+    if (std::string(c.runtime) == "text") {
+      // Error 193: a file that is no library for this machine.
+      const std::string shown = withLfLineEnds(result.out) + (result.boxes.empty() ? "" : result.boxes[0].body);
+      EXPECT_NE(shown.find("(error 193): the file is not a library for this launcher's machine (64-bit x86)"),
+                std::string::npos)
+          << describe(result);
+    }
   }
 }
 

@@ -137,7 +137,18 @@ std::string withLfLineEnds(const std::string& text) {
   return result;
 }
 
-std::string consoleLine(const std::string& text) { return text + harness_system::consoleLineEnd(); }
+std::string consoleLine(const std::string& text) {
+  // A report of several lines is written with the system's line ends throughout.
+  std::string lines;
+  for (char c : text) {
+    if (c == '\n') {
+      lines += harness_system::consoleLineEnd();
+    } else {
+      lines += c;
+    }
+  }
+  return lines + harness_system::consoleLineEnd();
+}
 
 LaunchCase::LaunchCase(Program program, const std::string& relativeName) : m_program(program) {
   std::string builtProgram = program == Program::Console ? VEXIL_E2E_CONSOLE_PROGRAM : VEXIL_E2E_WINDOWED_PROGRAM;
@@ -149,6 +160,11 @@ LaunchCase::LaunchCase(Program program, const std::string& relativeName) : m_pro
 }
 
 LaunchCase::LaunchCase(const std::string& builtProgram, const std::string& relativeName) : m_program(Program::Console) {
+  setUp(builtProgram, relativeName);
+}
+
+LaunchCase::LaunchCase(Program program, const std::string& builtProgram, const std::string& relativeName)
+    : m_program(program) {
   setUp(builtProgram, relativeName);
 }
 
@@ -220,6 +236,16 @@ LaunchResult LaunchCase::run(const std::vector<std::string>& arguments) const {
   return runRequest(request);
 }
 
+LaunchResult LaunchCase::runWrapped(const std::vector<std::string>& wrapper,
+                                    const std::vector<std::string>& arguments) const {
+  harness_system::ProcessRequest request = processRequest();
+  request.program = wrapper.at(0);
+  request.arguments.assign(wrapper.begin() + 1, wrapper.end());
+  request.arguments.push_back(m_programPath);
+  request.arguments.insert(request.arguments.end(), arguments.begin(), arguments.end());
+  return runRequest(request);
+}
+
 LaunchResult LaunchCase::runCommandLine(const std::string& commandLine) const {
   harness_system::ProcessRequest request = processRequest();
   request.commandLine = commandLine;
@@ -244,6 +270,33 @@ LaunchResult LaunchCase::runRequest(const harness_system::ProcessRequest& reques
 
 testing::AssertionResult LaunchCase::showsReport(const LaunchResult& result, const std::string& message) const {
   return showsReportText(result, reportText(message));
+}
+
+testing::AssertionResult LaunchCase::showsReportLines(const LaunchResult& result,
+                                                      const std::vector<std::string>& lines) const {
+  // Joined by line feeds; showsReportText expects each as the console's line end.
+  std::string report = reportText(lines.empty() ? std::string() : lines.front());
+  for (size_t i = 1; i < lines.size(); ++i) report += "\n" + lines[i];
+  return showsReportText(result, report);
+}
+
+testing::AssertionResult LaunchCase::showsReportWithCause(const LaunchResult& result, const std::string& message,
+                                                          const std::string& causeStart) const {
+  std::string shown;
+  if (m_program == Program::Console) {
+    shown = withLfLineEnds(result.out);
+    if (!shown.empty() && shown.back() == '\n') shown.pop_back();
+  } else if (!result.boxes.empty()) {
+    shown = result.boxes[0].body;
+  }
+  const std::string start = reportText(message) + "\n" + causeStart;
+  if (shown.compare(0, start.size(), start) != 0) {
+    return testing::AssertionFailure() << "the report does not begin with " << visible(start) << "; the run gave:\n"
+                                       << describe(result);
+  }
+  LaunchResult withoutErrors = result;
+  withoutErrors.err.clear();
+  return showsReportText(withoutErrors, shown);
 }
 
 testing::AssertionResult LaunchCase::showsReportText(const LaunchResult& result, const std::string& report) const {

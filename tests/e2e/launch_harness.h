@@ -77,7 +77,8 @@ std::string describe(const LaunchResult& result);
 /// TEXT with every CR LF turned into LF.
 std::string withLfLineEnds(const std::string& text);
 
-/// TEXT followed by the line end the launcher's console build writes on this system.
+/// TEXT followed by the line end the launcher's console build writes on this system;
+/// every line end inside TEXT written that way too.
 std::string consoleLine(const std::string& text);
 
 /// One launch setting: a fresh directory below the build tree holding a copy of a
@@ -92,6 +93,9 @@ class LaunchCase {
   /// The same for another program of the build (a test helper), named by its path
   /// as the build gives it; showsReport treats it as a console program.
   LaunchCase(const std::string& builtProgram, const std::string& relativeName);
+  /// A copy of the launcher PROGRAM made elsewhere (by vexil-stamp, say), at the path
+  /// BUILT_PROGRAM; showsReport expects PROGRAM's way of reporting.
+  LaunchCase(Program program, const std::string& builtProgram, const std::string& relativeName);
   ~LaunchCase();
   LaunchCase(const LaunchCase&) = delete;
   LaunchCase& operator=(const LaunchCase&) = delete;
@@ -135,6 +139,11 @@ class LaunchCase {
 
   /// Runs the program with ARGUMENTS after the program name.
   LaunchResult run(const std::vector<std::string>& arguments = {}) const;
+  /// Runs WRAPPER (a program and its first arguments) with the program's path
+  /// and ARGUMENTS after them, e.g. to start it in another kind of system
+  /// environment.
+  LaunchResult runWrapped(const std::vector<std::string>& wrapper,
+                          const std::vector<std::string>& arguments = {}) const;
   /// Windows only: runs the program with exactly COMMAND_LINE as the process command
   /// line (program name included, e.g. quotedProgramPath() + " a b").
   LaunchResult runCommandLine(const std::string& commandLine) const;
@@ -144,8 +153,16 @@ class LaunchCase {
   /// build one box (caption the program path, exclamation icon, only OK);
   /// standard error empty, exit code 1.
   testing::AssertionResult showsReport(const LaunchResult& result, const std::string& message) const;
+  /// The same for a report that names its cause: MESSAGE, then on the lines after
+  /// it a text that begins with CAUSE_START. Standard error may hold the runtime's
+  /// own description of the cause (console build).
+  testing::AssertionResult showsReportWithCause(const LaunchResult& result, const std::string& message,
+                                                const std::string& causeStart) const;
   /// The same, with the whole text REPORT (e.g. the heading alone).
   testing::AssertionResult showsReportText(const LaunchResult& result, const std::string& report) const;
+  /// The same for a report of several lines: the heading and LINES[0], then
+  /// each further line on a line of its own.
+  testing::AssertionResult showsReportLines(const LaunchResult& result, const std::vector<std::string>& lines) const;
 
  private:
   void setUp(const std::string& builtProgram, const std::string& relativeName);

@@ -23,6 +23,32 @@ const ULONGLONG kPollMilliseconds = 20;
 const ULONGLONG kRedismissMilliseconds = 2000;
 const DWORD kWindowMessageTimeout = 5000;
 
+// The harness keeps text in its own ANSI code page (1252, or UTF-8 in a test
+// binary with the launchers' manifest) and calls the wide functions, which
+// take paths beyond 260 characters.
+std::wstring wideText(const std::string& text) {
+  int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(size > 0 ? size : 0, L'\0');
+  if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+std::string ansiText(const std::wstring& wide) {
+  int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(size > 0 ? size : 0, '\0');
+  if (size > 0) {
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
+  }
+  return text;
+}
+
+// PATH, a full path, for the wide file functions: beyond the classic limit in the \\?\ form.
+std::wstring widePath(const std::string& path) {
+  std::wstring wide = wideText(path);
+  if (wide.size() >= MAX_PATH - 12 && wide.size() > 2 && wide[1] == L':') return L"\\\\?\\" + wide;
+  return wide;
+}
+
 std::string systemError(const std::string& what, const std::string& path, DWORD error = GetLastError()) {
   return what + " " + path + ": Windows error " + std::to_string(error);
 }
@@ -39,17 +65,18 @@ std::string className(HWND window) {
 }
 
 // WM_GETTEXT with a bound: a hung window must not hang the test.
+// Read as UTF-16, so that no code page of the window's process comes between.
 std::string windowText(HWND window) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kWindowMessageTimeout, &length)) return "";
-  std::string text(length + 1, '\0');
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kWindowMessageTimeout, &length)) return "";
+  std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
                            kWindowMessageTimeout, &copied)) {
     return "";
   }
   text.resize(copied < text.size() ? copied : text.size() - 1);
-  return text;
+  return ansiText(text);
 }
 
 class IconProbe {
@@ -306,32 +333,33 @@ std::string nativePath(const std::string& path) {
 }
 
 std::string removeTree(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring wide = widePath(path);
+  DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? "" : systemError("Cannot examine", path);
   }
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((wide + L"\\*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
       do {
-        std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string problem = removeTree(path + "\\" + name);
+        std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::string problem = removeTree(path + "\\" + ansiText(name));
         if (!problem.empty()) {
           FindClose(search);
           return problem;
         }
-      } while (FindNextFileA(search, &entry));
+      } while (FindNextFileW(search, &entry));
       FindClose(search);
     }
-    if (!RemoveDirectoryA(path.c_str())) return systemError("Cannot remove", path);
+    if (!RemoveDirectoryW(wide.c_str())) return systemError("Cannot remove", path);
     return "";
   }
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
   // A program that has just ended may still hold its file for a moment.
-  for (int attempt = 0; !DeleteFileA(path.c_str()); ++attempt) {
+  for (int attempt = 0; !DeleteFileW(wide.c_str()); ++attempt) {
     if (attempt == 50) return systemError("Cannot delete", path);
     Sleep(20);
   }
@@ -344,19 +372,20 @@ std::string makeDirectories(const std::string& path) {
   if (path.compare(0, 2, "\\\\") == 0) start = path.find('\\', path.find('\\', 2) + 1);
   for (size_t end = path.find('\\', start);; end = path.find('\\', end + 1)) {
     std::string part = path.substr(0, end);
-    if (!part.empty() && !CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!part.empty() && !CreateDirectoryW(widePath(part).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
       return systemError("Cannot make directory", part);
     }
     if (end == std::string::npos) break;
   }
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     return "Not a directory: " + path;
   return "";
 }
 
 std::string writeFile(const std::string& path, const std::string& contents) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(widePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return systemError("Cannot create", path);
   size_t written = 0;
   while (written < contents.size()) {
@@ -374,7 +403,8 @@ std::string writeFile(const std::string& path, const std::string& contents) {
 }
 
 std::string copyFile(const std::string& from, const std::string& to) {
-  if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) return systemError("Cannot copy " + from + " to", to);
+  if (!CopyFileW(widePath(from).c_str(), widePath(to).c_str(), FALSE))
+    return systemError("Cannot copy " + from + " to", to);
   return "";
 }
 
@@ -398,7 +428,7 @@ LaunchResult runProcess(const ProcessRequest& request) {
   HANDLE input =
       CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, nullptr);
 
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = input;
@@ -406,10 +436,16 @@ LaunchResult runProcess(const ProcessRequest& request) {
   startup.hStdError = errWrite;
   PROCESS_INFORMATION process = {};
   // The program is named separately, so the command line can be any text at all.
-  BOOL started =
-      CreateProcessA(request.program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
-                     environment.empty() ? nullptr : environment.data(),
-                     request.workingDirectory.empty() ? nullptr : request.workingDirectory.c_str(), &startup, &process);
+  // Wide, so that the harness's code page reaches the program as it would
+  // through the ANSI call, and a program path may be of any length.
+  std::wstring wideCommandLine = wideText(commandLine);
+  std::wstring wideEnvironment = wideText(environment);
+  std::wstring wideProgram = widePath(request.program);
+  std::wstring wideDirectory = wideText(request.workingDirectory);
+  BOOL started = CreateProcessW(wideProgram.c_str(), wideCommandLine.data(), nullptr, nullptr, TRUE,
+                                environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
+                                environment.empty() ? nullptr : wideEnvironment.data(),
+                                request.workingDirectory.empty() ? nullptr : wideDirectory.c_str(), &startup, &process);
   DWORD startError = GetLastError();
   CloseHandle(outWrite);
   CloseHandle(errWrite);

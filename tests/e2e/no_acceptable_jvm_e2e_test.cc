@@ -34,10 +34,20 @@ TEST_P(NoAcceptableJvm, WhenEveryRuntimeIsBelowTheMinimum) {
                  regString(home) + "\r\n");
   // Without the bound the runtime is chosen, and its JVM file fails to load.
   app.writeConfiguration(std::string("vexil.main.class=app.Main") + kEol);
-  EXPECT_TRUE(app.showsReport(app.run(), "Error while launching program with JVM."));
+  EXPECT_TRUE(app.showsReportWithCause(app.run(), "Error while launching program with JVM.", "Cannot load "));
 #endif
   app.writeConfiguration(std::string("vexil.main.class=app.Main") + kEol + "vexil.min.java.version=999" + kEol);
-  EXPECT_TRUE(app.showsReport(app.run(), "No acceptable JVMs were found."));
+  // The report names each runtime seen on a line of its own after its first.
+#ifdef _WIN32
+  EXPECT_TRUE(app.showsReportLines(
+      app.run(), {"No acceptable JVMs were found.", "1.8 jre in " + home + ": too old, the minimum is 999"}));
+#else
+  LaunchResult result = app.run();
+  const std::string firstLine = reportText("No acceptable JVMs were found.") + "\n";
+  EXPECT_EQ(result.exitCode, 1) << describe(result);
+  EXPECT_EQ(result.out.compare(0, firstLine.size(), firstLine), 0) << describe(result);
+  EXPECT_NE(result.out.find(": too old, the minimum is 999\n"), std::string::npos) << describe(result);
+#endif
 }
 
 #ifdef _WIN32

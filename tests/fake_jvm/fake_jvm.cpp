@@ -16,8 +16,15 @@
 // exit request", then return once a thread has detached, or been refused
 // attaching (after a minute at the latest). Calls of initiateExit are recorded with the
 // thread they come on.
+// On Windows an option that is not plain ASCII is also recorded as the runtime
+// would read it: decoded in the process's code page, written in UTF-8.
 // VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then tries to
 // load by name alone (Windows), to show where the process looks afterwards.
+// A refused creation says why through the runtime's output hook when the
+// launcher passes one ("vfprintf" option), else nothing. A failure
+// leaves fake.Failure pending, whose toString() and cause the launcher may
+// ask for. VEXIL_FAKE_JVM_RECORD_STACK=1 records
+// the stack size of the thread that runs main (POSIX).
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -36,6 +43,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
@@ -65,6 +73,11 @@ std::vector<std::unique_ptr<Object>> g_objects;
 // As in a runtime, each thread has its own pending exception.
 thread_local Object* t_exceptionPending = nullptr;
 Object g_throwable{"fake.Failure", {}};
+// The cause of g_throwable, for a launcher that asks.
+Object g_throwableCause{"java.lang.ClassNotFoundException: fake.Dependency", {}};
+Object g_noSuchMethod{"java.lang.NoSuchMethodError", {}};
+Object g_toStringMethod{"toString", {}};
+Object g_getCauseMethod{"getCause", {}};
 Object g_noExitMethod{"java.lang.NoSuchMethodError: initiateExit", {}};
 Object g_mainMethod{"main", {}};
 Object g_exitMethod{"initiateExit", {}};
@@ -125,6 +138,36 @@ void VEXIL_JNICALL exceptionDescribe(JNIEnv*) {
   t_exceptionPending = nullptr;
 }
 
+void VEXIL_JNICALL exceptionClear(JNIEnv*) {
+  record("ExceptionClear");
+  t_exceptionPending = nullptr;
+}
+
+jclass VEXIL_JNICALL getObjectClass(JNIEnv*, jobject object) { return newObject("class of " + objectOf(object)->text); }
+
+// Only Throwable's toString() and getCause() exist as instance methods.
+jmethodID VEXIL_JNICALL getMethodID(JNIEnv*, jclass clazz, const char* name, const char* signature) {
+  record("GetMethodID " + objectOf(clazz)->text + " " + name + " " + signature);
+  if (std::strcmp(name, "toString") == 0) return reinterpret_cast<jmethodID>(&g_toStringMethod);
+  if (std::strcmp(name, "getCause") == 0) return reinterpret_cast<jmethodID>(&g_getCauseMethod);
+  t_exceptionPending = &g_noSuchMethod;
+  return nullptr;
+}
+
+jobject VEXIL_JNICALL callObjectMethodV(JNIEnv*, jobject object, jmethodID method, std::va_list) {
+  Object* self = objectOf(object);
+  if (method == reinterpret_cast<jmethodID>(&g_toStringMethod)) return newObject(self->text);
+  if (self == &g_throwable) return reinterpret_cast<jobject>(&g_throwableCause);
+  return nullptr;
+}
+
+const char* VEXIL_JNICALL getStringUTFChars(JNIEnv*, jstring string, jboolean* isCopy) {
+  if (isCopy) *isCopy = JNI_FALSE;
+  return objectOf(string)->text.c_str();
+}
+
+void VEXIL_JNICALL releaseStringUTFChars(JNIEnv*, jstring, const char*) {}
+
 jmethodID VEXIL_JNICALL getStaticMethodID(JNIEnv*, jclass clazz, const char* name, const char* signature) {
   record("GetStaticMethodID " + objectOf(clazz)->text + " " + name + " " + signature);
   if (std::strcmp(name, "initiateExit") == 0) {
@@ -171,6 +214,16 @@ void VEXIL_JNICALL callStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID method
   for (size_t i = 0; i < array->elements.size(); ++i) {
     record("argument " + std::to_string(i) + "=" + objectOf(array->elements[i])->text);
   }
+#ifndef _WIN32
+  const char* recordStack = std::getenv("VEXIL_FAKE_JVM_RECORD_STACK");
+  pthread_attr_t attributes;
+  if (recordStack && *recordStack && pthread_getattr_np(pthread_self(), &attributes) == 0) {
+    size_t size = 0;
+    pthread_attr_getstacksize(&attributes, &size);
+    pthread_attr_destroy(&attributes);
+    record("main runs with a stack of " + std::to_string(size / 1024) + " KiB");
+  }
+#endif
   int detachesBefore = detachCount();
   if (g_mainHook) g_mainHook(g_mainHookContext);
   const char* mainMode = std::getenv("VEXIL_FAKE_JVM_MAIN");
@@ -225,6 +278,12 @@ NativeInterface makeNativeInterface() {
   table.FindClass = findClass;
   table.ExceptionOccurred = exceptionOccurred;
   table.ExceptionDescribe = exceptionDescribe;
+  table.ExceptionClear = exceptionClear;
+  table.GetObjectClass = getObjectClass;
+  table.GetMethodID = getMethodID;
+  table.CallObjectMethodV = callObjectMethodV;
+  table.GetStringUTFChars = getStringUTFChars;
+  table.ReleaseStringUTFChars = releaseStringUTFChars;
   table.GetStaticMethodID = getStaticMethodID;
   table.CallStaticVoidMethodV = callStaticVoidMethodV;
   table.NewStringUTF = newStringUTF;
@@ -244,7 +303,32 @@ InvokeInterface makeInvokeInterface() {
 const NativeInterface g_nativeInterface = makeNativeInterface();
 const InvokeInterface g_invokeInterface = makeInvokeInterface();
 
+/// Says why creation fails through the output hook among ARGS's options, as a
+/// runtime does; without one the fake says nothing.
+void sayWhyNotCreated(const JavaVMInitArgs* args, const char* format, ...) {
+  VfprintfHook hook = nullptr;
+  for (jint i = 0; i < args->nOptions; ++i) {
+    if (std::strcmp(args->options[i].optionString, kVfprintfOptionName) == 0) {
+      hook = reinterpret_cast<VfprintfHook>(args->options[i].extraInfo);
+    }
+  }
+  if (!hook) return;
+  std::va_list arguments;
+  va_start(arguments, format);
+  hook(stderr, format, arguments);
+  va_end(arguments);
+}
+
 }  // namespace
+
+// A runtime's default stack size for Java threads, asked for with the
+// first-generation init arguments.
+extern "C" jint VEXIL_JNICALL JNI_GetDefaultJavaVMInitArgs(void* initArgs) {
+  JDK1_1InitArgs* args = static_cast<JDK1_1InitArgs*>(initArgs);
+  if (args->version != JNI_VERSION_1_1) return -1;
+  args->javaStackSize = 2 * 1024 * 1024;
+  return JNI_OK;
+}
 
 extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* initArgs) {
   const JavaVMInitArgs* args = static_cast<const JavaVMInitArgs*>(initArgs);
@@ -255,6 +339,26 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
   for (jint i = 0; i < args->nOptions; ++i) {
     const JavaVMOption& option = args->options[i];
     record(std::string("option ") + option.optionString + (option.extraInfo ? " (with extra info)" : ""));
+#ifdef _WIN32
+    // What a runtime makes of the bytes: it decodes them in the process's
+    // code page. Recorded in UTF-8 for the options that are not plain ASCII.
+    std::string bytes = option.optionString;
+    bool ascii = true;
+    for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (!ascii) {
+      int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+      std::wstring wide(units > 0 ? units : 0, L'\0');
+      if (units > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0], units);
+      int size =
+          WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+      std::string decoded(size > 0 ? size : 0, '\0');
+      if (size > 0) {
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &decoded[0], size, nullptr,
+                            nullptr);
+      }
+      record("decoded in code page " + std::to_string(GetACP()) + ": " + decoded);
+    }
+#endif
   }
 #ifdef VEXIL_FAKE_JVM_NEEDS_HELPER
   record("helper " + std::to_string(vexilHelperValue()));
@@ -271,7 +375,10 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
     g_creatingThread = std::this_thread::get_id();
   }
   t_exceptionPending = nullptr;
-  if (failure() == "create") return -1;
+  if (failure() == "create") {
+    sayWhyNotCreated(args, "Fake runtime: %s refuses to be created\n", "VEXIL_FAKE_JVM_FAIL=create");
+    return -1;
+  }
 #ifndef _WIN32
   if (failure() == "descriptors") {
     // The lowest free descriptor becomes the limit: no file can be opened.

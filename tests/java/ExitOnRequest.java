@@ -17,6 +17,7 @@ public class ExitOnRequest {
   static final Thread mainThread = Thread.currentThread();
   static final CountDownLatch requested = new CountDownLatch(1);
   static final CountDownLatch bothCalls = new CountDownLatch(2);
+  static final CountDownLatch bothReported = new CountDownLatch(2);
   static final AtomicInteger calls = new AtomicInteger();
   static volatile String mode = "";
 
@@ -28,6 +29,7 @@ public class ExitOnRequest {
       bothCalls.countDown();
       boolean overlapped = bothCalls.await(30, TimeUnit.SECONDS);
       System.out.println("call " + call + (overlapped ? " overlapped another" : " ran alone"));
+      bothReported.countDown();
     }
     requested.countDown();
   }
@@ -46,6 +48,8 @@ public class ExitOnRequest {
       System.out.println("no exit request came");
       return;
     }
+    // Both calls say how they ran before the exit ends the process.
+    if (mode.equals("twice")) bothReported.await(30, TimeUnit.SECONDS);
     System.out.println("main ends on request");
     System.exit(3);
   }

@@ -69,6 +69,25 @@ void FakeRegistry::setValue(const std::string& path, const std::string& name, co
   m_nodes[path]->values[name] = value;
 }
 
+namespace {
+
+// Where the fake keeps the keys of a root and view, before their path.
+std::string locationPrefix(RegistryRoot root, RegistryView view) {
+  if (root == RegistryRoot::CurrentUser) return "HKCU|";
+  return view == RegistryView::Bits32 ? "HKLM32|" : "";
+}
+
+}  // namespace
+
+void FakeRegistry::setValueIn(RegistryRoot root, RegistryView view, const std::string& path, const std::string& name,
+                              const std::string& value) {
+  setValue(locationPrefix(root, view) + path, name, value);
+}
+
+bool FakeRegistry::openKeyIn(RegistryRoot root, RegistryView view, const std::string& path, Key* key) {
+  return openKey(locationPrefix(root, view) + path, key);
+}
+
 bool FakeRegistry::openKey(const std::string& path, Key* key) {
   auto it = m_nodes.find(path);
   if (it == m_nodes.end() || m_unreadable.count(path)) return false;

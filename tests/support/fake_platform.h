@@ -54,11 +54,17 @@ class FakeRegistry : public Registry {
   /// Creates the key at PATH and its parents.
   void addKey(const std::string& path);
   void setValue(const std::string& path, const std::string& name, const std::string& value);
+  /// The same below ROOT in VIEW. As on 64-bit Windows, the machine's 64-bit
+  /// view is the one setValue and openKey use, its 32-bit view is a tree of
+  /// its own, and the user's tree is the same in every view.
+  void setValueIn(RegistryRoot root, RegistryView view, const std::string& path, const std::string& name,
+                  const std::string& value);
   /// Keys that fail to open although they are listed by their parent.
   void makeUnreadable(const std::string& path) { m_unreadable.insert(path); }
   int openKeys() const { return m_openKeys; }
 
   bool openKey(const std::string& path, Key* key) override;
+  bool openKeyIn(RegistryRoot root, RegistryView view, const std::string& path, Key* key) override;
   bool enumerateSubkey(Key key, unsigned long index, std::string* name) override;
   bool queryStringValue(Key key, const std::string& valueName, std::string* value) override;
   void closeKey(Key key) override;

@@ -1,0 +1,16 @@
+#ifndef VEXIL_HOSTING_JAVA_EXCEPTION_H_
+#define VEXIL_HOSTING_JAVA_EXCEPTION_H_
+
+#include <string>
+
+#include "hosting/jni_declarations.h"
+
+/// Takes the exception pending on ENV's thread and clears it. When
+/// DESCRIBE_ON_ERROR_STREAM, the runtime first describes it on its error
+/// stream, stack trace and all, as the JDK's own launcher does. Returns its
+/// class and message ("java.lang.NoClassDefFoundError: app/Base"), followed by
+/// one "Caused by: " line for each cause, for a report; empty when nothing is
+/// pending.
+std::string takePendingException(jni::JNIEnv* env, bool describeOnErrorStream);
+
+#endif  // VEXIL_HOSTING_JAVA_EXCEPTION_H_

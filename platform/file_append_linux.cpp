@@ -1,0 +1,34 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/file_append.h"
+
+bool appendLineToFile(const std::string& path, const std::string& line, std::string* reason) {
+  // The whole line goes to the kernel in one write on a file opened for
+  // appending: the kernel puts it at the end in one piece. Through the C
+  // library a long line would leave in several writes, between which another
+  // process's line can land.
+  const std::string text = line + "\n";
+  int file = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+  if (file < 0) {
+    *reason = std::strerror(errno);
+    return false;
+  }
+  std::size_t written = 0;
+  int error = 0;
+  while (written < text.size()) {
+    ssize_t count = write(file, text.data() + written, text.size() - written);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) {
+      error = count < 0 ? errno : EIO;
+      break;
+    }
+    written += static_cast<std::size_t>(count);
+  }
+  if (close(file) != 0 && error == 0) error = errno;
+  if (error != 0) *reason = std::strerror(error);
+  return error == 0;
+}

@@ -1,0 +1,17 @@
+/** Prints how deep main's thread can recurse before its stack overflows. */
+public class Depth {
+  private static int depth;
+
+  private static void descend() {
+    depth++;
+    descend();
+  }
+
+  public static void main(String[] args) {
+    try {
+      descend();
+    } catch (StackOverflowError e) {
+      System.out.println("depth=" + depth);
+    }
+  }
+}

@@ -1,0 +1,2 @@
+/** Removed after compilation: the dependency that NeedsGone cannot find. */
+public class Gone {}
