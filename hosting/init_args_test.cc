@@ -133,10 +133,14 @@ TEST(InitArgsTest, PosixListsUseTheirOwnSeparator) {
   properties.addLibraryPathDirectory("/opt/app/native");
   JvmHost host(properties);
   jni::JavaVMInitArgs args;
-  host.buildInitArgs(args);
-  EXPECT_EQ(initArgOptions(properties),
-            (std::vector<std::string>{"-Djava.class.path=/opt/app/classes:/opt/app/lib/a.jar",
-                                      "-Djava.library.path=/opt/app/native"}));
+  const std::vector<std::string> merged{"-Djava.class.path=/opt/app/classes:/opt/app/lib/a.jar",
+                                        "-Djava.library.path=/opt/app/native"};
+  EXPECT_EQ(initArgOptions(properties), merged);
+  // The class-data cache's options come first, before the configured ones.
+  host.buildInitArgs(args, {"-XX:SharedArchiveFile=/home/u/.cache/app/a.jsa"});
+  std::vector<std::string> expected{"-XX:SharedArchiveFile=/home/u/.cache/app/a.jsa"};
+  expected.insert(expected.end(), merged.begin(), merged.end());
+  EXPECT_EQ(optionsOf(args), withIdentity(expected));
 }
 
 TEST(InitArgsTest, MonitoringToolsLearnTheApplicationAndABoxProgramGetsTheRuntimesMessages) {

@@ -40,6 +40,8 @@ ClassDataCachePlan planCache(const LauncherProperties& properties, const Jvm& jv
   return planClassDataCache(request, hostPlatform(), [debugFile = properties.getDebugFile()](const std::string& line) {
     if (!debugFile.empty()) appendLogLine(debugFile, line);
   });
+}
+
 /// TEXT, and CAUSE on the lines after it when there is one.
 std::string withCause(const std::string& text, const std::string& cause) {
   return cause.empty() ? text : text + "\n" + cause;
@@ -80,7 +82,6 @@ int JvmHost::launch() {
       appendLogLine(debugFile, message::kLogChosenJvm + jvm->toString());
       appendLogLine(debugFile, message::kLogProperties + m_properties->toString());
     }
-    const ClassDataCachePlan cache = planCache(*m_properties, *jvm);
     const ClassDataCachePlan cache = planCache(*m_properties, *jvm);
     jni::JavaVMInitArgs initArgs;
     buildInitArgs(initArgs, cache.jvmOptions);
