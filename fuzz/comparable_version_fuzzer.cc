@@ -10,6 +10,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "jvm/jvm.h"
+#include "jvm/version_order.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
@@ -36,11 +37,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool atLeast = bounds.isGreaterThanMinVersion(version);
     const bool atMost = bounds.isLessThanMaxVersion(version);
     // Every version passes at least one of the two bounds, and both only
-    // when it equals the bound in comparable form.
+    // when the version order holds it equal to the bound.
     fuzz::require(atLeast || atMost, "one bound holds");
-    if (!bound.empty()) {
-      fuzz::require((atLeast && atMost) == (Jvm::getComparableVersion(bound) == comparable), "both bounds");
-    }
+    const int order = compareJavaVersions(version, bound);
+    if (!bound.empty()) fuzz::require((atLeast && atMost) == (order == 0), "both bounds");
+    // The order is a total one: reversed, it gives the opposite sign, and
+    // the separators '_' and '.' are alike in it.
+    const int reversed = compareJavaVersions(bound, version);
+    fuzz::require((order < 0) == (reversed > 0) && (order == 0) == (reversed == 0), "antisymmetric");
+    fuzz::require(compareJavaVersions(version, version) == 0, "reflexive");
+    fuzz::require(compareJavaVersions(dotted, bound) == order, "'_' and '.' are alike in the order");
   });
 
   for (const char* bundle : {"sdk", "jre"}) {

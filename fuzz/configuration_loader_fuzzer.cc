@@ -114,7 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::completes([&] {
     jni::JavaVMInitArgs args;
     host.buildInitArgs(args);
-    const std::vector<std::string> merged = initArgOptions(properties);
+    // The merged lines, then the options that name the application to
+    // monitoring tools.
+    std::vector<std::string> merged = initArgOptions(properties);
+    for (std::string& identity : applicationIdentityOptions(properties, merged)) merged.push_back(std::move(identity));
     fuzz::require(args.nOptions == static_cast<jni::jint>(merged.size()), "one option per line");
     for (size_t i = 0; i < merged.size(); ++i) {
       fuzz::require(std::strcmp(args.options[i].optionString, merged[i].c_str()) == 0, "options are the merged lines");
