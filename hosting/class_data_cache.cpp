@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <utility>
@@ -287,7 +286,7 @@ ClassDataCachePlan planClassDataCache(const ClassDataCacheRequest& request, cons
   // A runtime that cannot write its archive at exit ends with an error, so the
   // file it writes is tried first.
   const std::string& written = mechanism == Mechanism::kClassList ? classList : made;
-  if (!std::ofstream(written, std::ios::binary | std::ios::trunc)) return notUsed("cannot write " + written);
+  if (!makeEmptyFile(written)) return notUsed("cannot write " + written);
   removeFile(made);  // the runtime makes it; an empty one would count as made
 
   std::function<void()> work;

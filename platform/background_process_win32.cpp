@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include "platform/background_process.h"
+#include "platform/file_updates.h"
+#include "platform/windows_text.h"
 
 namespace {
 
@@ -30,10 +32,11 @@ bool runThenInstall(const std::vector<std::string>& argv, const std::string& mad
   if (argv.empty()) return false;
   std::string commandLine;
   for (const std::string& argument : argv) commandLine += (commandLine.empty() ? "" : " ") + quoted(argument);
-  STARTUPINFOA startup = {};
+  std::wstring wideCommandLine = wideFromUtf8(commandLine);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(argv[0].c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+  if (!CreateProcessW(systemPath(argv[0]).c_str(), &wideCommandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                       &startup, &process)) {
     return false;
   }
@@ -42,7 +45,7 @@ bool runThenInstall(const std::vector<std::string>& argv, const std::string& mad
   DWORD exitCode = 1;
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hProcess);
-  if (exitCode == 0) MoveFileExA(made.c_str(), installed.c_str(), MOVEFILE_REPLACE_EXISTING);
+  if (exitCode == 0) replaceFile(made, installed);
   lock.release();
   return true;
 }

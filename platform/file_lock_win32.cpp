@@ -1,10 +1,11 @@
 #include <windows.h>
 
 #include "platform/file_lock.h"
+#include "platform/windows_text.h"
 
 FileLock FileLock::tryExclusive(const std::string& path) {
   HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      CreateFileW(systemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return FileLock();
   OVERLAPPED whole = {};

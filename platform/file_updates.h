@@ -20,6 +20,10 @@ FileStamp fileStamp(const std::string& path);
 /// Makes the folder PATH and any missing parents. True when it exists after.
 bool makeFolders(const std::string& path);
 
+/// Makes PATH an empty file, emptying one that is there. False when it
+/// cannot be written.
+bool makeEmptyFile(const std::string& path);
+
 /// Renames FROM to TO, replacing TO; in one step where the system allows.
 bool replaceFile(const std::string& from, const std::string& to);
 
