@@ -32,22 +32,62 @@ class Failure {
   bool m_settled;
 };
 
+namespace failure_route {
+
+/// While a program's whole work runs on this thread (runReportingFailures in
+/// report/report_channel.h): shows a report through the program's channel and
+/// ends the process with exit code 1. Null on other threads and in tests,
+/// where every failure travels as an exception.
+extern thread_local void (*t_showAndExit)(const std::string& report);
+/// The guarded steps running on this thread.
+extern thread_local int t_openSteps;
+
+/// A failure that no guarded step can settle any more is shown at once and
+/// ends the process, as the JDK's own launcher does: unwinding to the top
+/// would lead to the same report, at a cost larger than the rest of a failing
+/// launch's work. Otherwise it goes on as an exception.
+inline void endIfUnguarded(const Failure& failure) {
+  if (t_showAndExit && t_openSteps == 0) t_showAndExit(failure.report());
+}
+
+/// Counts a guarded step as running while it lives.
+struct OpenStep {
+  OpenStep() { ++t_openSteps; }
+  ~OpenStep() { --t_openSteps; }
+  OpenStep(const OpenStep&) = delete;
+  OpenStep& operator=(const OpenStep&) = delete;
+};
+
+[[noreturn]] inline void raise(const Failure& failure) {
+  endIfUnguarded(failure);
+  throw failure;
+}
+
+/// Lets the failure being handled pass on, settled as it is.
+[[noreturn]] inline void passOn(const Failure& failure) {
+  endIfUnguarded(failure);
+  throw;
+}
+
+}  // namespace failure_route
+
 /// Raises a failure whose report is the heading and WORDS.
-[[noreturn]] inline void raiseFailure(const std::string& words) { throw Failure(words); }
+[[noreturn]] inline void raiseFailure(const std::string& words) { failure_route::raise(Failure(words)); }
 
 /// Raises a failure that the step around it describes with its generic text.
-[[noreturn]] inline void raiseUnexplainedFailure() { throw Failure(); }
+[[noreturn]] inline void raiseUnexplainedFailure() { failure_route::raise(Failure()); }
 
 /// Ends a step with the report of the heading and WORDS, settled.
-[[noreturn]] inline void failWithReport(const std::string& words) { throw Failure(words, true); }
+[[noreturn]] inline void failWithReport(const std::string& words) { failure_route::raise(Failure(words, true)); }
 
 /// Runs BODY; any failure inside it is reported with GENERIC_TEXT.
 template <typename Body>
 decltype(auto) guardedStep(const char* genericText, Body&& body) {
   try {
+    const failure_route::OpenStep open;
     return std::forward<Body>(body)();
   } catch (const Failure& failure) {
-    if (failure.isSettled()) throw;
+    if (failure.isSettled()) failure_route::passOn(failure);
     failWithReport(genericText);
   } catch (...) {
     failWithReport(genericText);
@@ -59,26 +99,13 @@ decltype(auto) guardedStep(const char* genericText, Body&& body) {
 template <typename Body>
 decltype(auto) guardedStepPassingPayload(const char* genericText, Body&& body) {
   try {
+    const failure_route::OpenStep open;
     return std::forward<Body>(body)();
   } catch (const Failure& failure) {
-    if (failure.isSettled()) throw;
+    if (failure.isSettled()) failure_route::passOn(failure);
     failWithReport(failure.words().empty() ? std::string(genericText) : failure.words());
   } catch (...) {
     failWithReport(genericText);
-  }
-}
-
-/// Runs BODY; a failure that nothing has described is reported as the
-/// heading alone.
-template <typename Body>
-decltype(auto) topLevelGuard(Body&& body) {
-  try {
-    return std::forward<Body>(body)();
-  } catch (const Failure& failure) {
-    if (failure.isSettled() || !failure.words().empty()) throw;
-    throw Failure(std::string(), true);
-  } catch (...) {
-    throw Failure(std::string(), true);
   }
 }
 

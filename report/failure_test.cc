@@ -2,6 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <new>
+#include <string>
+#include <thread>
+
+#include "report/report_channel.h"
 #include "tests/support/report_capture.h"
 
 TEST(FailureTest, ReportIsHeadingSpaceMessage) {
@@ -38,8 +49,57 @@ TEST(FailureTest, InnermostStepDecidesTheOnlyMessage) {
   EXPECT_EQ(outerBodyAfterInner, 0);
 }
 
-TEST(FailureTest, TopLevelGuardShowsHeadingAlone) {
-  EXPECT_EQ(reportOf([] { topLevelGuard([] { throw std::bad_alloc(); }); }), "Error in Java launcher.");
+TEST(FailureTest, AProgramShowsOneReportAndEndsWithOne) {
+  // A failure raised on the program's thread ends the process where it is
+  // raised (once no guarded step is left to settle it), so each case runs in
+  // a child process whose standard output goes to a file.
+  struct Case {
+    const char* name;
+    std::function<int()> body;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"an exception that is no failure", []() -> int { throw std::bad_alloc(); }, "Error in Java launcher.\n"},
+      {"a failure without words", []() -> int { raiseUnexplainedFailure(); }, "Error in Java launcher.\n"},
+      {"a failure with words", []() -> int { raiseFailure("Cannot find main Java class x"); },
+       "Error in Java launcher. Cannot find main Java class x\n"},
+      {"a guarded step settles it",
+       []() -> int {
+         guardedStep("Generic.", [] { guardedStepPassingPayload("Inner.", [] { raiseUnexplainedFailure(); }); });
+         return 0;
+       },
+       "Error in Java launcher. Inner.\n"},
+      {"a failure from another thread",
+       []() -> int {
+         std::exception_ptr failure;
+         std::thread([&] {
+           try {
+             raiseFailure("elsewhere");
+           } catch (...) {
+             failure = std::current_exception();
+           }
+         }).join();
+         std::rethrow_exception(failure);
+       },
+       "Error in Java launcher. elsewhere\n"},
+  };
+  const std::string shownFile = testing::TempDir() + "failure_test_shown.txt";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::remove(shownFile.c_str());
+    EXPECT_EXIT(
+        {
+          if (!std::freopen(shownFile.c_str(), "w", stdout)) std::abort();
+          std::exit(runReportingFailures(ReportChannel::kStandardOutput, c.body));
+        },
+        testing::ExitedWithCode(1), "");
+    std::ifstream shown(shownFile, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(shown), {}), c.shown);
+  }
+  // A program that ends well shows nothing and keeps its exit code.
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(runReportingFailures(ReportChannel::kStandardOutput, [] { return 7; }), 7);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
 TEST(FailureTest, StepsReturnTheirBodysValue) {

@@ -1,5 +1,7 @@
 #include "report/report_channel.h"
 
+#include <cstdlib>
+
 #include "platform/process.h"
 #include "platform/standard_io.h"
 
@@ -12,3 +14,21 @@ void showReport(ReportChannel channel, const std::string& report) {
     writeConsoleLine(report);
   }
 }
+
+namespace {
+
+thread_local ReportChannel t_channel = ReportChannel::kStandardOutput;
+
+[[noreturn]] void showAndExit(const std::string& report) {
+  showReport(t_channel, report);
+  std::exit(1);
+}
+
+}  // namespace
+
+DirectReports::DirectReports(ReportChannel channel) {
+  t_channel = channel;
+  failure_route::t_showAndExit = &showAndExit;
+}
+
+DirectReports::~DirectReports() { failure_route::t_showAndExit = nullptr; }

@@ -14,13 +14,27 @@ enum class ReportChannel {
 /// Shows REPORT to the user through CHANNEL.
 void showReport(ReportChannel channel, const std::string& report);
 
+/// While it lives, a failure on this thread that no guarded step can settle
+/// is shown through CHANNEL and ends the process at once (report/failure.h).
+class DirectReports {
+ public:
+  explicit DirectReports(ReportChannel channel);
+  ~DirectReports();
+  DirectReports(const DirectReports&) = delete;
+  DirectReports& operator=(const DirectReports&) = delete;
+};
+
 /// Runs BODY, the whole work of a program, and returns its exit code. A
-/// failure that leaves it is shown through CHANNEL and gives exit code 1.
+/// failure is shown through CHANNEL and gives exit code 1 (one raised on this
+/// thread outside every guarded step at once, one from elsewhere when it
+/// leaves BODY); one that nothing has described is shown as the heading
+/// alone.
 template <typename Body>
 int runReportingFailures(ReportChannel channel, Body&& body) {
   std::string report;
   try {
-    return topLevelGuard(body);
+    const DirectReports direct(channel);
+    return body();
   } catch (const Failure& failure) {
     report = failure.report();
   } catch (...) {
