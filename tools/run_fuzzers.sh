@@ -18,7 +18,8 @@ shift || true
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
-build=build/fuzz
+root=$PWD
+build=$root/build/fuzz
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for corpus in fuzz/corpus/*/; do targets+=("$(basename "$corpus")"); done
@@ -28,12 +29,15 @@ jobs=${VEXIL_FUZZ_JOBS:-$(nproc)}
 run_one() {
   local name=$1
   local work="$build/work/$name" findings="$build/findings/$name" log="$build/logs/$name.log"
-  mkdir -p "$work" "$findings" "$(dirname "$log")"
+  # Inputs may name files that the code under test writes (a debug file, say):
+  # each target runs in a scratch folder of its own, never in the source tree.
+  local scratch="$build/scratch/$name"
+  mkdir -p "$work" "$findings" "$(dirname "$log")" "$scratch"
   local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048
                  -print_final_stats=1 -artifact_prefix="$findings/")
-  [ -f "fuzz/dict/$name.dict" ] && options+=(-dict="fuzz/dict/$name.dict")
-  [ -f "fuzz/$name.flags" ] && options+=($(grep -v '^#' "fuzz/$name.flags"))
-  if "$build/fuzz/fuzz_$name" "${options[@]}" "$work" "fuzz/corpus/$name" >"$log" 2>&1; then
+  [ -f "$root/fuzz/dict/$name.dict" ] && options+=(-dict="$root/fuzz/dict/$name.dict")
+  [ -f "$root/fuzz/$name.flags" ] && options+=($(grep -v '^#' "$root/fuzz/$name.flags"))
+  if (cd "$scratch" && "$build/fuzz/fuzz_$name" "${options[@]}" "$work" "$root/fuzz/corpus/$name") >"$log" 2>&1; then
     echo "fuzz $name: ok, $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs in ${seconds}s"
   else
     echo "fuzz $name: FINDING (log $log, inputs in $findings/)"
@@ -42,7 +46,7 @@ run_one() {
   fi
 }
 export -f run_one
-export build seconds
+export root build seconds
 
 status=0
 printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_one "$@"' _ {} || status=1
