@@ -36,8 +36,8 @@ bool runThenInstall(const std::vector<std::string>& argv, const std::string& mad
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(systemPath(argv[0]).c_str(), &wideCommandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessW(systemPath(argv[0]).c_str(), &wideCommandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &startup, &process)) {
     return false;
   }
   CloseHandle(process.hThread);

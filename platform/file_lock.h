@@ -14,8 +14,15 @@ class FileLock {
   static FileLock tryExclusive(const std::string& path);
 
   FileLock() = default;
-  FileLock(FileLock&& other) noexcept;
-  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock(FileLock&& other) noexcept : m_handle(other.m_handle) { other.m_handle = kNone; }
+  FileLock& operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+      release();
+      m_handle = other.m_handle;
+      other.m_handle = kNone;
+    }
+    return *this;
+  }
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
   ~FileLock() { release(); }

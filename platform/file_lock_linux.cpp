@@ -15,17 +15,6 @@ FileLock FileLock::tryExclusive(const std::string& path) {
   return FileLock(fd);
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : m_handle(other.m_handle) { other.m_handle = kNone; }
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    release();
-    m_handle = other.m_handle;
-    other.m_handle = kNone;
-  }
-  return *this;
-}
-
 void FileLock::release() {
   if (m_handle == kNone) return;
   // A child that inherited the descriptor keeps the lock until it ends.

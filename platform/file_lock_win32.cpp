@@ -4,9 +4,9 @@
 #include "platform/windows_text.h"
 
 FileLock FileLock::tryExclusive(const std::string& path) {
-  HANDLE file =
-      CreateFileW(systemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(systemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return FileLock();
   OVERLAPPED whole = {};
   if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
@@ -14,17 +14,6 @@ FileLock FileLock::tryExclusive(const std::string& path) {
     return FileLock();
   }
   return FileLock(reinterpret_cast<long long>(file));
-}
-
-FileLock::FileLock(FileLock&& other) noexcept : m_handle(other.m_handle) { other.m_handle = kNone; }
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    release();
-    m_handle = other.m_handle;
-    other.m_handle = kNone;
-  }
-  return *this;
 }
 
 void FileLock::release() {
