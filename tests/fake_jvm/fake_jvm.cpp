@@ -20,6 +20,8 @@
 // would read it: decoded in the process's code page, written in UTF-8.
 // VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then tries to
 // load by name alone (Windows), to show where the process looks afterwards.
+// Asked to list the classes it loads (-XX:DumpLoadedClassList=), it writes
+// two lines into that file, as a runtime lists its classes.
 // A refused creation says why through the runtime's output hook when the
 // launcher passes one ("vfprintf" option), else nothing. A failure
 // leaves fake.Failure pending, whose toString() and cause the launcher may
@@ -339,6 +341,13 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
   for (jint i = 0; i < args->nOptions; ++i) {
     const JavaVMOption& option = args->options[i];
     record(std::string("option ") + option.optionString + (option.extraInfo ? " (with extra info)" : ""));
+    const std::string classList = "-XX:DumpLoadedClassList=";
+    if (std::strncmp(option.optionString, classList.c_str(), classList.size()) == 0) {
+      if (std::FILE* list = std::fopen(option.optionString + classList.size(), "wb")) {
+        std::fputs("java/lang/Object id: 0\nMain id: 1\n", list);
+        std::fclose(list);
+      }
+    }
 #ifdef _WIN32
     // What a runtime makes of the bytes: it decodes them in the process's
     // code page. Recorded in UTF-8 for the options that are not plain ASCII.
