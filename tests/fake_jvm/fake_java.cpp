@@ -3,8 +3,9 @@
 // "java.exe ARGUMENTS" in UTF-8, to the file named by VEXIL_FAKE_JVM_RECORD,
 // writes "fake archive" into the file that -XX:SharedArchiveFile= names, and
 // ends with the exit code in VEXIL_FAKE_JAVA_EXIT (0 when unset).
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, whose declarations it needs.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
