@@ -105,8 +105,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::vector<std::string> options;
   std::string mainClass;
-  expectedOutcome(properties, propertyLines(std::string(reinterpret_cast<const char*>(data), size)), &options,
-                  &mainClass);
+  // A UTF-8 byte-order mark is no part of the first line.
+  std::string text(reinterpret_cast<const char*>(data), size);
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+  expectedOutcome(properties, propertyLines(text), &options, &mainClass);
   fuzz::require(properties.getJavaSystemProperties() == options, "options in the order of the steps");
   fuzz::require(properties.getMainClass() == mainClass, "the main class of the last step that sets it");
 
