@@ -1,5 +1,6 @@
 #include "hosting/java_exception.h"
 
+#include "platform/modified_utf8.h"
 #include "report/messages.h"
 
 namespace {
@@ -8,47 +9,27 @@ namespace {
 // (ExceptionInInitializerError, NoClassDefFoundError) without flooding a box.
 const int kMostCausesShown = 4;
 
-/// Modified UTF-8 as plain UTF-8: a surrogate pair becomes one four-byte
-/// sequence, and the two-byte form of U+0000 a question mark so that the
-/// report holds no zero byte.
-std::string utf8FromModifiedUtf8(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned char byte = static_cast<unsigned char>(text[i]);
-    if (byte == 0xC0 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    // ED A0..AF xx (high surrogate) followed by ED B0..BF xx (low surrogate).
-    if (byte == 0xED && i + 5 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xF0) == 0xA0 &&
-        static_cast<unsigned char>(text[i + 3]) == 0xED && (static_cast<unsigned char>(text[i + 4]) & 0xF0) == 0xB0) {
-      char32_t high = 0xD000 | ((static_cast<unsigned char>(text[i + 1]) & 0x3F) << 6) |
-                      (static_cast<unsigned char>(text[i + 2]) & 0x3F);
-      char32_t low = 0xD000 | ((static_cast<unsigned char>(text[i + 4]) & 0x3F) << 6) |
-                     (static_cast<unsigned char>(text[i + 5]) & 0x3F);
-      char32_t code = 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
-      out += static_cast<char>(0xF0 | (code >> 18));
-      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-      i += 5;
-      continue;
-    }
-    out += text[i];
+/// What OBJECT's method NAME, which takes no arguments, returns (SIGNATURE);
+/// null when there is no such method or it throws. Leaves no exception
+/// pending.
+jni::jobject callWithoutArguments(jni::JNIEnv* env, jni::jobject object, const char* name, const char* signature) {
+  const jni::NativeInterface& jni = *env->functions;
+  jni::jclass type = jni.GetObjectClass(env, object);
+  jni::jmethodID method = type ? jni.GetMethodID(env, type, name, signature) : nullptr;
+  jni::jobject result = method ? jni::callObjectMethod(env, object, method) : nullptr;
+  if (jni.ExceptionOccurred(env)) {
+    jni.ExceptionClear(env);
+    return nullptr;
   }
-  return out;
+  return result;
 }
 
 /// THROWABLE's toString(), or empty when that cannot be had.
 std::string describe(jni::JNIEnv* env, jni::jthrowable throwable) {
   const jni::NativeInterface& jni = *env->functions;
-  jni::jclass type = jni.GetObjectClass(env, throwable);
-  jni::jmethodID toString = type ? jni.GetMethodID(env, type, "toString", "()Ljava/lang/String;") : nullptr;
-  jni::jstring text = toString ? jni::callObjectMethod(env, throwable, toString) : nullptr;
+  jni::jstring text = callWithoutArguments(env, throwable, "toString", "()Ljava/lang/String;");
   std::string result;
-  if (text && !jni.ExceptionOccurred(env)) {
+  if (text) {
     if (const char* chars = jni.GetStringUTFChars(env, text, nullptr)) {
       result = utf8FromModifiedUtf8(chars);
       jni.ReleaseStringUTFChars(env, text, chars);
@@ -59,15 +40,7 @@ std::string describe(jni::JNIEnv* env, jni::jthrowable throwable) {
 }
 
 jni::jthrowable causeOf(jni::JNIEnv* env, jni::jthrowable throwable) {
-  const jni::NativeInterface& jni = *env->functions;
-  jni::jclass type = jni.GetObjectClass(env, throwable);
-  jni::jmethodID getCause = type ? jni.GetMethodID(env, type, "getCause", "()Ljava/lang/Throwable;") : nullptr;
-  jni::jthrowable cause = getCause ? jni::callObjectMethod(env, throwable, getCause) : nullptr;
-  if (jni.ExceptionOccurred(env)) {
-    jni.ExceptionClear(env);
-    return nullptr;
-  }
-  return cause;
+  return callWithoutArguments(env, throwable, "getCause", "()Ljava/lang/Throwable;");
 }
 
 }  // namespace

@@ -94,3 +94,33 @@ std::string modifiedUtf8FromUtf8(const std::string& bytes) {
   }
   return out;
 }
+
+std::string utf8FromModifiedUtf8(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned char byte = static_cast<unsigned char>(text[i]);
+    if (byte == 0xC0 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80) {
+      out += '?';
+      ++i;
+      continue;
+    }
+    // ED A0..AF xx (high surrogate) followed by ED B0..BF xx (low surrogate).
+    if (byte == 0xED && i + 5 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xF0) == 0xA0 &&
+        static_cast<unsigned char>(text[i + 3]) == 0xED && (static_cast<unsigned char>(text[i + 4]) & 0xF0) == 0xB0) {
+      char32_t high = 0xD000 | ((static_cast<unsigned char>(text[i + 1]) & 0x3F) << 6) |
+                      (static_cast<unsigned char>(text[i + 2]) & 0x3F);
+      char32_t low = 0xD000 | ((static_cast<unsigned char>(text[i + 4]) & 0x3F) << 6) |
+                     (static_cast<unsigned char>(text[i + 5]) & 0x3F);
+      char32_t code = 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+      out += static_cast<char>(0xF0 | (code >> 18));
+      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+      i += 5;
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
+}

@@ -18,6 +18,11 @@ std::string modifiedUtf8FromUtf16(const std::u16string& units);
 /// overlong form, a surrogate, a value above U+10FFFF) becomes U+FFFD.
 std::string modifiedUtf8FromUtf8(const std::string& bytes);
 
+/// Modified UTF-8 (as the runtime gives its strings) as plain UTF-8: a
+/// surrogate pair becomes one four-byte sequence, and the two-byte form of
+/// U+0000 a question mark, so that the text holds no zero byte.
+std::string utf8FromModifiedUtf8(const std::string& text);
+
 /// U+FFFD REPLACEMENT CHARACTER, which stands for undecodable input.
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 

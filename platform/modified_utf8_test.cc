@@ -65,6 +65,9 @@ TEST(ModifiedUtf8Test, Utf8IsReencodedAndBrokenBytesBecomeReplacements) {
   for (const Case& c : cases) {
     EXPECT_EQ(modifiedUtf8FromUtf8(c.input), c.expected) << c.name;
   }
+  // Back from the runtime: surrogate pairs join, and U+0000 shows as '?'.
+  EXPECT_EQ(utf8FromModifiedUtf8("x\xED\xA0\xBD\xED\xB8\x80y\xC3\xA9"), "x\xF0\x9F\x98\x80y\xC3\xA9");
+  EXPECT_EQ(utf8FromModifiedUtf8("a\xC0\x80z"), "a?z");
 }
 
 }  // namespace
