@@ -1,7 +1,5 @@
 #include "config/launcher_properties.h"
 
-#include <cstring>
-
 #include "config/launcher_words.h"
 #include "platform/ascii_text.h"
 #include "report/failure.h"
@@ -17,10 +15,6 @@ std::string wishWord(const std::string& value, const char* first, const char* re
   if (word == first) return requireFirst;
   if (word == second) return requireSecond;
   return word;
-}
-
-bool startsWith(const std::string& text, const char* prefix) {
-  return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/ascii_text.h"
 #include "platform/background_process.h"
 #include "platform/file_lock.h"
 #include "platform/file_updates.h"
@@ -32,14 +33,6 @@ enum class Mechanism {
   kArchiveAtExit,  // 13-18 without bin/java: -XX:ArchiveClassesAtExit
   kAutoArchive,    // 19+ without bin/java: -XX:+AutoCreateSharedArchive
 };
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
 std::uint64_t fnv1a(const std::string& text) {
   std::uint64_t hash = 14695981039346656037ull;
@@ -101,11 +94,7 @@ std::string stampText(const std::string& path) {
 std::string programName(const std::string& executablePath) {
   const size_t cut = executablePath.find_last_of("\\/");
   std::string name = cut == std::string::npos ? executablePath : executablePath.substr(cut + 1);
-  if (name.size() > 4) {
-    std::string extension = name.substr(name.size() - 4);
-    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    if (extension == ".exe") name.resize(name.size() - 4);
-  }
+  if (name.size() > 4 && endsWith(lowerCasedAscii(name), ".exe")) name.resize(name.size() - 4);
   return name;
 }
 

@@ -2,14 +2,12 @@
 
 #include <limits>
 
+#include "platform/ascii_text.h"
+
 namespace {
 
 const char kXssPrefix[] = "-Xss";
 const char kThreadStackSizePrefix[] = "-XX:ThreadStackSize=";
-
-bool startsWith(const std::string& text, const char* prefix, std::size_t length) {
-  return text.compare(0, length, prefix) == 0;
-}
 
 bool multiply(std::uint64_t value, std::uint64_t factor, std::uint64_t* product) {
   if (value != 0 && factor > std::numeric_limits<std::uint64_t>::max() / value) return false;
@@ -58,9 +56,9 @@ std::size_t configuredStackSize(const std::vector<std::string>& options) {
   std::uint64_t size = 0;
   for (const std::string& option : options) {
     std::uint64_t value = 0;
-    if (startsWith(option, kXssPrefix, sizeof kXssPrefix - 1)) {
+    if (startsWith(option, kXssPrefix)) {
       size = parseMemorySize(option.substr(sizeof kXssPrefix - 1), &value) ? value : 0;
-    } else if (startsWith(option, kThreadStackSizePrefix, sizeof kThreadStackSizePrefix - 1)) {
+    } else if (startsWith(option, kThreadStackSizePrefix)) {
       // This option counts in kibibytes, whatever unit its value carries.
       bool read =
           parseMemorySize(option.substr(sizeof kThreadStackSizePrefix - 1), &value) && multiply(value, 1024, &value);

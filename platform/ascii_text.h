@@ -15,6 +15,16 @@ std::string upperCasedAscii(std::string text);
 /// Whether the LENGTH bytes at A and at B are equal but for the case of A to Z.
 bool equalIgnoringAsciiCase(const char* a, const char* b, size_t length);
 
+/// Whether TEXT begins with PREFIX, byte for byte.
+inline bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+/// Whether TEXT ends with SUFFIX, byte for byte.
+inline bool endsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 /// TEXT without the bytes of BLANKS at either end.
 std::string trimmed(const std::string& text, const char* blanks);
 
