@@ -1,9 +1,11 @@
 #include "tools/stamp/application_resources.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
 #include "tools/stamp/bytes.h"
+#include "tools/stamp/stamp_messages.h"
 
 namespace {
 
@@ -59,7 +61,7 @@ std::string versionNode(const std::u16string& key, const std::string& value, std
     padTo(node, 4);
     node += child;
   }
-  if (node.size() > 0xFFFF) throw StampError("the version texts are too long.");
+  if (node.size() > 0xFFFF) throw StampError(stamp_message::kVersionTextsTooLong);
   set16(node, 0, static_cast<std::uint32_t>(node.size()));
   return node;
 }
@@ -74,15 +76,15 @@ std::string textValue(const std::string& text) {
 }  // namespace
 
 std::vector<Resource> iconResources(const std::string& bytes) {
-  if (!fits(bytes, 0, kIconHeaderSize)) throw StampError("it is too short to be an icon file.");
+  if (!fits(bytes, 0, kIconHeaderSize)) throw StampError(stamp_message::kIconTooShort);
   if (get16(bytes, 0) != 0 || get16(bytes, 2) != 1) {
-    throw StampError(get16(bytes, 0) == 0 && get16(bytes, 2) == 2 ? "it is a cursor, not an icon."
-                                                                  : "it does not begin like an icon file.");
+    throw StampError(get16(bytes, 0) == 0 && get16(bytes, 2) == 2 ? stamp_message::kIconIsCursor
+                                                                  : stamp_message::kIconBadStart);
   }
   const std::uint16_t count = get16(bytes, 4);
-  if (count == 0) throw StampError("it holds no image.");
+  if (count == 0) throw StampError(stamp_message::kIconEmpty);
   const std::size_t directoryEnd = kIconHeaderSize + kIconEntrySize * count;
-  if (!fits(bytes, 0, directoryEnd)) throw StampError("it is cut off in its list of images.");
+  if (!fits(bytes, 0, directoryEnd)) throw StampError(stamp_message::kIconListCut);
 
   std::vector<Resource> resources;
   std::string group;
@@ -93,14 +95,15 @@ std::vector<Resource> iconResources(const std::string& bytes) {
     const std::size_t entry = kIconHeaderSize + kIconEntrySize * i;
     const std::uint32_t size = get32(bytes, entry + 8);
     const std::uint32_t offset = get32(bytes, entry + 12);
-    const std::string image = "image " + std::to_string(i + 1) + " of " + std::to_string(count);
+    const std::string number = std::to_string(i + 1);
+    const std::string all = std::to_string(count);
     if (size == 0 || offset < directoryEnd || !fits(bytes, offset, size)) {
-      throw StampError(image + " lies outside the file.");
+      throw StampError(stamp_message::fill(stamp_message::kImageOutside, {number, all}));
     }
     std::string data = bytes.substr(offset, size);
     const bool png = data.compare(0, kPngSignature.size(), kPngSignature) == 0;
     if (!png && (data.size() < kBitmapHeaderSize || get32(data, 0) != kBitmapHeaderSize)) {
-      throw StampError(image + " is neither a PNG nor a bitmap image.");
+      throw StampError(stamp_message::fill(stamp_message::kImageUnknown, {number, all}));
     }
     const auto id = static_cast<std::uint16_t>(i + 1);
     // The group's entry: the image's entry up to its size, then the resource id.
@@ -114,10 +117,22 @@ std::vector<Resource> iconResources(const std::string& bytes) {
   return resources;
 }
 
+Resource launcherMark() {
+  // A resource compiler upper-cases names and stores an RCDATA text without its end.
+  return Resource{ResourceKey::number(kResourceData), ResourceKey{true, 0, u"VEXIL_LAUNCHER"}, kStampLanguage, 0,
+                  "Vexil launcher"};
+}
+
+bool carriesLauncherMark(const std::vector<Resource>& resources) {
+  const Resource mark = launcherMark();
+  return std::any_of(resources.begin(), resources.end(), [&](const Resource& resource) {
+    return resource.type == mark.type && resource.name == mark.name && resource.data == mark.data;
+  });
+}
+
 VersionNumbers parseVersion(const std::string& text) {
   VersionNumbers numbers{};
-  const StampError invalid("\"" + text +
-                           "\" is not a version number: write one to four numbers from 0 to 65535, as in 1.2.3.4.");
+  const StampError invalid(stamp_message::fill(stamp_message::kNotAVersion, {text}));
   std::size_t part = 0;
   std::size_t digits = 0;
   std::uint32_t value = 0;

@@ -20,6 +20,14 @@ constexpr std::uint16_t kStampLanguage = 0x0409;
 /// naming what is wrong when BYTES is not an icon file.
 std::vector<Resource> iconResources(const std::string& bytes);
 
+/// The resource that marks a program as one of Vexil's launchers: RCDATA
+/// named VEXIL_LAUNCHER, holding that text (launcher/resources/launcher_mark.rc).
+/// Stamping keeps it, so a stamped program can be stamped again.
+Resource launcherMark();
+
+/// Whether RESOURCES hold the launcher mark.
+bool carriesLauncherMark(const std::vector<Resource>& resources);
+
 /// A version as Windows stores it: four numbers of 16 bits.
 using VersionNumbers = std::array<std::uint16_t, 4>;
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "tools/stamp/bytes.h"
+#include "tools/stamp/stamp_messages.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ constexpr std::size_t kMostResources = 65536;
 
 std::uint32_t alignUp(std::uint64_t value, std::uint32_t alignment) {
   std::uint64_t aligned = (value + alignment - 1) / alignment * alignment;
-  if (aligned > 0xFFFFFFFFu) throw StampError("it would grow beyond 4 GB.");
+  if (aligned > 0xFFFFFFFFu) throw StampError(stamp_message::kBeyond4Gb);
   return static_cast<std::uint32_t>(aligned);
 }
 
@@ -67,7 +68,7 @@ std::vector<TypeGroup> groupResources(const std::vector<Resource>& resources) {
     if (names.empty() || !(names.back().name == resource->name)) names.push_back(NameGroup{resource->name, {}});
     std::vector<const Resource*>& languages = names.back().languages;
     if (!languages.empty() && languages.back()->language == resource->language) {
-      throw StampError("two resources have the same type, name and language.");
+      throw StampError(stamp_message::kDuplicateResource);
     }
     languages.push_back(resource);
   }
@@ -99,7 +100,7 @@ std::string buildResourceTable(const std::vector<Resource>& resources, std::uint
   std::vector<std::pair<const std::u16string*, std::size_t>> texts;
   auto placeText = [&](const ResourceKey& key) {
     if (!key.named) return;
-    if (key.name.size() > 0xFFFF) throw StampError("a resource name is too long.");
+    if (key.name.size() > 0xFFFF) throw StampError(stamp_message::kNameTooLong);
     texts.emplace_back(&key.name, size);
     size += 2 + 2 * key.name.size();
   };
@@ -120,7 +121,7 @@ std::string buildResourceTable(const std::vector<Resource>& resources, std::uint
       }
     }
   }
-  if (size + sectionRva > 0x7FFFFFFFu) throw StampError("its resources would be too large.");
+  if (size + sectionRva > 0x7FFFFFFFu) throw StampError(stamp_message::kResourcesTooLarge);
 
   std::string table(size, '\0');
   auto writeDirectory = [&](std::size_t at, std::size_t named, std::size_t numbered) {
@@ -176,7 +177,7 @@ std::string buildResourceTable(const std::vector<Resource>& resources, std::uint
 }
 
 PeFile::PeFile(std::string bytes) : m_bytes(std::move(bytes)) {
-  const StampError notAProgram("it is not a Windows program (no valid PE headers).");
+  const StampError notAProgram(stamp_message::kNotAProgram);
   if (!fits(m_bytes, 0, 64) || m_bytes.compare(0, 2, "MZ") != 0) throw notAProgram;
   const std::uint32_t pe = get32(m_bytes, kPeOffsetField);
   if (!fits(m_bytes, pe, kCoffHeaderSize) || m_bytes.compare(pe, 4, std::string("PE\0\0", 4)) != 0) throw notAProgram;
@@ -196,7 +197,7 @@ PeFile::PeFile(std::string bytes) : m_bytes(std::move(bytes)) {
 
   const std::uint32_t security = dataDirectory(kSecurityDirectory);
   if (security != 0 && get32(m_bytes, security + 4) != 0) {
-    throw StampError("it is signed, and a change would break the signature: stamp the unsigned program, then sign.");
+    throw StampError(stamp_message::kSigned);
   }
 }
 
@@ -229,7 +230,7 @@ std::uint32_t PeFile::fileOffset(std::uint32_t rva, std::uint32_t length) const 
     if (!fits(m_bytes, offset, length)) break;
     return static_cast<std::uint32_t>(offset);
   }
-  throw StampError("its resource table is damaged (it points outside the file).");
+  throw StampError(stamp_message::kPointsOutside);
 }
 
 std::vector<Resource> PeFile::resources() const {
@@ -239,7 +240,7 @@ std::vector<Resource> PeFile::resources() const {
   if (tableRva == 0 || get32(m_bytes, directory + 4) == 0) return {};
 
   // Every offset inside the table is relative to its start.
-  const StampError damaged("its resource table is damaged.");
+  const StampError damaged(stamp_message::kTableDamaged);
   auto at = [&](std::uint32_t offset, std::uint32_t length) -> std::uint32_t {
     if (std::uint64_t{offset} + length > 0xFFFFFFFFu - tableRva) throw damaged;
     return fileOffset(tableRva + offset, length);
@@ -290,7 +291,7 @@ std::vector<Resource> PeFile::resources() const {
 
 void PeFile::replaceResources(const std::vector<Resource>& resources) {
   const std::uint32_t directory = dataDirectory(kResourceDirectory);
-  if (directory == 0) throw StampError("its headers have no entry for a resource table.");
+  if (directory == 0) throw StampError(stamp_message::kNoResourceEntry);
   const std::uint32_t sectionAlignment = get32(m_bytes, m_optionalHeader + 32);
   const std::uint32_t fileAlignment = get32(m_bytes, m_optionalHeader + 36);
   const std::uint32_t sizeOfHeaders = get32(m_bytes, m_optionalHeader + 60);
@@ -324,7 +325,7 @@ void PeFile::replaceResources(const std::vector<Resource>& resources) {
     if (target.header + kSectionHeaderSize > std::min<std::uint64_t>(sizeOfHeaders, firstRaw) ||
         !fits(m_bytes, target.header, kSectionHeaderSize) ||
         m_bytes.find_first_not_of('\0', target.header) < target.header + kSectionHeaderSize) {
-      throw StampError("its headers have no room for another section.");
+      throw StampError(stamp_message::kNoRoomForSection);
     }
     target.rva = static_cast<std::uint32_t>(imageEnd);
     target.rawOffset = alignUp(m_bytes.size(), fileAlignment);

@@ -20,6 +20,7 @@ class StampError : public std::runtime_error {
 /// Resource types of Windows (the RT_ constants).
 enum ResourceType : std::uint16_t {
   kResourceIcon = 3,
+  kResourceData = 10,
   kResourceGroupIcon = 14,
   kResourceVersion = 16,
   kResourceManifest = 24,

@@ -1,40 +1,127 @@
 #include "tools/stamp/stamp.h"
 
-#include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <random>
-#include <system_error>
 #include <utility>
 
 #include "platform/argument_encoding.h"
+#include "platform/ascii_text.h"
+#include "platform/conventions.h"
+#include "platform/file_checks.h"
+#include "platform/file_updates.h"
+#include "platform/standard_io.h"
 #include "tools/stamp/pe_resources.h"
+#include "tools/stamp/stamp_messages.h"
 
-namespace fs = std::filesystem;
+// Files go through platform/, never std::filesystem: MinGW's narrow paths are
+// in the ANSI code page, whatever the program's manifest says, and miss any
+// name that code page cannot hold; platform/ calls the wide functions.
 
 namespace {
+
+using stamp_message::fill;
+
+// More than any launcher, icon or template holds; a device or a wrong file
+// stops here instead of filling the memory.
+constexpr std::size_t kLargestInputMegabytes = 64;
+constexpr std::size_t kLargestInput = kLargestInputMegabytes << 20;
 
 // Paths are the user's own text; quoted in messages so that blanks show.
 std::string inQuotes(const std::string& path) { return "\"" + path + "\""; }
 
-std::string readFile(const std::string& path, const std::string& what) {
-  std::error_code error;
-  if (!fs::exists(path, error))
-    throw StampError("Cannot read the " + what + " " + inQuotes(path) + ": it does not exist.");
-  if (fs::is_directory(path, error))
-    throw StampError("Cannot read the " + what + " " + inQuotes(path) + ": it is a folder.");
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) throw StampError("Cannot read the " + what + " " + inQuotes(path) + ".");
+bool isSeparator(char c) { return c == '/' || c == hostConventions().pathSeparator; }
+
+/// Where the file name in PATH begins.
+std::size_t fileNameStart(const std::string& path) {
+  std::size_t start = path.size();
+  while (start > 0 && !isSeparator(path[start - 1])) --start;
+  // "C:App.exe" names App.exe in drive C's current folder.
+  if (start == 0 && hostConventions().pathSeparator == '\\' && path.size() >= 2 && path[1] == ':') start = 2;
+  return start;
+}
+
+std::string fileNameOf(const std::string& path) { return path.substr(fileNameStart(path)); }
+
+/// The folder that holds PATH, as written; empty for a name alone. A root
+/// ("/", "C:\") keeps its separator.
+std::string folderOf(const std::string& path) {
+  std::size_t end = fileNameStart(path);
+  if (end == 0) return std::string();
+  const std::size_t nameStart = end;
+  while (end > 0 && isSeparator(path[end - 1])) --end;
+  const bool root = end == 0 || (end == 2 && path[1] == ':' && hostConventions().pathSeparator == '\\');
+  return path.substr(0, root ? nameStart : end);
+}
+
+std::string withoutExe(const std::string& name) {
+  return endsWith(lowerCasedAscii(name), ".exe") ? name.substr(0, name.size() - 4) : name;
+}
+
+std::string systemReason(int error) { return std::strerror(error); }
+
+std::string readInput(const std::string& path, const char* what) {
+  const FileStamp stamp = fileStamp(path);
+  if (!stamp.exists) throw StampError(fill(stamp_message::kFileMissing, {what, inQuotes(path)}));
+  if (stamp.isDirectory) throw StampError(fill(stamp_message::kFileIsFolder, {what, inQuotes(path)}));
+  const StampError tooLarge(
+      fill(stamp_message::kFileTooLarge, {what, inQuotes(path), std::to_string(kLargestInputMegabytes)}));
+  if (stamp.size > kLargestInput) throw tooLarge;
+  std::FILE* file = openFile(path, "rb");
+  if (file == nullptr) {
+    throw StampError(fill(stamp_message::kFileUnreadable, {what, inQuotes(path), systemReason(errno)}));
+  }
+  std::string bytes;
+  char buffer[65536];
+  std::size_t count;
+  while (bytes.size() <= kLargestInput && (count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes.append(buffer, count);
+  }
+  const int error = std::ferror(file) != 0 ? errno : 0;
+  std::fclose(file);
+  if (error != 0) throw StampError(fill(stamp_message::kFileUnreadable, {what, inQuotes(path), systemReason(error)}));
+  if (bytes.size() > kLargestInput) throw tooLarge;
   return bytes;
 }
 
-bool endsWithExe(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string end = path.substr(path.size() - 4);
-  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return end == ".exe";
+/// The folders made for a file to be written, removed again unless kept.
+class MadeFolders {
+ public:
+  /// Makes FOLDER and its missing parents; throws naming TARGET when it cannot.
+  MadeFolders(const std::string& folder, const std::string& target) {
+    for (std::string missing = folder; !missing.empty() && !fileStamp(missing).exists;) {
+      m_folders.push_back(missing);
+      const std::string parent = folderOf(missing);
+      if (parent == missing) break;
+      missing = parent;
+    }
+    if (!m_folders.empty() && !makeFolders(m_folders.front())) {
+      removeAll();
+      throw StampError(fill(stamp_message::kFolderNotMade, {inQuotes(target), inQuotes(folder)}));
+    }
+  }
+  ~MadeFolders() { removeAll(); }
+  MadeFolders(const MadeFolders&) = delete;
+  MadeFolders& operator=(const MadeFolders&) = delete;
+
+  void keep() { m_folders.clear(); }
+
+ private:
+  void removeAll() {
+    for (const std::string& folder : m_folders) removeEmptyFolder(folder);  // the deepest first
+    m_folders.clear();
+  }
+
+  std::vector<std::string> m_folders;  ///< the deepest first
+};
+
+/// Refuses TARGET when a file there must not or cannot be replaced.
+void checkReplaceable(const std::string& target) {
+  if (fileStamp(target).isDirectory) throw StampError(fill(stamp_message::kTargetIsFolder, {inQuotes(target)}));
+  // On Windows the read-only attribute; an administrator could write anyway,
+  // but the file says it must not change.
+  if (isReadOnlyFile(target)) throw StampError(fill(stamp_message::kTargetReadOnly, {inQuotes(target)}));
 }
 
 /// A file that appears whole under its name or not at all: written to a
@@ -42,30 +129,26 @@ bool endsWithExe(const std::string& path) {
 class PendingFile {
  public:
   PendingFile(std::string target, const std::string& contents) : m_target(std::move(target)) {
-    const fs::path targetPath(m_target);
-    fs::path folder = targetPath.parent_path();
-    std::error_code error;
-    if (!folder.empty() && !fs::is_directory(folder, error)) {
-      throw StampError("Cannot write " + inQuotes(m_target) + ": the folder " + inQuotes(folder.string()) +
-                       " does not exist.");
-    }
-    if (fs::is_directory(targetPath, error))
-      throw StampError("Cannot write " + inQuotes(m_target) + ": it is a folder.");
-    // The write bits, which on Windows reflect the read-only attribute; an
-    // administrator could write anyway, but the file says it must not change.
-    const fs::file_status status = fs::status(targetPath, error);
-    if (fs::exists(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
-      throw StampError("Cannot replace " + inQuotes(m_target) + ": the file is read-only.");
-    }
+    // A short name of its own: the target's name and more could pass the
+    // system's limit on a name's length.
     std::random_device random;
-    m_temporary = m_target + ".stamp-" + std::to_string(random() % 1000000) + ".tmp";
-    std::ofstream out(m_temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw StampError("Cannot write " + inQuotes(m_target) + ": the folder cannot be written to.");
-    out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-    out.close();
-    if (!out) {
+    const std::string folder = folderOf(m_target);
+    std::string prefix = folder;
+    if (!prefix.empty() && !isSeparator(prefix.back()) && prefix.back() != ':')
+      prefix += hostConventions().pathSeparator;
+    do {
+      m_temporary = prefix + ".vexil-stamp-" + std::to_string(random() % 1000000) + ".tmp";
+    } while (fileStamp(m_temporary).exists);
+    std::FILE* file = openFile(m_temporary, "wb");
+    if (file == nullptr) {
+      const int error = errno;
+      m_temporary.clear();
+      throw StampError(fill(stamp_message::kFolderNotWritable, {inQuotes(m_target), systemReason(error)}));
+    }
+    const bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
+    if (std::fclose(file) != 0 || !written) {
       discard();
-      throw StampError("Cannot write " + inQuotes(m_target) + ": writing failed (is the disk full?).");
+      throw StampError(fill(stamp_message::kWritingFailed, {inQuotes(m_target)}));
     }
   }
   ~PendingFile() { discard(); }
@@ -73,17 +156,14 @@ class PendingFile {
   PendingFile& operator=(const PendingFile&) = delete;
 
   void commit() {
-    std::error_code error;
-    fs::rename(m_temporary, m_target, error);
-    if (error) throw StampError("Cannot write " + inQuotes(m_target) + ": " + error.message() + ".");
+    if (!replaceFile(m_temporary, m_target)) throw StampError(fill(stamp_message::kNotReplaced, {inQuotes(m_target)}));
     m_temporary.clear();
   }
 
  private:
   void discard() {
     if (m_temporary.empty()) return;
-    std::error_code error;
-    fs::remove(m_temporary, error);
+    removeFile(m_temporary);
     m_temporary.clear();
   }
 
@@ -92,24 +172,14 @@ class PendingFile {
 };
 
 std::string stampedProgram(const StampRequest& request) {
-  PeFile program = [&] {
-    try {
-      return PeFile(readFile(request.launcher, "launcher"));
-    } catch (const StampError& error) {
-      const std::string text = error.what();
-      if (text.compare(0, 6, "Cannot") == 0) throw;
-      throw StampError("The launcher " + inQuotes(request.launcher) + " cannot be stamped: " + text);
-    }
-  }();
-
+  const std::string launcher = readInput(request.launcher, stamp_message::kLauncherFile);
   std::vector<Resource> added;
   if (!request.icon.empty()) {
+    const std::string icon = readInput(request.icon, stamp_message::kIconFile);
     try {
-      added = iconResources(readFile(request.icon, "icon file"));
+      added = iconResources(icon);
     } catch (const StampError& error) {
-      const std::string text = error.what();
-      if (text.compare(0, 6, "Cannot") == 0) throw;
-      throw StampError("The icon file " + inQuotes(request.icon) + " is not usable: " + text);
+      throw StampError(fill(stamp_message::kIconUnusable, {inQuotes(request.icon), error.what()}));
     }
   }
   // Version texts in the runtime's modified UTF-8, whatever the system's encoding of arguments.
@@ -118,14 +188,12 @@ std::string stampedProgram(const StampRequest& request) {
                             &fields.originalFilename, &fields.internalName}) {
     *text = toModifiedUtf8(*text);
   }
-  const std::string fileName = fs::path(request.output).filename().string();
+  const std::string fileName = fileNameOf(request.output);
   if (fields.originalFilename.empty()) fields.originalFilename = toModifiedUtf8(fileName);
-  if (fields.internalName.empty()) {
-    fields.internalName = toModifiedUtf8(endsWithExe(fileName) ? fileName.substr(0, fileName.size() - 4) : fileName);
-  }
-  added.push_back(versionResource(fields));
+  if (fields.internalName.empty()) fields.internalName = toModifiedUtf8(withoutExe(fileName));
 
   try {
+    PeFile program(launcher);
     std::vector<Resource> resources;
     for (Resource& resource : program.resources()) {
       const bool replaced = resource.type == ResourceKey::number(kResourceVersion) ||
@@ -133,37 +201,20 @@ std::string stampedProgram(const StampRequest& request) {
                                                        resource.type == ResourceKey::number(kResourceGroupIcon)));
       if (!replaced) resources.push_back(std::move(resource));
     }
+    // Any other program would be copied as if it were one, and would not start the application.
+    if (!carriesLauncherMark(resources)) throw StampError(stamp_message::kNotALauncher);
+    added.push_back(versionResource(fields));
     resources.insert(resources.end(), added.begin(), added.end());
     program.replaceResources(resources);
+    return program.bytes();
   } catch (const StampError& error) {
-    throw StampError("The launcher " + inQuotes(request.launcher) + " cannot be stamped: " + error.what());
+    throw StampError(fill(stamp_message::kLauncherUnusable, {inQuotes(request.launcher), error.what()}));
   }
-  return program.bytes();
 }
 
 }  // namespace
 
-std::string stampUsage() {
-  return "Usage: vexil-stamp [OPTION...] LAUNCHER OUTPUT\n"
-         "Copies LAUNCHER (wlaunch.exe or claunch.exe) to OUTPUT, for instance MyApp.exe, and writes the\n"
-         "application's icon and version information into the copy. LAUNCHER itself is not changed.\n"
-         "\n"
-         "  --icon FILE.ico              the program's icon, with every image size in the file\n"
-         "  --file-version 1.2.3.4       version of the file (one to four numbers)\n"
-         "  --product-version 1.2.3.4    version of the product (each version defaults to the other)\n"
-         "  --product-name TEXT          name of the product\n"
-         "  --company TEXT               company name\n"
-         "  --description TEXT           file description, shown by Windows as the program's name\n"
-         "  --copyright TEXT             legal copyright\n"
-         "  --original-filename NAME     original file name (default: the file name of OUTPUT)\n"
-         "  --lap TEMPLATE               also write OUTPUT's .lap file from TEMPLATE, in which @NAME@,\n"
-         "                               @PRODUCT_NAME@, @PRODUCT_VERSION@, @FILE_VERSION@, @COMPANY@,\n"
-         "                               @DESCRIPTION@ and @COPYRIGHT@ stand for the values above\n"
-         "  --help                       show this text\n"
-         "\n"
-         "The launcher's own version information is replaced; fields not given are left out.\n"
-         "OUTPUT and its .lap file are written whole or not at all; an existing one is replaced.\n";
-}
+std::string stampUsage() { return stamp_message::kUsage; }
 
 StampRequest parseStampArguments(const std::vector<std::string>& arguments) {
   StampRequest request;
@@ -193,12 +244,14 @@ StampRequest parseStampArguments(const std::vector<std::string>& arguments) {
     for (auto& [name, field] : options) {
       if (argument == name) value = field;
     }
-    if (value == nullptr) throw UsageError("unknown option " + argument + ".");
-    if (i + 1 == arguments.size() || arguments[i + 1].empty()) throw UsageError(argument + " needs a value.");
-    if (!value->empty()) throw UsageError(argument + " is given twice.");
+    if (value == nullptr) throw UsageError(fill(stamp_message::kUnknownOption, {argument}));
+    if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+      throw UsageError(fill(stamp_message::kOptionNeedsValue, {argument}));
+    }
+    if (!value->empty()) throw UsageError(fill(stamp_message::kOptionTwice, {argument}));
     *value = arguments[++i];
   }
-  if (files.size() != 2) throw UsageError("give the launcher to copy and the name of the copy.");
+  if (files.size() != 2) throw UsageError(stamp_message::kTwoFiles);
   request.launcher = files[0];
   request.output = files[1];
   for (auto [name, text] : {std::pair{"--file-version", &request.version.fileVersion},
@@ -206,20 +259,17 @@ StampRequest parseStampArguments(const std::vector<std::string>& arguments) {
     try {
       if (!text->empty()) parseVersion(*text);
     } catch (const StampError& error) {
-      throw UsageError(std::string(name) + ": " + error.what());
+      throw UsageError(fill(stamp_message::kOptionValue, {name, error.what()}));
     }
   }
   return request;
 }
 
-std::string lapPathFor(const std::string& program) {
-  return (endsWithExe(program) ? program.substr(0, program.size() - 4) : program) + ".lap";
-}
+std::string lapPathFor(const std::string& program) { return withoutExe(program) + ".lap"; }
 
 std::string expandLapTemplate(const std::string& lapTemplate, const StampRequest& request) {
-  const std::string fileName = fs::path(request.output).filename().string();
   const std::pair<std::string, std::string> values[] = {
-      {"@NAME@", endsWithExe(fileName) ? fileName.substr(0, fileName.size() - 4) : fileName},
+      {"@NAME@", withoutExe(fileNameOf(request.output))},
       {"@PRODUCT_NAME@", request.version.productName},
       {"@PRODUCT_VERSION@", request.version.productVersion},
       {"@FILE_VERSION@", request.version.fileVersion},
@@ -244,25 +294,48 @@ std::string expandLapTemplate(const std::string& lapTemplate, const StampRequest
 }
 
 void stamp(const StampRequest& request) {
-  std::error_code error;
-  if (fs::exists(request.output, error) && fs::equivalent(request.launcher, request.output, error)) {
-    throw StampError("The copy " + inQuotes(request.output) + " would replace the launcher itself: give another name.");
+  const std::string lapPath = lapPathFor(request.output);
+  const bool writesLap = !request.lapTemplate.empty();
+  // An output that is one of the inputs would be lost before it is read, or
+  // lose what the user keeps (a template named like the .lap it makes, say).
+  const std::pair<const std::string*, const char*> inputs[] = {
+      {&request.launcher, stamp_message::kLauncherFile},
+      {&request.icon, stamp_message::kIconFile},
+      {&request.lapTemplate, stamp_message::kLapTemplateFile},
+  };
+  const std::pair<const std::string*, const char*> outputs[] = {
+      {&request.output, stamp_message::kCopyFile},
+      {writesLap ? &lapPath : nullptr, stamp_message::kLapFile},
+  };
+  for (const auto& [output, outputKind] : outputs) {
+    if (output == nullptr) continue;
+    for (const auto& [input, inputKind] : inputs) {
+      if (!input->empty() && isSameFile(*output, *input)) {
+        throw StampError(fill(stamp_message::kWouldReplaceInput, {outputKind, inQuotes(*output), inputKind}));
+      }
+    }
   }
+
   const std::string program = stampedProgram(request);
   std::string lap;
-  if (!request.lapTemplate.empty()) lap = expandLapTemplate(readFile(request.lapTemplate, ".lap template"), request);
+  if (writesLap) lap = expandLapTemplate(readInput(request.lapTemplate, stamp_message::kLapTemplateFile), request);
+  checkReplaceable(request.output);
+  if (writesLap) checkReplaceable(lapPath);
 
+  MadeFolders folders(folderOf(request.output), request.output);
   PendingFile programFile(request.output, program);
-  if (request.lapTemplate.empty()) {
+  if (!writesLap) {
     programFile.commit();
+    folders.keep();
     return;
   }
-  PendingFile lapFile(lapPathFor(request.output), lap);
+  PendingFile lapFile(lapPath, lap);
   programFile.commit();
   try {
     lapFile.commit();
   } catch (const StampError&) {
-    fs::remove(request.output, error);
+    removeFile(request.output);
     throw;
   }
+  folders.keep();
 }

@@ -7,6 +7,7 @@
 
 #include "platform/command_line.h"
 #include "tools/stamp/stamp.h"
+#include "tools/stamp/stamp_messages.h"
 
 #ifndef VEXIL_VERSION
 #define VEXIL_VERSION "unknown"
@@ -14,7 +15,7 @@
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::string(argv[1]) == "--version") {
-    std::puts("vexil-stamp " VEXIL_VERSION);
+    std::fputs(stamp_message::fill(stamp_message::kVersion, {VEXIL_VERSION}).c_str(), stdout);
     return 0;
   }
   try {
@@ -30,10 +31,10 @@ int main(int argc, char** argv) {
     stamp(request);
     return 0;
   } catch (const UsageError& error) {
-    std::fprintf(stderr, "vexil-stamp: %s Run vexil-stamp --help for the options.\n", error.what());
+    std::fputs(stamp_message::fill(stamp_message::kUsageFailure, {error.what()}).c_str(), stderr);
     return 2;
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "vexil-stamp: %s\n", error.what());
+    std::fputs(stamp_message::fill(stamp_message::kFailure, {error.what()}).c_str(), stderr);
     return 1;
   }
 }

@@ -58,6 +58,13 @@ std::string smallProgram(bool symbolTable = false) {
   return file;
 }
 
+// smallProgram with the mark of a launcher, as the build gives wlaunch.exe and claunch.exe.
+std::string smallLauncher() {
+  PeFile program(smallProgram(true));
+  program.replaceResources({launcherMark()});
+  return program.bytes();
+}
+
 // An .ico file with IMAGES (each a PNG or bitmap payload), square sizes 16, 32, ...
 std::string iconFile(const std::vector<std::string>& images) {
   std::string file;
@@ -298,7 +305,7 @@ class StampFiles : public testing::Test {
     char pattern[] = "/tmp/vexil-stamp-test-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     m_directory = pattern;
-    write("wlaunch.exe", smallProgram(true));
+    write("wlaunch.exe", smallLauncher());
     write("app.ico", iconFile({bitmapImage(), pngImage()}));
     write("app.lap.in", "vexil.main.class=@NAME@\n");
   }
@@ -339,13 +346,26 @@ TEST_F(StampFiles, TheCopyAndItsLapAppearAndTheLauncherStaysAsItWas) {
   EXPECT_EQ(read("wlaunch.exe"), launcher);
   EXPECT_EQ(read("My.lap"), "vexil.main.class=My\n");
   const std::vector<Resource> resources = PeFile(read("My.exe")).resources();
-  EXPECT_EQ(resources.size(), 4u);  // two images, the group, the version
+  EXPECT_EQ(resources.size(), 5u);  // two images, the group, the version, the launcher's mark
+  EXPECT_TRUE(carriesLauncherMark(resources));
   EXPECT_EQ(files(), (std::vector<std::string>{"My.exe", "My.lap", "app.ico", "app.lap.in", "wlaunch.exe"}));
+
+  // A stamped program is still a launcher; missing folders of the copy are
+  // made, whatever their names.
+  const std::string deep = u8"日本語/Café/My Tool.exe";
+  EXPECT_EQ(stampWith({path("My.exe"), path(deep), "--lap", path("app.lap.in")}), "");
+  EXPECT_TRUE(carriesLauncherMark(PeFile(read(deep)).resources()));
+  EXPECT_EQ(read(u8"日本語/Café/My Tool.lap"), "vexil.main.class=My Tool\n");
+  EXPECT_EQ(read("My.lap"), "vexil.main.class=My\n");
 }
 
 TEST_F(StampFiles, AFailureLeavesNoFileBehind) {
   write("bad.ico", "not an icon");
   write("notes.txt", "not a program");
+  write("other.exe", smallProgram(true));
+  write("Tool.lap", "vexil.main.class=@NAME@\n");
+  write("huge.exe", "");
+  fs::resize_file(path("huge.exe"), (64u << 20) + 1);
   const std::string from = path("wlaunch.exe");
   const std::string to = path("My.exe");
   struct {
@@ -356,20 +376,38 @@ TEST_F(StampFiles, AFailureLeavesNoFileBehind) {
       {{path("notes.txt"), to},
        "The launcher \"" + path("notes.txt") +
            "\" cannot be stamped: it is not a Windows program (no valid PE headers)."},
+      {{path("other.exe"), to},
+       "The launcher \"" + path("other.exe") +
+           "\" cannot be stamped: it is not a Vexil launcher (wlaunch.exe, claunch.exe or a program stamped from "
+           "one)."},
+      {{path("huge.exe"), to}, "Cannot read the launcher \"" + path("huge.exe") + "\": it is larger than 64 MB."},
+      {{path("."), to}, "Cannot read the launcher \"" + path(".") + "\": it is a folder."},
       {{from, to, "--icon", path("bad.ico")},
        "The icon file \"" + path("bad.ico") + "\" is not usable: it does not begin like an icon file."},
       {{from, to, "--icon", path("none.ico")},
        "Cannot read the icon file \"" + path("none.ico") + "\": it does not exist."},
       {{from, to, "--lap", path("none.in")},
        "Cannot read the .lap template \"" + path("none.in") + "\": it does not exist."},
-      {{from, path("no/My.exe")},
-       "Cannot write \"" + path("no/My.exe") + "\": the folder \"" + path("no") + "\" does not exist."},
+      {{from, path("notes.txt/sub/My.exe")},
+       "Cannot write \"" + path("notes.txt/sub/My.exe") + "\": the folder \"" + path("notes.txt/sub") +
+           "\" cannot be made."},
+      {{from, path(".")}, "Cannot write \"" + path(".") + "\": it is a folder."},
+      {{from, path(std::string(300, 'n') + ".exe")},
+       "Cannot write \"" + path(std::string(300, 'n') + ".exe") +
+           "\": the finished file cannot be put in its place (is a file of that name in use, or the name too long?)."},
       {{from, from}, "The copy \"" + from + "\" would replace the launcher itself: give another name."},
+      {{from, path("./wlaunch.exe")},
+       "The copy \"" + path("./wlaunch.exe") + "\" would replace the launcher itself: give another name."},
+      {{from, path("app.ico"), "--icon", path("app.ico")},
+       "The copy \"" + path("app.ico") + "\" would replace the icon file itself: give another name."},
+      {{from, path("Tool.exe"), "--lap", path("Tool.lap")},
+       "The .lap file \"" + path("Tool.lap") + "\" would replace the .lap template itself: give another name."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     EXPECT_EQ(stampWith(c.arguments), c.message);
-    EXPECT_EQ(files(), (std::vector<std::string>{"app.ico", "app.lap.in", "bad.ico", "notes.txt", "wlaunch.exe"}));
+    EXPECT_EQ(files(), (std::vector<std::string>{"Tool.lap", "app.ico", "app.lap.in", "bad.ico", "huge.exe",
+                                                 "notes.txt", "other.exe", "wlaunch.exe"}));
   }
 }
 
