@@ -26,6 +26,11 @@ constexpr std::uint32_t kDirectoryEntrySize = 8;
 constexpr std::uint32_t kDataEntrySize = 16;
 // More than any program carries; a damaged table could otherwise name millions.
 constexpr std::size_t kMostResources = 65536;
+// Directory entries read in all: a damaged table whose directories share
+// their subdirectories could otherwise name millions of millions.
+constexpr std::size_t kMostEntries = 3 * kMostResources;
+// Above this a file alignment is no program's: 64 KB is the largest the format allows.
+constexpr std::uint32_t kLargestFileAlignment = 0x10000;
 
 std::uint32_t alignUp(std::uint64_t value, std::uint32_t alignment) {
   std::uint64_t aligned = (value + alignment - 1) / alignment * alignment;
@@ -193,7 +198,10 @@ PeFile::PeFile(std::string bytes) : m_bytes(std::move(bytes)) {
   const std::uint32_t fileAlignment = get32(m_bytes, m_optionalHeader + 36);
   const std::uint32_t sectionAlignment = get32(m_bytes, m_optionalHeader + 32);
   auto powerOfTwo = [](std::uint32_t value) { return value != 0 && (value & (value - 1)) == 0; };
-  if (!powerOfTwo(fileAlignment) || !powerOfTwo(sectionAlignment)) throw notAProgram;
+  if (!powerOfTwo(fileAlignment) || !powerOfTwo(sectionAlignment) || fileAlignment > kLargestFileAlignment) {
+    throw notAProgram;
+  }
+  m_sections = readSections();
 
   const std::uint32_t security = dataDirectory(kSecurityDirectory);
   if (security != 0 && get32(m_bytes, security + 4) != 0) {
@@ -209,7 +217,7 @@ std::uint32_t PeFile::dataDirectory(int index) const {
   return at;
 }
 
-std::vector<PeFile::Section> PeFile::sections() const {
+std::vector<PeFile::Section> PeFile::readSections() const {
   const std::uint32_t pe = m_optionalHeader - kCoffHeaderSize;
   const std::uint32_t table = m_optionalHeader + get16(m_bytes, pe + 20);
   std::vector<Section> sections;
@@ -222,7 +230,7 @@ std::vector<PeFile::Section> PeFile::sections() const {
 }
 
 std::uint32_t PeFile::fileOffset(std::uint32_t rva, std::uint32_t length) const {
-  for (const Section& section : sections()) {
+  for (const Section& section : m_sections) {
     if (rva < section.rva) continue;
     const std::uint64_t inside = rva - section.rva;
     if (inside + length > section.rawSize) continue;
@@ -249,9 +257,12 @@ std::vector<Resource> PeFile::resources() const {
     std::uint32_t name;
     std::uint32_t target;
   };
+  std::size_t entriesRead = 0;
   auto entries = [&](std::uint32_t offset) {
     const std::uint32_t header = at(offset, kDirectoryHeaderSize);
     const std::uint32_t count = std::uint32_t{get16(m_bytes, header + 12)} + get16(m_bytes, header + 14);
+    entriesRead += count;
+    if (entriesRead > kMostEntries) throw damaged;
     const std::uint32_t first = at(offset + kDirectoryHeaderSize, kDirectoryEntrySize * count);
     std::vector<Entry> list;
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -259,10 +270,17 @@ std::vector<Resource> PeFile::resources() const {
     }
     return list;
   };
+  // What the resources' data and names take in memory: in a sound table each
+  // piece is stored once, and only type names repeat, so twice the file is
+  // more than enough; a damaged one could name the same bytes again and again.
+  std::uint64_t bytesTaken = 0;
+  const std::uint64_t byteBudget = 2 * std::uint64_t{m_bytes.size()};
   auto key = [&](std::uint32_t name) {
     if ((name & kHighBit) == 0) return ResourceKey::number(static_cast<std::uint16_t>(name));
     const std::uint32_t length = get16(m_bytes, at(name & ~kHighBit, 2));
     const std::uint32_t text = at((name & ~kHighBit) + 2, 2 * length);
+    bytesTaken += 2 * length;
+    if (bytesTaken > byteBudget) throw damaged;
     ResourceKey named{true, 0, {}};
     for (std::uint32_t i = 0; i < length; ++i) named.name += static_cast<char16_t>(get16(m_bytes, text + 2 * i));
     return named;
@@ -281,6 +299,8 @@ std::vector<Resource> PeFile::resources() const {
         const std::uint32_t entry = at(language.target, kDataEntrySize);
         const std::uint32_t size = get32(m_bytes, entry + 4);
         const std::uint32_t data = fileOffset(get32(m_bytes, entry), size);
+        bytesTaken += size;
+        if (bytesTaken > byteBudget) throw damaged;
         resources.push_back(Resource{key(type.name), key(name.name), static_cast<std::uint16_t>(language.name),
                                      get32(m_bytes, entry + 8), m_bytes.substr(data, size)});
       }
@@ -295,7 +315,7 @@ void PeFile::replaceResources(const std::vector<Resource>& resources) {
   const std::uint32_t sectionAlignment = get32(m_bytes, m_optionalHeader + 32);
   const std::uint32_t fileAlignment = get32(m_bytes, m_optionalHeader + 36);
   const std::uint32_t sizeOfHeaders = get32(m_bytes, m_optionalHeader + 60);
-  const std::vector<Section> all = sections();
+  const std::vector<Section> all = m_sections;
 
   // The section that holds the present table, if any, and where the image ends.
   const std::uint32_t oldRva = get32(m_bytes, directory);
@@ -353,6 +373,7 @@ void PeFile::replaceResources(const std::vector<Resource>& resources) {
   set32(m_bytes, m_optionalHeader + 56, alignUp(std::uint64_t{target.rva} + tableSize, sectionAlignment));
   set32(m_bytes, directory, target.rva);
   set32(m_bytes, directory + 4, tableSize);
+  m_sections = readSections();
   updateChecksum();
 }
 

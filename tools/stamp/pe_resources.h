@@ -77,7 +77,7 @@ class PeFile {
     std::uint32_t rawOffset = 0;
   };
 
-  std::vector<Section> sections() const;
+  std::vector<Section> readSections() const;
   /// The file offset of LENGTH bytes at address RVA; throws when no section holds them.
   std::uint32_t fileOffset(std::uint32_t rva, std::uint32_t length) const;
   std::uint32_t dataDirectory(int index) const;  ///< file offset of the directory entry
@@ -86,6 +86,7 @@ class PeFile {
   std::string m_bytes;
   std::uint32_t m_optionalHeader = 0;
   bool m_pe32Plus = false;
+  std::vector<Section> m_sections;  ///< as the headers list them
 };
 
 #endif  // VEXIL_TOOLS_STAMP_PE_RESOURCES_H_

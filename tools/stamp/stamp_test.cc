@@ -239,6 +239,9 @@ TEST(StampResources, DamagedFilesAreRefusedWithoutReadingOutside) {
   set32(signedFile, 0x98 + 112 + 8 * 4 + 4, 100);
   std::string dll = smallProgram();
   set16(dll, 0x96, 0);
+  std::string alignment = smallProgram();  // a new section would be padded to 2 GB
+  set32(alignment, 0x98 + 32, 0x80000000u);
+  set32(alignment, 0x98 + 36, 0x80000000u);
   struct {
     const char* what;
     std::string bytes;
@@ -246,7 +249,7 @@ TEST(StampResources, DamagedFilesAreRefusedWithoutReadingOutside) {
       {"subtable cycle", loop},   {"subtable outside", outside},
       {"entry count", count},     {"signed", signedFile},
       {"no image", dll},          {"cut headers", good.substr(0, 0x100)},
-      {"text", "MZ but no more"},
+      {"text", "MZ but no more"}, {"file alignment", alignment},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
