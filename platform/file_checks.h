@@ -16,6 +16,11 @@ bool isSameFile(const std::string& a, const std::string& b);
 /// attribute on Windows, no write permission for its owner elsewhere.
 bool isReadOnlyFile(const std::string& path);
 
+/// True when PATH exists and is neither a file nor a folder: a device (such
+/// as /dev/null or NUL), a pipe or a socket, which reading may never end and
+/// replacing would take from the system.
+bool isSpecialFile(const std::string& path);
+
 /// Removes the folder PATH if it is empty. False when it is still there.
 bool removeEmptyFolder(const std::string& path);
 

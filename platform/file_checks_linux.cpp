@@ -15,4 +15,9 @@ bool isReadOnlyFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0;
 }
 
+bool isSpecialFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
 bool removeEmptyFolder(const std::string& path) { return rmdir(path.c_str()) == 0; }

@@ -30,4 +30,14 @@ bool isReadOnlyFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+bool isSpecialFile(const std::string& path) {
+  // A device name (NUL, CON, COM1) or a pipe opens as a file that is not on a disk.
+  HANDLE file = CreateFileW(systemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const DWORD type = GetFileType(file);
+  CloseHandle(file);
+  return type != FILE_TYPE_DISK;
+}
+
 bool removeEmptyFolder(const std::string& path) { return RemoveDirectoryW(systemPath(path).c_str()) != 0; }

@@ -65,6 +65,8 @@ std::string readInput(const std::string& path, const char* what) {
   const FileStamp stamp = fileStamp(path);
   if (!stamp.exists) throw StampError(fill(stamp_message::kFileMissing, {what, inQuotes(path)}));
   if (stamp.isDirectory) throw StampError(fill(stamp_message::kFileIsFolder, {what, inQuotes(path)}));
+  // A pipe without a writer would block the tool for good.
+  if (isSpecialFile(path)) throw StampError(fill(stamp_message::kFileNotRegular, {what, inQuotes(path)}));
   const StampError tooLarge(
       fill(stamp_message::kFileTooLarge, {what, inQuotes(path), std::to_string(kLargestInputMegabytes)}));
   if (stamp.size > kLargestInput) throw tooLarge;
@@ -119,6 +121,8 @@ class MadeFolders {
 /// Refuses TARGET when a file there must not or cannot be replaced.
 void checkReplaceable(const std::string& target) {
   if (fileStamp(target).isDirectory) throw StampError(fill(stamp_message::kTargetIsFolder, {inQuotes(target)}));
+  // Renaming over /dev/null would replace the device itself (as root, or an administrator).
+  if (isSpecialFile(target)) throw StampError(fill(stamp_message::kTargetNotRegular, {inQuotes(target)}));
   // On Windows the read-only attribute; an administrator could write anyway,
   // but the file says it must not change.
   if (isReadOnlyFile(target)) throw StampError(fill(stamp_message::kTargetReadOnly, {inQuotes(target)}));
@@ -294,6 +298,10 @@ std::string expandLapTemplate(const std::string& lapTemplate, const StampRequest
 }
 
 void stamp(const StampRequest& request) {
+  // "out\" names a folder, whether or not it exists yet.
+  if (fileNameOf(request.output).empty()) {
+    throw StampError(fill(stamp_message::kTargetIsFolder, {inQuotes(request.output)}));
+  }
   const std::string lapPath = lapPathFor(request.output);
   const bool writesLap = !request.lapTemplate.empty();
   // An output that is one of the inputs would be lost before it is read, or

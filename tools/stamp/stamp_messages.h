@@ -49,6 +49,7 @@ inline constexpr char kIconFile[] = "icon file";
 inline constexpr char kLapTemplateFile[] = ".lap template";
 inline constexpr char kFileMissing[] = "Cannot read the {1} {2}: it does not exist.";
 inline constexpr char kFileIsFolder[] = "Cannot read the {1} {2}: it is a folder.";
+inline constexpr char kFileNotRegular[] = "Cannot read the {1} {2}: it is a device or a pipe, not a file.";
 inline constexpr char kFileTooLarge[] = "Cannot read the {1} {2}: it is larger than {3} MB.";
 inline constexpr char kFileUnreadable[] = "Cannot read the {1} {2}: {3}.";
 
@@ -58,6 +59,7 @@ inline constexpr char kLapFile[] = ".lap file";
 inline constexpr char kWouldReplaceInput[] = "The {1} {2} would replace the {3} itself: give another name.";
 inline constexpr char kFolderNotMade[] = "Cannot write {1}: the folder {2} cannot be made.";
 inline constexpr char kTargetIsFolder[] = "Cannot write {1}: it is a folder.";
+inline constexpr char kTargetNotRegular[] = "Cannot write {1}: it is a device or a pipe, not a file.";
 inline constexpr char kTargetReadOnly[] = "Cannot replace {1}: the file is read-only.";
 inline constexpr char kFolderNotWritable[] = "Cannot write {1}: the folder cannot be written to ({2}).";
 inline constexpr char kWritingFailed[] = "Cannot write {1}: writing failed (is the disk full?).";

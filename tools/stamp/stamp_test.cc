@@ -368,6 +368,7 @@ TEST_F(StampFiles, AFailureLeavesNoFileBehind) {
   write("other.exe", smallProgram(true));
   write("Tool.lap", "vexil.main.class=@NAME@\n");
   write("huge.exe", "");
+  ASSERT_EQ(mkfifo(path("pipe").c_str(), 0600), 0);
   fs::resize_file(path("huge.exe"), (64u << 20) + 1);
   const std::string from = path("wlaunch.exe");
   const std::string to = path("My.exe");
@@ -395,6 +396,9 @@ TEST_F(StampFiles, AFailureLeavesNoFileBehind) {
        "Cannot write \"" + path("notes.txt/sub/My.exe") + "\": the folder \"" + path("notes.txt/sub") +
            "\" cannot be made."},
       {{from, path(".")}, "Cannot write \"" + path(".") + "\": it is a folder."},
+      {{from, path("pipe")}, "Cannot write \"" + path("pipe") + "\": it is a device or a pipe, not a file."},
+      {{path("pipe"), to}, "Cannot read the launcher \"" + path("pipe") + "\": it is a device or a pipe, not a file."},
+      {{from, path("new/")}, "Cannot write \"" + path("new/") + "\": it is a folder."},
       {{from, path(std::string(300, 'n') + ".exe")},
        "Cannot write \"" + path(std::string(300, 'n') + ".exe") +
            "\": the finished file cannot be put in its place (is a file of that name in use, or the name too long?)."},
@@ -410,7 +414,7 @@ TEST_F(StampFiles, AFailureLeavesNoFileBehind) {
     SCOPED_TRACE(c.message);
     EXPECT_EQ(stampWith(c.arguments), c.message);
     EXPECT_EQ(files(), (std::vector<std::string>{"Tool.lap", "app.ico", "app.lap.in", "bad.ico", "huge.exe",
-                                                 "notes.txt", "other.exe", "wlaunch.exe"}));
+                                                 "notes.txt", "other.exe", "pipe", "wlaunch.exe"}));
   }
 }
 
