@@ -1,7 +1,10 @@
 // vexil-stamp.exe under Wine on the real launchers: the stamped copy launches
-// exactly as the launcher it came from, the launcher stays as it was, and a
-// failure leaves no file behind. Also the sample's greeter.exe, made by the
-// build with the tool, on the test runtime.
+// exactly as the launcher it came from, the launcher stays as it was, any
+// folder name works, and a failure leaves no file behind. Also the sample's
+// greeter.exe, made by the build with the tool, on the test runtime.
+//
+// This binary carries the launchers' manifest: the harness's texts, paths
+// among them, are UTF-8 like the tool's.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -54,6 +57,10 @@ class Stamper {
   }
   LaunchResult run(const std::vector<std::string>& arguments) const { return m_tool.run(arguments); }
   std::string path(const std::string& relative) const { return m_tool.path(relative); }
+  void copyFile(const std::string& source, const std::string& relative) const { m_tool.copyFile(source, relative); }
+  void writeFile(const std::string& relative, const std::string& contents) const {
+    m_tool.writeFile(relative, contents);
+  }
   std::vector<std::string> files() const { return filesIn(m_tool.directory()); }
 
  private:
@@ -92,7 +99,7 @@ TEST_P(StampedLauncher, LaunchesExactlyAsTheLauncherItCameFrom) {
   std::vector<LaunchResult> launched;
   for (LaunchCase* app : {&before, &after}) {
     useFakeRuntime(*app);
-    launched.push_back(app->run({"one", "two words", "caf\xE9"}));
+    launched.push_back(app->run({"one", "two words", "café"}));
   }
   EXPECT_EQ(launched[0].exitCode, 0) << describe(launched[0]);
   EXPECT_EQ(describe(launched[1]), describe(launched[0]));
@@ -121,9 +128,19 @@ TEST(Stamp, AFailureGivesOneMessageAndLeavesNoFile) {
        {"--icon", "none.ico", "launcher.exe", "MyApp.exe"},
        "Cannot read the icon file \"none.ico\": it does not exist."},
       {"read-only copy", {"launcher.exe", "ReadOnly.exe"}, "Cannot replace \"ReadOnly.exe\": the file is read-only."},
-      {"missing folder",
-       {"launcher.exe", "bin\\MyApp.exe"},
-       "Cannot write \"bin\\MyApp.exe\": the folder \"bin\" does not exist."},
+      {"folder under a file",
+       {"launcher.exe", "ReadOnly.exe\\bin\\MyApp.exe"},
+       "Cannot write \"ReadOnly.exe\\bin\\MyApp.exe\": the folder \"ReadOnly.exe\\bin\" cannot be made."},
+      {"a program that is no launcher",
+       {"C:\\windows\\notepad.exe", "MyApp.exe"},
+       "The launcher \"C:\\windows\\notepad.exe\" cannot be stamped: it is not a Vexil launcher (wlaunch.exe, "
+       "claunch.exe or a program stamped from one)."},
+      {"the launcher as the copy, written otherwise",
+       {"launcher.exe", ".\\LAUNCHER.EXE"},
+       "The copy \".\\LAUNCHER.EXE\" would replace the launcher itself: give another name."},
+      {"the icon as the copy",
+       {"--icon", "app.ico", "launcher.exe", "APP.ICO"},
+       "The copy \"APP.ICO\" would replace the icon file itself: give another name."},
   };
   // An icon file whose one image claims more bytes than there are.
   const std::string icon = fileContents(stamper.path("app.ico"));
@@ -151,6 +168,50 @@ TEST(Stamp, AFailureGivesOneMessageAndLeavesNoFile) {
   }
   EXPECT_EQ(fileContents(stamper.path("ReadOnly.exe")), "kept");
   SetFileAttributesA(stamper.path("ReadOnly.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Every file in a folder that code page 1252 cannot name, or with accents,
+// given as relative and as full paths; the copy's folders do not exist yet.
+TEST_P(StampedLauncher, AnyFolderNameWorksAndTheCopyStarts) {
+  Stamper stamper(GetParam());
+  const std::string launcher = "ランチャー/Lanceur é/launcher.exe";
+  const std::string output = "出力/Ünïcødé 日本/MyApp.exe";
+  stamper.copyFile(builtLauncher(GetParam()), launcher);
+  stamper.copyFile(VEXIL_E2E_SAMPLE_ICON, "アイコン/icône.ico");
+  stamper.writeFile(
+      "modèles/日本語/app.lap.in",
+      "vexil.main.class=org.example.Main\r\nvexil.java.home.path=${SELF_HOME}\\rt\r\n-Dapp.name=@NAME@\r\n");
+  LaunchResult stamped =
+      stamper.run({"--icon", "アイコン\\icône.ico", "--lap", "modèles\\日本語\\app.lap.in", "--product-name",
+                   "Mon Appli 日本", stamper.path(launcher), stamper.path(output)});
+  ASSERT_EQ(stamped.exitCode, 0) << describe(stamped);
+  EXPECT_EQ(stamped.out + stamped.err, "");
+  EXPECT_EQ(filesIn(stamper.path("出力/Ünïcødé 日本")), (std::vector<std::string>{"MyApp.exe", "MyApp.lap"}));
+  EXPECT_EQ(fileContents(stamper.path("出力/Ünïcødé 日本/MyApp.lap")),
+            "vexil.main.class=org.example.Main\r\nvexil.java.home.path=${SELF_HOME}\\rt\r\n-Dapp.name=MyApp\r\n");
+
+  // The copy, in a folder of the same names, on the fake runtime beside it.
+  LaunchCase app(GetParam(), stamper.path(output), output);
+  app.copyFile(stamper.path("出力/Ünïcødé 日本/MyApp.lap"), "出力/Ünïcødé 日本/MyApp.lap");
+  app.copyFile(VEXIL_E2E_FAKE_JVM, "出力/Ünïcødé 日本/rt/bin/server/jvm.dll");
+  app.setEnvironment("VEXIL_FAKE_JVM_RECORD", app.path("record.txt"));
+  app.removeEnvironment("VEXIL_FAKE_JVM_FAIL");
+  app.removeEnvironment("VEXIL_FAKE_JVM_PROBE_LIBRARY");
+  LaunchResult launched = app.run({"日本"});
+  EXPECT_EQ(launched.exitCode, 0) << describe(launched);
+  const std::string record = fileContents(app.path("record.txt"));
+  EXPECT_EQ(linesWith(record, "CallStaticVoidMethod "), std::vector<std::string>{"org/example/Main with 1 arguments"});
+  EXPECT_EQ(linesWith(record, "option -Dapp.name="), std::vector<std::string>{"MyApp"});
+}
+
+// A copy whose path is beyond the classic limit of 260 characters, in folders that do not exist yet.
+TEST(Stamp, ACopyBeyond260CharactersIsMade) {
+  Stamper stamper(Program::Console);
+  const std::string output = "long/" + std::string(120, 'l') + "/" + std::string(120, 'm') + "/MyApp.exe";
+  ASSERT_GT(stamper.path(output).size(), 260u);
+  LaunchResult stamped = stamper.run({"launcher.exe", stamper.path(output)});
+  ASSERT_EQ(stamped.exitCode, 0) << describe(stamped);
+  EXPECT_EQ(fileContents("\\\\?\\" + stamper.path(output)).compare(0, 2, "MZ"), 0);
 }
 
 // greeter.exe as the build made it, with its .lap and jar, on the test runtime put where its .lap looks.

@@ -132,6 +132,17 @@ TEST_P(UnicodeFolder, AReportNamesTheFolder) {
   EXPECT_TRUE(app.showsReport(app.run(), "A JVM could not be found for Java home: " + runtime.home() + "\\none"));
 }
 
+// jvm_probe carries the same manifest: it reads the folder in its arguments
+// and names the runtime there as the launcher does.
+TEST_P(UnicodeFolder, TheProbeFindsTheRuntimeTheLauncherUses) {
+  LaunchCase probe(VEXIL_E2E_JVM_PROBE, "jvm_probe.exe");
+  const std::string home = runtime.home() + "\\rt";
+  LaunchResult result = probe.run({"vexil.java.home.path=" + home});
+  EXPECT_EQ(result.exitCode, 0) << describe(result);
+  EXPECT_EQ(withLfLineEnds(result.out).rfind("chosen=m_jvmPath=" + home + "\\bin\\server\\jvm.dll,", 0), 0u)
+      << describe(result);
+}
+
 INSTANTIATE_TEST_SUITE_P(Launchers, UnicodeFolder,
                          testing::Combine(testing::ValuesIn(launcherPrograms()), testing::Values(kJapanese, "🚀 Start")),
                          [](const testing::TestParamInfo<std::tuple<Program, const char*>>& info) {
