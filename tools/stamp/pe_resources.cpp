@@ -202,6 +202,13 @@ PeFile::PeFile(std::string bytes) : m_bytes(std::move(bytes)) {
     throw notAProgram;
   }
   m_sections = readSections();
+  // In ascending order and apart, as the system loads them: an address then
+  // means one place in the file, and a new section after the last is free.
+  std::uint64_t end = 0;
+  for (const Section& section : m_sections) {
+    if (section.rva < end) throw notAProgram;
+    end = std::uint64_t{section.rva} + (section.virtualSize != 0 ? section.virtualSize : section.rawSize);
+  }
 
   const std::uint32_t security = dataDirectory(kSecurityDirectory);
   if (security != 0 && get32(m_bytes, security + 4) != 0) {
@@ -233,7 +240,10 @@ std::uint32_t PeFile::fileOffset(std::uint32_t rva, std::uint32_t length) const 
   for (const Section& section : m_sections) {
     if (rva < section.rva) continue;
     const std::uint64_t inside = rva - section.rva;
-    if (inside + length > section.rawSize) continue;
+    // The system maps no more than the virtual size; file bytes beyond it are not the section's.
+    const std::uint32_t mapped =
+        section.virtualSize != 0 ? std::min(section.virtualSize, section.rawSize) : section.rawSize;
+    if (inside + length > mapped) continue;
     const std::uint64_t offset = section.rawOffset + inside;
     if (!fits(m_bytes, offset, length)) break;
     return static_cast<std::uint32_t>(offset);
@@ -279,7 +289,7 @@ std::vector<Resource> PeFile::resources() const {
     if ((name & kHighBit) == 0) return ResourceKey::number(static_cast<std::uint16_t>(name));
     const std::uint32_t length = get16(m_bytes, at(name & ~kHighBit, 2));
     const std::uint32_t text = at((name & ~kHighBit) + 2, 2 * length);
-    bytesTaken += 2 * length;
+    bytesTaken += std::uint64_t{2} * length;
     if (bytesTaken > byteBudget) throw damaged;
     ResourceKey named{true, 0, {}};
     for (std::uint32_t i = 0; i < length; ++i) named.name += static_cast<char16_t>(get16(m_bytes, text + 2 * i));
