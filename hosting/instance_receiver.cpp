@@ -92,7 +92,10 @@ struct InstanceReceiver::Shared {
   void deliver(jni::JNIEnv* env, const InstanceMessage& message, const std::function<void()>& accept) {
     const jni::NativeInterface& jni = *env->functions;
     std::string className, methodName;
-    InstanceReceiver::splitHandler(handler, &className, &methodName);
+    if (!InstanceReceiver::splitHandler(handler, &className, &methodName)) {
+      log(message::kLogInstanceNoHandler + handler);
+      return;
+    }
     jni::jclass handlerClass = jni.FindClass(env, className.c_str());
     jni::jmethodID method =
         handlerClass ? jni.GetStaticMethodID(env, handlerClass, methodName.c_str(), kHandlerSignature) : nullptr;
