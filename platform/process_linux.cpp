@@ -45,7 +45,10 @@ bool openWebPage(const std::string&) { return false; }
 std::string currentDirectory() {
   std::string buffer(256, '\0');
   for (;;) {
-    if (getcwd(buffer.data(), buffer.size())) return buffer.c_str();
+    if (getcwd(buffer.data(), buffer.size())) {
+      buffer.resize(std::strlen(buffer.data()));
+      return buffer;
+    }
     if (errno != ERANGE || buffer.size() > (1U << 20)) return std::string();
     buffer.resize(buffer.size() * 2);
   }

@@ -86,7 +86,7 @@ void setTimeouts(int socket, int milliseconds) {
   timeval limit{};
   if (milliseconds < 1) milliseconds = 1;
   limit.tv_sec = milliseconds / 1000;
-  limit.tv_usec = (milliseconds % 1000) * 1000;
+  limit.tv_usec = static_cast<suseconds_t>(milliseconds % 1000) * 1000;
   setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
   setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
 }

@@ -143,12 +143,10 @@ class Win32Endpoint : public InstanceEndpoint {
       overlapped.hEvent = connected.value;
       ResetEvent(connected.value);
       DWORD count = 0;
-      BOOL started = ConnectNamedPipe(m_pipe.value, &overlapped);
-      if (!started && GetLastError() == ERROR_PIPE_CONNECTED) {
-        started = TRUE;
-        SetEvent(connected.value);
-      }
-      if (!finish(m_pipe.value, overlapped, started, INFINITE, m_stop.value, &count)) {
+      const BOOL started = ConnectNamedPipe(m_pipe.value, &overlapped);
+      // A peer that came before the call is connected already, with nothing to wait for.
+      const bool already = !started && GetLastError() == ERROR_PIPE_CONNECTED;
+      if (!already && !finish(m_pipe.value, overlapped, started, INFINITE, m_stop.value, &count)) {
         if (WaitForSingleObject(m_stop.value, 0) == WAIT_OBJECT_0) return;
         log(TurnedAway::kStoppedAccepting, systemReason(GetLastError()));
         return;

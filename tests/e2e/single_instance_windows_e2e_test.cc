@@ -72,9 +72,13 @@ TEST_P(SingleInstanceWindows, TheSecondLaunchsArgumentsAndDirectoryReachTheHandl
   // One runtime, and one call of the handler with the directory first.
   EXPECT_EQ(recorded("JNI_CreateJavaVM").size(), 1U);
   EXPECT_EQ(recorded("GetStaticMethodID app/Handler "), std::vector<std::string>{"receive ([Ljava/lang/String;)V"});
-  EXPECT_EQ(recorded("CallStaticVoidMethod app/Handler handler with "), std::vector<std::string>{"5 arguments"});
-  EXPECT_EQ(recorded("handler argument "), (std::vector<std::string>{"0=" + m_app.path("elsewhere 日本"),
-                                                                     "1=with space", "2=", "3=été 日本", "4=-x"}));
+  // What the launch's own main would have got: the windowed program's split
+  // of its command line leaves out an empty argument.
+  std::vector<std::string> expected{"0=" + m_app.path("elsewhere 日本"), "1=with space", "2=", "3=été 日本", "4=-x"};
+  if (GetParam() == Program::Windowed) expected = {expected[0], expected[1], "2=été 日本", "3=-x"};
+  EXPECT_EQ(recorded("CallStaticVoidMethod app/Handler handler with "),
+            std::vector<std::string>{std::to_string(expected.size()) + " arguments"});
+  EXPECT_EQ(recorded("handler argument "), expected);
   EXPECT_NE(fileContents(m_app.path("debug.log")).find(message::kLogInstanceHandedOver), std::string::npos);
 }
 
