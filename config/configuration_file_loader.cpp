@@ -41,13 +41,20 @@ const struct {
     {kKeyDebugFile, &LauncherProperties::setDebugFile},
     {kKeyLibraryPathDir, &LauncherProperties::addLibraryPathDirectory},
     {kKeyStartupCache, &LauncherProperties::setStartupCache},
+    {kKeySingleInstance, &LauncherProperties::setSingleInstance},
+    {kKeySingleInstanceHandler, &LauncherProperties::setSingleInstanceHandler},
+    {kKeyJavaDownloadUrl, &LauncherProperties::setJavaDownloadUrl},
 };
 
 }  // namespace
 
 ConfigurationFileLoader::ConfigurationFileLoader(LauncherProperties& properties) : m_properties(properties) {}
 
-void loadProperties(LauncherProperties& properties) { ConfigurationFileLoader(properties).load(); }
+bool loadProperties(LauncherProperties& properties, const BeforeRuntimeChoice& beforeRuntimeChoice) {
+  ConfigurationFileLoader loader(properties);
+  loader.setBeforeRuntimeChoice(beforeRuntimeChoice);
+  return loader.load();
+}
 
 const std::string& ConfigurationFileLoader::getConfigurationFileName() {
   const std::string& path = m_properties.getNameOfExecutable();
@@ -60,7 +67,7 @@ const std::string& ConfigurationFileLoader::getConfigurationFileName() {
   return m_configurationFileName;
 }
 
-void ConfigurationFileLoader::load() {
+bool ConfigurationFileLoader::load() {
   const std::string& fileName = getConfigurationFileName();
   std::string contents;
   if (!m_properties.getPlatform().fileSystem->readFile(fileName, &contents)) {
@@ -73,7 +80,7 @@ void ConfigurationFileLoader::load() {
   } else if (looksLikeUtf16(contents)) {
     raiseFailure(std::string(message::kLoadingConfigurationFile) + "\n" + fileName + message::kSavedAsUtf16);
   }
-  applyLines(readPropertyLines(textOfUserFile(contents)));
+  return applyLines(readPropertyLines(textOfUserFile(contents)));
 }
 
 std::vector<std::string> ConfigurationFileLoader::readPropertyLines(const std::string& contents) {
@@ -113,7 +120,7 @@ std::string& ConfigurationFileLoader::trim(std::string& text) {
   return text;
 }
 
-void ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
+bool ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
   struct Line {
     std::string text;
     bool processed;
@@ -141,12 +148,14 @@ void ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
   step(true, Variables::kEarly);
   step(false, Variables::kNone);
   step(false, Variables::kEarly);
+  if (m_beforeRuntimeChoice && !m_beforeRuntimeChoice(m_properties)) return false;
   // Every setting the selection reads is in place; what refers to the chosen
   // home comes after it.
   JvmSelector selector(m_properties.getJvmSettings(), m_properties.getPlatform());
   m_properties.setFoundJvm(selector.getMostAppropriateJvm());
   step(true, Variables::kLate);
   step(false, Variables::kLate);
+  return true;
 }
 
 void ConfigurationFileLoader::processProperty(std::string& line) {

@@ -1,10 +1,16 @@
 #ifndef VEXIL_CONFIG_CONFIGURATION_FILE_LOADER_H_
 #define VEXIL_CONFIG_CONFIGURATION_FILE_LOADER_H_
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class LauncherProperties;
+
+/// Called once every line that needs no chosen runtime has been applied,
+/// before the runtime is chosen; false ends the load there.
+using BeforeRuntimeChoice = std::function<bool(const LauncherProperties& properties)>;
 
 /// Reads the ".lap" file beside the executable and applies its lines to the
 /// launcher properties, choosing the JVM between the lines that need no chosen
@@ -18,8 +24,11 @@ class ConfigurationFileLoader {
   /// or with ".lap" appended.
   const std::string& getConfigurationFileName();
 
-  /// Reads the file and applies its lines in their processing order.
-  void load();
+  /// Reads the file and applies its lines in their processing order. False
+  /// when the step before the runtime choice ended the load there.
+  bool load();
+
+  void setBeforeRuntimeChoice(BeforeRuntimeChoice step) { m_beforeRuntimeChoice = std::move(step); }
 
   /// Splits file contents into trimmed property lines: blank lines and
   /// comments are dropped, a CR before a line feed too, and a NUL ends a line.
@@ -43,14 +52,16 @@ class ConfigurationFileLoader {
  private:
   /// The seven steps: settings and options that need no chosen JVM, the
   /// selection, then the lines that refer to the chosen JVM's home.
-  void applyLines(std::vector<std::string> lines);
+  bool applyLines(std::vector<std::string> lines);
 
   std::string m_configurationFileName;
+  BeforeRuntimeChoice m_beforeRuntimeChoice;
   LauncherProperties& m_properties;
 };
 
 /// Reads the configuration file beside the executable named in PROPERTIES
-/// and applies it, choosing the JVM: a loader for this one call.
-void loadProperties(LauncherProperties& properties);
+/// and applies it, choosing the JVM: a loader for this one call. False when
+/// BEFORE_RUNTIME_CHOICE ended the load before the choice.
+bool loadProperties(LauncherProperties& properties, const BeforeRuntimeChoice& beforeRuntimeChoice = {});
 
 #endif  // VEXIL_CONFIG_CONFIGURATION_FILE_LOADER_H_

@@ -93,13 +93,21 @@ std::string LauncherProperties::getJniMainClass() const {
   return name;
 }
 
-bool LauncherProperties::isTrapConsoleCtrl() const {
+namespace {
+
+bool isTrueWord(const std::string& value) {
   static const char* const kTrueWords[] = {"Y", "y", "YES", "yes", "t", "T", "true", "TRUE"};
   for (const char* word : kTrueWords) {
-    if (m_trapConsoleCtrl == word) return true;
+    if (value == word) return true;
   }
   return false;
 }
+
+}  // namespace
+
+bool LauncherProperties::isTrapConsoleCtrl() const { return isTrueWord(m_trapConsoleCtrl); }
+
+bool LauncherProperties::isSingleInstance() const { return isTrueWord(m_singleInstance); }
 
 JvmSettings LauncherProperties::getJvmSettings() const {
   JvmSettings settings;
@@ -109,6 +117,7 @@ JvmSettings LauncherProperties::getJvmSettings() const {
   settings.jvmType = jvmTypeWishOf(m_customBinJvmDir);
   settings.bounds = VersionBounds{m_minJavaVersion, m_maxJavaVersion};
   settings.debugFile = m_debugFile;
+  settings.downloadUrl = m_javaDownloadUrl;
   return settings;
 }
 

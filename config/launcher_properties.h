@@ -40,6 +40,11 @@ class LauncherProperties {
   void setDebugFile(const std::string& value);
   /// "auto" keeps a class-data cache for the application (hosting/class_data_cache.h).
   void setStartupCache(const std::string& value) { m_startupCache = value; }
+  // One instance per user and session (platform/single_instance.h), and the
+  // page that the report of a missing runtime names.
+  void setSingleInstance(const std::string& value) { m_singleInstance = value; }
+  void setSingleInstanceHandler(const std::string& value) { m_singleInstanceHandler = value; }
+  void setJavaDownloadUrl(const std::string& value) { m_javaDownloadUrl = value; }
   /// Appends every jar file of DIRECTORY to the class path jars.
   void addJarsInDirectory(const std::string& directory);
   /// Appends DIRECTORY, unchanged, to the library path.
@@ -67,6 +72,10 @@ class LauncherProperties {
   const std::string& getJarsInClasspath() const { return m_jarsInClasspath; }
   const std::string& getDebugFile() const { return m_debugFile; }
   const std::string& getStartupCache() const { return m_startupCache; }
+  const std::string& getSingleInstanceHandler() const { return m_singleInstanceHandler; }
+  const std::string& getJavaDownloadUrl() const { return m_javaDownloadUrl; }
+  /// Whether vexil.single.instance is a word for true, as for the console trap.
+  bool isSingleInstance() const;
   const std::string& getLibraryPath() const { return m_libraryPath; }
   const Platform& getPlatform() const { return *m_platform; }
 
@@ -108,6 +117,9 @@ class LauncherProperties {
   std::string m_debugFile;
   std::string m_libraryPath;
   std::string m_startupCache;
+  std::string m_singleInstance;
+  std::string m_singleInstanceHandler;
+  std::string m_javaDownloadUrl;
 };
 
 /// Whether LINE, as written, is a launcher setting: it begins with "vexil".

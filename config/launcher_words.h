@@ -18,6 +18,10 @@ inline constexpr const char kKeyClasspathJarsDir[] = "vexil.classpath.jars.dir";
 inline constexpr const char kKeyDebugFile[] = "vexil.debug.file";
 inline constexpr const char kKeyLibraryPathDir[] = "vexil.library.path.dir";
 inline constexpr const char kKeyStartupCache[] = "vexil.startup.cache";
+// One instance per user and session, and where to get Java.
+inline constexpr const char kKeySingleInstance[] = "vexil.single.instance";
+inline constexpr const char kKeySingleInstanceHandler[] = "vexil.single.instance.handler";
+inline constexpr const char kKeyJavaDownloadUrl[] = "vexil.java.download.url";
 
 /// Every launcher setting begins with this word.
 inline constexpr const char kCustomPropertyPrefix[] = "vexil";

@@ -4,6 +4,7 @@
 #include "hosting/class_data_cache.h"
 #include "hosting/console_control.h"
 #include "hosting/init_args.h"
+#include "hosting/instance_receiver.h"
 #include "hosting/java_exception.h"
 #include "hosting/main_method.h"
 #include "hosting/runtime_messages.h"
@@ -133,6 +134,13 @@ int JvmHost::runApplication(jni::CreateJavaVMFunction createJavaVM, jni::JavaVMI
     // Registered now that the runtime exists, so it comes before the runtime's own handling.
     if (!addConsoleCtrlHandler(&forwardToRunningHost)) raiseFailure(message::kCannotCatchConsoleEvents);
   }
+  // Later launches are taken from the moment the application runs until the
+  // runtime is gone: before that there is nothing to hand them to.
+  std::unique_ptr<InstanceReceiver> instances;
+  if (m_instanceEndpoint) {
+    instances = std::make_unique<InstanceReceiver>(
+        std::move(m_instanceEndpoint), vm, m_properties->getSingleInstanceHandler(), m_properties->getDebugFile());
+  }
   callMainMethod(env, mainClass, mainMethod, arguments);
   // An exception that escapes main is described the way the runtime's own
   // launcher does it, and the run counts as failed; the application's other
@@ -140,6 +148,7 @@ int JvmHost::runApplication(jni::CreateJavaVMFunction createJavaVM, jni::JavaVMI
   bool mainFailed = jniFunctions.ExceptionOccurred(env) != nullptr;
   if (mainFailed) jniFunctions.ExceptionDescribe(env);
   vm->functions->DestroyJavaVM(vm);
+  instances.reset();
   return mainFailed ? 1 : 0;
 }
 

@@ -1,10 +1,12 @@
 #ifndef VEXIL_HOSTING_JVM_HOST_H_
 #define VEXIL_HOSTING_JVM_HOST_H_
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "hosting/jni_declarations.h"
+#include "platform/single_instance.h"
 #include "report/report_channel.h"
 
 class LauncherProperties;
@@ -39,6 +41,11 @@ class JvmHost {
   /// in it.
   void buildInitArgs(jni::JavaVMInitArgs& args, const std::vector<std::string>& leadingOptions = {});
 
+  /// Where the program's later launches come in (platform/single_instance.h):
+  /// taken from the moment the application's main method is called until the
+  /// runtime has been destroyed (hosting/instance_receiver.h).
+  void setInstanceEndpoint(std::unique_ptr<InstanceEndpoint> endpoint) { m_instanceEndpoint = std::move(endpoint); }
+
   /// The created virtual machine; null before creation.
   jni::JavaVM* getJavaVM() const { return m_javaVM; }
 
@@ -60,6 +67,7 @@ class JvmHost {
   jni::JavaVM* m_javaVM = nullptr;
   std::vector<std::string> m_optionTexts;  ///< the options in the runtime's encoding
   std::vector<jni::JavaVMOption> m_options;
+  std::unique_ptr<InstanceEndpoint> m_instanceEndpoint;
 };
 
 /// The host whose runtime receives console-control events; set just before

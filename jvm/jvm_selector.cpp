@@ -20,6 +20,19 @@ std::string preferenceCodes(const Jvm& jvm) {
   return comparable.substr(std::min(Jvm::getComparableVersion(jvm.getVersion()).size(), comparable.size()));
 }
 
+/// Where to get a runtime that BOUNDS admit: the line that follows the report
+/// of none acceptable.
+std::string downloadLine(const VersionBounds& bounds, const std::string& url) {
+  std::string line = message::kJavaDownload;
+  if (!bounds.minimum.empty()) {
+    line += message::kVersionsFrom + bounds.minimum;
+    line += bounds.maximum.empty() ? std::string(message::kVersionsOrLater) : message::kVersionsAnd + bounds.maximum;
+  } else if (!bounds.maximum.empty()) {
+    line += message::kVersionsUpTo + bounds.maximum;
+  }
+  return line + message::kDownloadAt + url;
+}
+
 Jvm recordOf(const FoundRuntime& runtime) {
   Jvm jvm;
   jvm.setJavaBundle(runtime.bundle);
@@ -46,6 +59,10 @@ Jvm JvmSelector::getMostAppropriateJvm() const {
     for (const std::string& line : m_rejections) {
       report += "\n" + line;
       if (!m_settings.debugFile.empty()) appendLogLine(m_settings.debugFile, line);
+    }
+    if (!m_settings.downloadUrl.empty()) {
+      raiseFailureOfferingPage(report + "\n" + downloadLine(m_settings.bounds, m_settings.downloadUrl),
+                               m_settings.downloadUrl);
     }
     raiseFailure(report);
   }

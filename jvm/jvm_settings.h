@@ -64,6 +64,8 @@ struct JvmSettings {
   VersionBounds bounds;
   /// Where the runtimes turned down are listed when none is acceptable; empty: nowhere.
   std::string debugFile;
+  /// A page to get Java from, named when none is acceptable; empty: none.
+  std::string downloadUrl;
 };
 
 #endif  // VEXIL_JVM_JVM_SETTINGS_H_

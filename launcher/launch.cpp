@@ -1,12 +1,79 @@
 #include "launcher/launch.h"
 
+#include <memory>
+#include <utility>
+
 #include "config/configuration_file_loader.h"
+#include "hosting/instance_message.h"
 #include "hosting/jvm_host.h"
 #include "platform/process.h"
+#include "platform/single_instance.h"
+#include "report/diagnostics_log.h"
 #include "report/failure.h"
 #include "report/messages.h"
 
-LauncherProperties createLauncherProperties(int argc, char** argv) {
+namespace {
+
+/// The debug-file line that says why a launch has no single-instance channel.
+std::string unavailableLine(const InstanceClaim& claim) {
+  using Problem = InstanceClaim::Problem;
+  switch (claim.problem) {
+    case Problem::kTooLong:
+      return message::kLogInstanceTooLong + claim.detail;
+    case Problem::kFolderUnusable:
+      return message::kLogInstanceFolderUnusable + claim.detail;
+    case Problem::kFolderNotPrivate:
+      return message::kLogInstanceFolderNotPrivate + claim.detail;
+    case Problem::kLockTimeout:
+      return message::kLogInstanceLockTimeout + claim.detail;
+    case Problem::kOtherUser:
+      return message::kLogInstanceOtherUser + claim.detail;
+    case Problem::kNotAccepted:
+      return message::kLogInstanceNotAccepted + claim.detail;
+    case Problem::kSocketUnusable:
+    case Problem::kNone:
+      break;
+  }
+  return message::kLogInstanceSocketUnusable + claim.detail;
+}
+
+/// What the step before the runtime choice found out about other instances.
+struct InstanceOutcome {
+  bool handedOver = false;
+  std::unique_ptr<InstanceEndpoint> endpoint;  ///< this launch is the first one
+};
+
+/// Hands the launch to a running instance of the program, or makes this one
+/// the instance the later launches find. Anything in the way makes the launch
+/// start on its own: a launch is never lost.
+bool claimOrHandOver(const LauncherProperties& properties, InstanceOutcome& outcome) {
+  if (!properties.isSingleInstance()) return true;
+  const std::string& debugFile = properties.getDebugFile();
+  const std::string message = encodeInstanceMessage({currentDirectory(), properties.getCommandLineArguments()});
+  InstanceClaim claim = claimInstance(properties.getNameOfExecutable(), message);
+  switch (claim.outcome) {
+    case InstanceClaim::Outcome::kHandedOver:
+      if (!debugFile.empty())
+        appendLogLine(debugFile, message::kLogInstanceHandedOver + properties.getNameOfExecutable());
+      outcome.handedOver = true;
+      return false;
+    case InstanceClaim::Outcome::kFirst:
+      outcome.endpoint = std::move(claim.endpoint);
+      return true;
+    case InstanceClaim::Outcome::kUnavailable:
+      break;
+  }
+  if (!debugFile.empty()) {
+    appendLogLine(debugFile, unavailableLine(claim));
+    appendLogLine(debugFile, message::kLogInstanceStartsAlone);
+  }
+  return true;
+}
+
+}  // namespace
+
+LauncherProperties createLauncherProperties(int argc, char** argv, const BeforeRuntimeChoice& beforeRuntimeChoice,
+                                            bool* loaded) {
   std::string program, reason;
   if (!findExecutablePath(&program, &reason)) {
     // The configuration lies beside the program; it is never looked for in
@@ -16,19 +83,28 @@ LauncherProperties createLauncherProperties(int argc, char** argv) {
   LauncherProperties properties;
   properties.setNameOfExecutable(program);
   for (int i = 1; i < argc; ++i) properties.addCommandLineArgument(argv[i]);
-  loadProperties(properties);
+  const bool complete = loadProperties(properties, beforeRuntimeChoice);
+  if (loaded) *loaded = complete;
   return properties;
 }
 
-int runLaunch(const LauncherProperties& properties, ReportChannel channel) {
+int runLaunch(const LauncherProperties& properties, ReportChannel channel,
+              std::unique_ptr<InstanceEndpoint> instanceEndpoint) {
   JvmHost host(properties, channel);
+  host.setInstanceEndpoint(std::move(instanceEndpoint));
   return host.launch();
 }
 
 int launchApplication(int argc, char** argv, ReportChannel channel) {
+  InstanceOutcome instance;
+  bool loaded = false;
   // The record is finished once loaded; hosting only reads it.
-  const LauncherProperties properties = createLauncherProperties(argc, argv);
-  return runLaunch(properties, channel);
+  const LauncherProperties properties = createLauncherProperties(
+      argc, argv, [&](const LauncherProperties& early) { return claimOrHandOver(early, instance); }, &loaded);
+  // Only a hand-over ends the load early: the running instance has the
+  // arguments, and no runtime is chosen or loaded.
+  if (!loaded) return 0;
+  return runLaunch(properties, channel, std::move(instance.endpoint));
 }
 
 int launcherMain(int argc, char** argv, ReportChannel channel) {

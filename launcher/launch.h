@@ -1,7 +1,11 @@
 #ifndef VEXIL_LAUNCHER_LAUNCH_H_
 #define VEXIL_LAUNCHER_LAUNCH_H_
 
+#include <memory>
+
+#include "config/configuration_file_loader.h"
 #include "config/launcher_properties.h"
+#include "platform/single_instance.h"
 #include "report/report_channel.h"
 
 /// The sequence both programs share: build the properties from the
@@ -12,16 +16,22 @@
 int launcherMain(int argc, char** argv, ReportChannel channel);
 
 /// The same sequence, leaving a failure to the caller, which shows it through
-/// CHANNEL.
+/// CHANNEL. With vexil.single.instance set, a launch that finds a running
+/// instance of the program hands it its arguments and returns 0 before any
+/// runtime is chosen.
 int launchApplication(int argc, char** argv, ReportChannel channel);
 
 /// A record named after the running executable, holding ARGV[1..] and loaded
-/// from the configuration file, with the JVM chosen.
-LauncherProperties createLauncherProperties(int argc, char** argv);
+/// from the configuration file, with the JVM chosen. BEFORE_RUNTIME_CHOICE may
+/// end the load before the choice; LOADED (when given) then says false.
+LauncherProperties createLauncherProperties(int argc, char** argv, const BeforeRuntimeChoice& beforeRuntimeChoice = {},
+                                            bool* loaded = nullptr);
 
 /// Runs the Java application described by PROPERTIES in a program that shows
-/// failures through CHANNEL. Returns the exit code: 0 when its main method
-/// has returned, 1 when an exception escaped it.
-int runLaunch(const LauncherProperties& properties, ReportChannel channel);
+/// failures through CHANNEL; the later launches come in through
+/// INSTANCE_ENDPOINT when there is one. Returns the exit code: 0 when its main
+/// method has returned, 1 when an exception escaped it.
+int runLaunch(const LauncherProperties& properties, ReportChannel channel,
+              std::unique_ptr<InstanceEndpoint> instanceEndpoint = nullptr);
 
 #endif  // VEXIL_LAUNCHER_LAUNCH_H_

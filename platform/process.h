@@ -11,9 +11,21 @@ std::string executablePath();
 /// told (on Linux without /proc, for instance).
 bool findExecutablePath(std::string* path, std::string* reason);
 
+/// The process's current directory; empty when the system cannot tell it.
+std::string currentDirectory();
+
 /// Shows TEXT to the user as a warning: a modal message box with an OK button
 /// and the exclamation icon where there is a window system, with CAPTION as
 /// its title; elsewhere a line on standard error. Returns when it is closed.
 void showWarning(const std::string& caption, const std::string& text);
+
+/// Asks TEXT as a question: a modal box with Yes and No buttons and the
+/// exclamation icon, titled CAPTION, where there is a window system (else a
+/// line on standard error, answered no). True when the user chose Yes.
+bool askYesNo(const std::string& caption, const std::string& text);
+
+/// Opens the web page URL with the user's default browser; false when the
+/// system could not.
+bool openWebPage(const std::string& url);
 
 #endif  // VEXIL_PLATFORM_PROCESS_H_

@@ -33,3 +33,23 @@ void showWarning(const std::string& caption, const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
   std::fflush(stderr);
 }
+
+bool askYesNo(const std::string& caption, const std::string& text) {
+  showWarning(caption, text);
+  return false;
+}
+
+// The Linux programs show their reports on the console, where the page is named.
+bool openWebPage(const std::string&) { return false; }
+
+std::string currentDirectory() {
+  std::string buffer(256, '\0');
+  for (;;) {
+    if (getcwd(buffer.data(), buffer.size())) {
+      buffer.resize(std::strlen(buffer.data()));
+      return buffer;
+    }
+    if (errno != ERANGE || buffer.size() > (1U << 20)) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+}

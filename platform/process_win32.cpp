@@ -1,4 +1,6 @@
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <vector>
 
@@ -28,4 +30,28 @@ bool findExecutablePath(std::string* path, std::string* reason) {
 
 void showWarning(const std::string& caption, const std::string& text) {
   MessageBoxW(nullptr, wideFromUtf8(text).c_str(), wideFromUtf8(caption).c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool askYesNo(const std::string& caption, const std::string& text) {
+  return MessageBoxW(nullptr, wideFromUtf8(text).c_str(), wideFromUtf8(caption).c_str(),
+                     MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+}
+
+bool openWebPage(const std::string& url) {
+  // Above 32 is success; the value is a handle only in name.
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"open", wideFromUtf8(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
+}
+
+std::string currentDirectory() {
+  // The length asked for first includes the terminator; the directory may
+  // change in between, so it is asked again until it fits.
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0) return std::string();
+    if (length < buffer.size()) return withoutLongPathForm(utf8FromWide(buffer.data(), length));
+    buffer.resize(length);
+  }
 }

@@ -4,7 +4,7 @@
 
 namespace failure_route {
 
-thread_local void (*t_showAndExit)(const std::string& report) = nullptr;
+thread_local void (*t_showAndExit)(const Failure& failure) = nullptr;
 thread_local int t_openSteps = 0;
 
 }  // namespace failure_route

@@ -16,20 +16,25 @@
 class Failure {
  public:
   /// A failure whose report is the heading alone, or the heading and WORDS.
-  explicit Failure(std::string words = std::string(), bool settled = false)
+  explicit Failure(std::string words = std::string(), bool settled = false, std::string offeredPage = std::string())
       : m_words(std::move(words)),
-        m_settled(settled) {}
+        m_settled(settled),
+        m_offeredPage(std::move(offeredPage)) {}
 
   /// The words after the heading; empty for the heading alone.
   const std::string& words() const { return m_words; }
   /// Whether a guarded step has decided the words.
   bool isSettled() const { return m_settled; }
+  /// A web page that the words name and a windowed program offers to open;
+  /// empty for none. It goes with the words.
+  const std::string& offeredPage() const { return m_offeredPage; }
   /// The whole text the user sees.
   std::string report() const;
 
  private:
   std::string m_words;
   bool m_settled;
+  std::string m_offeredPage;
 };
 
 namespace failure_route {
@@ -38,7 +43,7 @@ namespace failure_route {
 /// report/report_channel.h): shows a report through the program's channel and
 /// ends the process with exit code 1. Null on other threads and in tests,
 /// where every failure travels as an exception.
-extern thread_local void (*t_showAndExit)(const std::string& report);
+extern thread_local void (*t_showAndExit)(const Failure& failure);
 /// The guarded steps running on this thread.
 extern thread_local int t_openSteps;
 
@@ -47,7 +52,7 @@ extern thread_local int t_openSteps;
 /// would lead to the same report, at a cost larger than the rest of a failing
 /// launch's work. Otherwise it goes on as an exception.
 inline void endIfUnguarded(const Failure& failure) {
-  if (t_showAndExit && t_openSteps == 0) t_showAndExit(failure.report());
+  if (t_showAndExit && t_openSteps == 0) t_showAndExit(failure);
 }
 
 /// Counts a guarded step as running while it lives.
@@ -73,6 +78,11 @@ struct OpenStep {
 
 /// Raises a failure whose report is the heading and WORDS.
 [[noreturn]] inline void raiseFailure(const std::string& words) { failure_route::raise(Failure(words)); }
+
+/// Raises a failure whose report is the heading and WORDS, which name PAGE.
+[[noreturn]] inline void raiseFailureOfferingPage(const std::string& words, const std::string& page) {
+  failure_route::raise(Failure(words, false, page));
+}
 
 /// Raises a failure that the step around it describes with its generic text.
 [[noreturn]] inline void raiseUnexplainedFailure() { failure_route::raise(Failure()); }
@@ -103,7 +113,8 @@ decltype(auto) guardedStepPassingPayload(const char* genericText, Body&& body) {
     return std::forward<Body>(body)();
   } catch (const Failure& failure) {
     if (failure.isSettled()) failure_route::passOn(failure);
-    failWithReport(failure.words().empty() ? std::string(genericText) : failure.words());
+    if (failure.words().empty()) failWithReport(genericText);
+    failure_route::raise(Failure(failure.words(), true, failure.offeredPage()));
   } catch (...) {
     failWithReport(genericText);
   }

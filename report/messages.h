@@ -89,6 +89,44 @@ inline constexpr char kLogChosenJvm[] = "The chosen JVM: ";
 inline constexpr char kLogProperties[] = "The properties chosen: ";
 inline constexpr char kCannotWriteDebugFile[] = "Cannot write to the debug file ";
 
+// One instance (vexil.single.instance) and where to get Java
+// (vexil.java.download.url).
+// The line after kNoAcceptableJvm: kJavaDownloadFrom, the bounds (kVersionsFrom
+// / kVersionsUpTo with the versions, or kVersionsBetween ... kVersionsAnd ...),
+// kDownloadAt, the page.
+inline constexpr char kJavaDownload[] = "Java";
+inline constexpr char kVersionsFrom[] = " version ";
+inline constexpr char kVersionsOrLater[] = " or later";
+inline constexpr char kVersionsUpTo[] = " up to version ";
+inline constexpr char kVersionsAnd[] = " to ";
+inline constexpr char kDownloadAt[] = " can be downloaded from ";
+// The windowed program asks this on the last line of its box (Yes / No).
+inline constexpr char kOpenDownloadPage[] = "Open this page now?";
+// Debug-file lines: why a launch is not handed over, then the system's words.
+inline constexpr char kLogInstanceHandedOver[] = "The launch was handed over to the running instance: ";
+inline constexpr char kLogInstanceTooLong[] = "One instance: the arguments are too long to hand over: ";
+inline constexpr char kLogInstanceFolderUnusable[] = "One instance: the folder cannot be used: ";
+inline constexpr char kLogInstanceFolderNotPrivate[] = "One instance: the folder is not this user's alone: ";
+inline constexpr char kLogInstanceLockTimeout[] = "One instance: another launch held the lock too long: ";
+inline constexpr char kLogInstanceSocketUnusable[] = "One instance: the channel cannot be used: ";
+inline constexpr char kLogInstanceOtherUser[] = "One instance: the channel is served by another user: ";
+inline constexpr char kLogInstanceNotAccepted[] = "One instance: the running instance did not take the launch: ";
+inline constexpr char kLogInstanceStartsAlone[] = "One instance: this launch starts on its own.";
+// Debug-file lines of the running instance about a launch it did not take.
+inline constexpr char kLogTurnedAwayOtherUser[] = "A launch of another user was turned away: ";
+inline constexpr char kLogTurnedAwayNoMessage[] = "A launch connected but sent no message in time.";
+inline constexpr char kLogTurnedAwayTooLong[] = "A launch's message was turned away as too long: ";
+inline constexpr char kLogTurnedAwayCutShort[] = "A launch's message was cut short: ";
+inline constexpr char kLogTurnedAwayStopped[] = "The single-instance channel stopped taking launches: ";
+inline constexpr char kLogInstanceMessageMalformed[] = "A launch's message was malformed and was ignored: ";
+inline constexpr char kLogInstanceCannotAttach[] = "A launch was not taken: no thread can attach to the runtime.";
+inline constexpr char kLogInstanceCannotDetach[] =
+    "The single-instance handler's thread could not detach from the runtime.";
+inline constexpr char kLogInstanceNoHandler[] =
+    "A launch was not taken: no public static method taking String[] named ";
+inline constexpr char kLogInstanceNoArray[] =
+    "A launch was not taken: the runtime could not make its arguments' array.";
+
 }  // namespace message
 
 /// The whole report of a failure described by MESSAGE: the heading, a space,

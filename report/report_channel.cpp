@@ -2,14 +2,27 @@
 
 #include <cstdlib>
 
+#include "platform/ascii_text.h"
 #include "platform/process.h"
 #include "platform/standard_io.h"
+#include "report/messages.h"
 
-void showReport(ReportChannel channel, const std::string& report) {
+namespace {
+
+/// Only web pages are offered: the system opens whatever it is given, programs too.
+bool isWebPage(const std::string& page) { return startsWith(page, "https://") || startsWith(page, "http://"); }
+
+}  // namespace
+
+void showReport(ReportChannel channel, const std::string& report, const std::string& offeredPage) {
   if (channel == ReportChannel::kMessageBox) {
     // The launcher has no window of its own: the box has no owner and carries
     // the executable's path as its caption.
-    showWarning(executablePath(), report);
+    if (!isWebPage(offeredPage)) {
+      showWarning(executablePath(), report);
+    } else if (askYesNo(executablePath(), report + "\n\n" + message::kOpenDownloadPage)) {
+      openWebPage(offeredPage);
+    }
   } else {
     writeConsoleLine(report);
   }
@@ -19,8 +32,8 @@ namespace {
 
 thread_local ReportChannel t_channel = ReportChannel::kStandardOutput;
 
-[[noreturn]] void showAndExit(const std::string& report) {
-  showReport(t_channel, report);
+[[noreturn]] void showAndExit(const Failure& failure) {
+  showReport(t_channel, failure.report(), failure.offeredPage());
   std::exit(1);
 }
 

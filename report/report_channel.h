@@ -11,8 +11,10 @@ enum class ReportChannel {
   kMessageBox,      ///< the windowed program: a warning box captioned with the executable's path
 };
 
-/// Shows REPORT to the user through CHANNEL.
-void showReport(ReportChannel channel, const std::string& report);
+/// Shows REPORT to the user through CHANNEL. A box asks whether to open
+/// OFFERED_PAGE (a web page the report names; empty: none) and opens it when
+/// the user says yes.
+void showReport(ReportChannel channel, const std::string& report, const std::string& offeredPage = std::string());
 
 /// While it lives, a failure on this thread that no guarded step can settle
 /// is shown through CHANNEL and ends the process at once (report/failure.h).
@@ -31,16 +33,17 @@ class DirectReports {
 /// alone.
 template <typename Body>
 int runReportingFailures(ReportChannel channel, Body&& body) {
-  std::string report;
+  std::string report, page;
   try {
     const DirectReports direct(channel);
     return body();
   } catch (const Failure& failure) {
     report = failure.report();
+    page = failure.offeredPage();
   } catch (...) {
     report = Failure().report();
   }
-  showReport(channel, report);
+  showReport(channel, report, page);
   return 1;
 }
 

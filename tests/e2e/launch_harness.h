@@ -44,7 +44,7 @@ enum class BoxIcon {
 const char* boxIconName(BoxIcon icon);
 
 /// Control ids of the buttons (IDOK and so on).
-enum : int { kButtonOk = 1, kButtonCancel = 2 };
+enum : int { kButtonOk = 1, kButtonCancel = 2, kButtonYes = 6, kButtonNo = 7 };
 
 struct MessageBoxSeen {
   std::string caption;
@@ -56,11 +56,12 @@ struct MessageBoxSeen {
 };
 
 struct LaunchResult {
-  int exitCode = -1;                  ///< -1 when the program could not be run to its end
-  std::string out;                    ///< standard output, bytes as written (CR LF from Windows programs)
-  std::string err;                    ///< standard error, bytes as written
-  std::vector<MessageBoxSeen> boxes;  ///< every box shown, in order; each was closed with its first button
-  std::string problem;                ///< why the run did not complete, empty when it did
+  int exitCode = -1;  ///< -1 when the program could not be run to its end
+  std::string out;    ///< standard output, bytes as written (CR LF from Windows programs)
+  std::string err;    ///< standard error, bytes as written
+  std::vector<MessageBoxSeen>
+      boxes;            ///< every box shown, in order; each was closed with OK, else No, else its first button
+  std::string problem;  ///< why the run did not complete, empty when it did
 };
 
 /// What the harness does to a running program once its output holds MARKER:

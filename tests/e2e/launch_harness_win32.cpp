@@ -171,13 +171,17 @@ class MessageBoxWatcher {
     return box;
   }
 
-  // As a user would: the OK button when there is one, else the first button.
+  // As a user would: the OK button when there is one, else No (a test never
+  // has the system open anything), else the first button.
   static void dismiss(HWND dialog, const std::vector<int>& buttons) {
     if (buttons.empty()) {
       PostMessageA(dialog, WM_CLOSE, 0, 0);
       return;
     }
     int button = buttons.front();
+    for (int id : buttons) {
+      if (id == IDNO) button = IDNO;
+    }
     for (int id : buttons) {
       if (id == IDOK) button = IDOK;
     }

@@ -14,16 +14,15 @@
 //           files, as a runtime that used them all up would
 // VEXIL_FAKE_JVM_MAIN=await-exit-request makes main print "main waiting for an
 // exit request", then return once a thread has detached, or been refused
-// attaching (after a minute at the latest). Calls of initiateExit are recorded with the
-// thread they come on.
-// On Windows an option that is not plain ASCII is also recorded as the runtime
-// would read it: decoded in the process's code page, written in UTF-8.
-// VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then tries to
-// load by name alone (Windows), to show where the process looks afterwards.
-// Asked to list the classes it loads (-XX:DumpLoadedClassList=), it writes
-// two lines into that file, as a runtime lists its classes.
-// A refused creation says why through the runtime's output hook when the
-// launcher passes one ("vfprintf" option), else nothing. A failure
+// attaching (after a minute at the latest); VEXIL_FAKE_JVM_AWAIT_DETACHES=N
+// makes it wait for N of them. A static method taking String[] that is not
+// main (a single-instance handler) records its arguments and returns.
+// VEXIL_FAKE_JVM_RECORD_PROCESS=1 (Windows): creation records "process <id>". Calls of initiateExit are recorded with
+// the thread they come on. On Windows an option that is not plain ASCII is also recorded as the runtime would read it:
+// decoded in the process's code page, written in UTF-8. VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then
+// tries to load by name alone (Windows), to show where the process looks afterwards. Asked to list the classes it loads
+// (-XX:DumpLoadedClassList=), it writes two lines into that file, as a runtime lists its classes. A refused creation
+// says why through the runtime's output hook when the launcher passes one ("vfprintf" option), else nothing. A failure
 // leaves fake.Failure pending, whose toString() and cause the launcher may
 // ask for. VEXIL_FAKE_JVM_RECORD_STACK=1 records
 // the stack size of the thread that runs main (POSIX).
@@ -83,6 +82,7 @@ Object g_getCauseMethod{"getCause", {}};
 Object g_noExitMethod{"java.lang.NoSuchMethodError: initiateExit", {}};
 Object g_mainMethod{"main", {}};
 Object g_exitMethod{"initiateExit", {}};
+Object g_otherMethod{"other", {}};
 
 void (*g_mainHook)(void*) = nullptr;
 void* g_mainHookContext = nullptr;
@@ -183,6 +183,9 @@ jmethodID VEXIL_JNICALL getStaticMethodID(JNIEnv*, jclass clazz, const char* nam
     t_exceptionPending = &g_throwable;
     return nullptr;
   }
+  if (std::strcmp(name, "main") != 0 && std::strcmp(signature, "([Ljava/lang/String;)V") == 0) {
+    return reinterpret_cast<jmethodID>(&g_otherMethod);
+  }
   return reinterpret_cast<jmethodID>(&g_mainMethod);
 }
 
@@ -191,12 +194,14 @@ int detachCount() {
   return g_detachCount;
 }
 
-// Waits for a detach after the BEFORE-th.
+// Waits for VEXIL_FAKE_JVM_AWAIT_DETACHES (default 1) detaches after the BEFORE-th.
 void awaitExitRequest(int before) {
   std::printf("main waiting for an exit request\n");
   std::fflush(stdout);
+  const char* wanted = std::getenv("VEXIL_FAKE_JVM_AWAIT_DETACHES");
+  const int count = wanted && *wanted ? std::atoi(wanted) : 1;
   std::unique_lock<std::mutex> hold(g_lock);
-  bool came = g_detached.wait_for(hold, std::chrono::minutes(1), [&] { return g_detachCount > before; });
+  bool came = g_detached.wait_for(hold, std::chrono::minutes(1), [&] { return g_detachCount >= before + count; });
   hold.unlock();
   if (!came) record("no exit request came");
 }
@@ -210,6 +215,14 @@ void VEXIL_JNICALL callStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID method
     return;
   }
   Object* array = objectOf(va_arg(args, jobject));
+  if (method == reinterpret_cast<jmethodID>(&g_otherMethod)) {
+    record("CallStaticVoidMethod " + objectOf(clazz)->text + " handler with " + std::to_string(array->elements.size()) +
+           " arguments");
+    for (size_t i = 0; i < array->elements.size(); ++i) {
+      record("handler argument " + std::to_string(i) + "=" + objectOf(array->elements[i])->text);
+    }
+    return;
+  }
   std::string line = "CallStaticVoidMethod " + objectOf(clazz)->text + " with " +
                      std::to_string(array->elements.size()) + " arguments";
   record(line);
@@ -236,8 +249,8 @@ void VEXIL_JNICALL callStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID method
 jstring VEXIL_JNICALL newStringUTF(JNIEnv*, const char* bytes) { return newObject(bytes); }
 
 jobjectArray VEXIL_JNICALL newObjectArray(JNIEnv*, jsize length, jclass elementClass, jobject initial) {
-  record("NewObjectArray " + std::to_string(length) + " " + objectOf(elementClass)->text + " \"" +
-         objectOf(initial)->text + "\"");
+  record("NewObjectArray " + std::to_string(length) + " " + objectOf(elementClass)->text + " " +
+         (initial ? "\"" + objectOf(initial)->text + "\"" : std::string("null")));
   if (failure() == "array") return nullptr;
   return newObject("array", std::vector<jobject>(static_cast<size_t>(length), initial));
 }
@@ -371,6 +384,10 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
   }
 #ifdef VEXIL_FAKE_JVM_NEEDS_HELPER
   record("helper " + std::to_string(vexilHelperValue()));
+#endif
+#ifdef _WIN32
+  const char* recordProcess = std::getenv("VEXIL_FAKE_JVM_RECORD_PROCESS");
+  if (recordProcess && *recordProcess) record("process " + std::to_string(GetCurrentProcessId()));
 #endif
 #ifdef _WIN32
   if (const char* probe = std::getenv("VEXIL_FAKE_JVM_PROBE_LIBRARY")) {
