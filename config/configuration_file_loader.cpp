@@ -70,8 +70,10 @@ const std::string& ConfigurationFileLoader::getConfigurationFileName() {
 bool ConfigurationFileLoader::load() {
   const std::string& fileName = getConfigurationFileName();
   std::string contents;
-  if (!m_properties.getPlatform().fileSystem->readFile(fileName, &contents)) {
-    raiseFailure(message::kCouldNotOpenFile + fileName);
+  const FileSystem& fileSystem = *m_properties.getPlatform().fileSystem;
+  if (!fileSystem.readFile(fileName, &contents)) {
+    const std::string reason = fileSystem.readFailureReason();
+    raiseFailure(message::kCouldNotOpenFile + fileName + (reason.empty() ? "" : "\n" + reason));
   }
   // Editors may begin a UTF-8 file with a byte-order mark (Notepad does); it
   // is no part of the first line.

@@ -97,8 +97,11 @@ class ConfigurationFileLoaderTest : public ::testing::Test {
   LauncherProperties properties;
 };
 
-TEST_F(ConfigurationFileLoaderTest, MissingFileIsReportedWithItsName) {
+TEST_F(ConfigurationFileLoaderTest, MissingFileIsReportedWithItsNameAndTheSystemsReason) {
   EXPECT_EQ(reportOf([&] { loadProperties(properties); }), reportText(std::string("Could not open file ") + kLap));
+  fake.fileSystem.setReadFailureReason("Permission denied");
+  EXPECT_EQ(reportOf([&] { loadProperties(properties); }),
+            reportText(std::string("Could not open file ") + kLap + "\nPermission denied"));
 }
 
 TEST_F(ConfigurationFileLoaderTest, ByteOrderMarksAndUtf16) {

@@ -71,9 +71,15 @@ void LauncherProperties::addJarsInDirectory(const std::string& directory) {
     if (prefix.back() != conventions.pathSeparator) prefix += conventions.pathSeparator;
     for (const DirectoryEntry& entry : m_platform->fileSystem->findFiles(prefix + "*.jar")) {
       if (entry.isDirectory) continue;
+      const std::string path = prefix + entry.name;
+      // The runtime would split it in two, and a relative second half would
+      // be looked for in the current directory.
+      if (path.find(conventions.pathListSeparator) != std::string::npos) {
+        failWithReport(std::string(message::kAddingJars) + "\n" + path + message::kHoldsListSeparator +
+                       conventions.pathListSeparator);
+      }
       m_jarsInClasspath += conventions.pathListSeparator;
-      m_jarsInClasspath += prefix;
-      m_jarsInClasspath += entry.name;
+      m_jarsInClasspath += path;
     }
   });
 }

@@ -241,4 +241,22 @@ TEST(LauncherPropertiesFailureTest, JarSearchFailureHasItsOwnText) {
             reportText("Error adding jars to classpath."));
 }
 
+// A jar whose path holds the list separator cannot be one entry of the class
+// path: split, its relative half would name the current directory.
+TEST(LauncherPropertiesFailureTest, AJarPathHoldingTheListSeparatorIsReported) {
+  const struct {
+    std::string directory;
+    std::string jar;
+  } cases[] = {{"C:\\My;App\\lib", "a.jar"}, {"C:\\App\\lib", "x;y.jar"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.directory + "\\" + c.jar);
+    FakePlatform fake;
+    fake.fileSystem.addFile(c.directory + "\\" + c.jar);
+    LauncherProperties record(fake.platform);
+    EXPECT_EQ(reportOf([&] { record.addJarsInDirectory(c.directory); }),
+              reportText("Error adding jars to classpath.\n" + c.directory + "\\" + c.jar +
+                         " holds the character that separates the entries of a path list: ;"));
+  }
+}
+
 }  // namespace

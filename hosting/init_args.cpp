@@ -19,15 +19,58 @@ const char kStandardLauncher[] = "SUN_STANDARD";
 
 const char kClassPathProperty[] = "-Djava.class.path";
 const char kLibraryPathProperty[] = "-Djava.library.path";
+// Appended to the program's own path: a path list element that names
+// nothing. The runtime reads an empty class or library path as the current
+// directory, so "none" has to be said with a path; beside the program, where
+// only who may change the program can put anything, and it is not there.
+const char kNoClassPathSuffix[] = ".no-class-path";
+const char kNoLibraryPathSuffix[] = ".no-library-path";
 
-/// LIST (the jar or library texts, each entry preceded by the separator)
-/// appended to OPTION, which begins with PROPERTY. An option whose value is
-/// empty takes the list without its first separator, which would otherwise
-/// make an empty first element.
-void extend(std::string& option, const char* property, const std::string& list) {
-  if (list.empty()) return;
-  const bool noValue = option.size() == std::strlen(property) + 1 && option.back() == '=';
-  option += noValue ? list.substr(1) : list;
+/// Whether OPTION sets PROPERTY ("-Dname"): "-Dname=value", or "-Dname"
+/// alone, which sets it empty. "-DnameX=1" sets another property.
+bool setsPathProperty(const std::string& option, const char* property) {
+  const size_t length = std::strlen(property);
+  return option.compare(0, length, property) == 0 && (option.size() == length || option[length] == '=');
+}
+
+/// LIST without its empty elements, which the runtime would read as the
+/// current directory: only a "." or a relative path that the configuration
+/// writes names it.
+std::string withoutEmptyElements(const std::string& list, char separator) {
+  std::string kept;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(separator, start);
+    if (end == std::string::npos) end = list.size();
+    if (end > start) {
+      if (!kept.empty()) kept += separator;
+      kept.append(list, start, end - start);
+    }
+    start = end + 1;
+  }
+  return kept;
+}
+
+/// OPTION, which sets PROPERTY, with LIST (entries each preceded by the
+/// separator) appended to its value and every empty element dropped.
+std::string mergedPathOption(const std::string& option, const char* property, const std::string& list, char separator) {
+  const size_t length = std::strlen(property);
+  const std::string value = option.size() > length ? option.substr(length + 1) : std::string();
+  return std::string(property) + "=" + withoutEmptyElements(value + list, separator);
+}
+
+/// The program's path followed by SUFFIX: a path that names nothing.
+std::string besideTheProgram(const LauncherProperties& properties, const char* suffix) {
+  // Without the program's path the name would be relative, in the current
+  // directory; a launch never gets this far without it.
+  const std::string& program = properties.getNameOfExecutable();
+  if (program.empty()) raiseUnexplainedFailure();
+  // Split by the runtime, its second half would be relative too.
+  const char separator = properties.getPlatform().conventions->pathListSeparator;
+  if (program.find(separator) != std::string::npos) {
+    raiseFailure(std::string(message::kLaunchingProgram) + "\n" + program + message::kHoldsListSeparator + separator);
+  }
+  return program + suffix;
 }
 
 bool setsProperty(const std::vector<std::string>& options, const char* prefix) {
@@ -56,31 +99,37 @@ std::string uncarriedPart(const std::string& option, char listSeparator) {
 
 std::vector<std::string> initArgOptions(const LauncherProperties& properties) {
   std::vector<std::string> options = properties.getJavaSystemProperties();
+  const char separator = properties.getPlatform().conventions->pathListSeparator;
   const std::string& jars = properties.getJarsInClasspath();
   const std::string& libraryPath = properties.getLibraryPath();
-  // The jar and library texts begin with the list separator, so appending
-  // them extends a configured value. An element the configuration itself
-  // leaves empty is the user's choice and stays.
+  // Every option that sets a path takes the jar or library entries; a path
+  // left without elements names nothing rather than the current directory.
+  // A class path is always given, for the runtime's default is that too.
+  auto merged = [&](const std::string& option, const char* property, const std::string& list, const char* suffix) {
+    // Only a list that comes out empty needs the program's path.
+    const std::string kept = mergedPathOption(option, property, list, separator);
+    return kept.size() > std::strlen(property) + 1 ? kept : kept + besideTheProgram(properties, suffix);
+  };
   bool classPathSeen = false;
   bool libraryPathSeen = false;
   for (std::string& option : options) {
-    if (LauncherProperties::isClassPathOption(option)) {
+    if (setsPathProperty(option, kClassPathProperty)) {
       classPathSeen = true;
-      extend(option, kClassPathProperty, jars);
-    } else if (LauncherProperties::isLibraryPathOption(option)) {
+      option = merged(option, kClassPathProperty, jars, kNoClassPathSuffix);
+    } else if (setsPathProperty(option, kLibraryPathProperty)) {
       libraryPathSeen = true;
-      extend(option, kLibraryPathProperty, libraryPath);
+      option = merged(option, kLibraryPathProperty, libraryPath, kNoLibraryPathSuffix);
     }
   }
-  if (!classPathSeen && !jars.empty()) {
-    options.push_back(std::string(kClassPathProperty) + "=");
-    extend(options.back(), kClassPathProperty, jars);
-  }
+  if (!classPathSeen) options.push_back(merged(kClassPathProperty, kClassPathProperty, jars, kNoClassPathSuffix));
   if (!libraryPathSeen && !libraryPath.empty()) {
-    options.push_back(std::string(kLibraryPathProperty) + "=");
-    extend(options.back(), kLibraryPathProperty, libraryPath);
+    options.push_back(merged(kLibraryPathProperty, kLibraryPathProperty, libraryPath, kNoLibraryPathSuffix));
   }
   return options;
+}
+
+std::string noClassPathElement(const LauncherProperties& properties) {
+  return besideTheProgram(properties, kNoClassPathSuffix);
 }
 
 std::vector<std::string> applicationIdentityOptions(const LauncherProperties& properties,

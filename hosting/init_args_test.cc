@@ -37,10 +37,16 @@ std::vector<std::string> optionsOf(const jni::JavaVMInitArgs& args) {
   return options;
 }
 
+// Where the program of the cases lies, and the class path that names nothing
+// beside it.
+const char kProgram[] = "C:\\App\\app.exe";
+const std::string kNoClassPath = "-Djava.class.path=C:\\App\\app.exe.no-class-path";
+
 TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
   const std::string jars = ";C:\\App\\lib\\one.jar;C:\\App\\lib\\two.jar";
   const Case cases[] = {
-      {"nothing", {}, {}, {}, {}},
+      // The runtime's own class path would be the current directory.
+      {"nothing: a class path that names nothing", {}, {}, {}, {kNoClassPath}},
       {"configured class path extended in place",
        {"-Xmx256m", "-Djava.class.path=app.jar", "-Dx=1"},
        {"one.jar", "two.jar"},
@@ -63,11 +69,16 @@ TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
        {"one.jar", "two.jar"},
        {},
        {"-Djava.class.path=a.jar" + jars, "-Xss1m", "-Djava.class.path=b.jar" + jars}},
-      {"bare prefix and longer names count as class path lines",
+      {"the bare property is a class path line; a longer name is another property",
        {"-Djava.class.path", "-Djava.class.pathX=1"},
        {"one.jar", "two.jar"},
        {},
-       {"-Djava.class.path" + jars, "-Djava.class.pathX=1" + jars}},
+       {"-Djava.class.path=" + jars.substr(1), "-Djava.class.pathX=1"}},
+      {"a longer name alone: the class path is still given",
+       {"-Djava.class.pathX=1"},
+       {},
+       {},
+       {"-Djava.class.pathX=1", kNoClassPath}},
       {"other spellings are not recognised",
        {"-DJava.class.path=x", "-cp", "-classpath", "-Djava.class.pat"},
        {"one.jar", "two.jar"},
@@ -77,7 +88,7 @@ TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
        {"-Djava.library.path=C:\\native", "-Xmx1g"},
        {},
        {"C:\\App\\bin", "D:\\dll"},
-       {"-Djava.library.path=C:\\native;C:\\App\\bin;D:\\dll", "-Xmx1g"}},
+       {"-Djava.library.path=C:\\native;C:\\App\\bin;D:\\dll", "-Xmx1g", kNoClassPath}},
       {"both added: class path first",
        {"-Xmx1g"},
        {"one.jar", "two.jar"},
@@ -93,17 +104,40 @@ TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
        {"one.jar", "two.jar"},
        {"C:\\App\\bin"},
        {"-Djava.class.path=" + jars.substr(1), "-Djava.library.path=C:\\App\\bin"}},
-      {"an empty element the configuration itself gives stays",
-       {"-Djava.class.path=;app.jar", "-Djava.library.path=C:\\native;"},
+      // An unset variable leaves an empty element; the runtime reads it as the
+      // current directory, which only "." names.
+      {"empty elements are dropped wherever they are",
+       {"-Djava.class.path=;app.jar;;.;", "-Djava.library.path=;C:\\native;"},
        {"one.jar", "two.jar"},
        {"C:\\App\\bin"},
-       {"-Djava.class.path=;app.jar" + jars, "-Djava.library.path=C:\\native;;C:\\App\\bin"}},
+       {"-Djava.class.path=app.jar;.;" + jars.substr(1), "-Djava.library.path=C:\\native;C:\\App\\bin"}},
+      {"a class path of separators only names nothing",
+       {"-Djava.class.path=;;", "-Djava.class.path="},
+       {},
+       {},
+       {kNoClassPath, kNoClassPath}},
+      {"so does a library path without elements",
+       {"-Djava.library.path=;", "-Djava.class.path=a.jar"},
+       {},
+       {""},
+       {"-Djava.library.path=C:\\App\\app.exe.no-library-path", "-Djava.class.path=a.jar"}},
+      {"an empty library directory alone adds a library path that names nothing",
+       {"-Djava.class.path=a.jar"},
+       {},
+       {""},
+       {"-Djava.class.path=a.jar", "-Djava.library.path=C:\\App\\app.exe.no-library-path"}},
+      {"elements that are not empty stay as written",
+       {"-Djava.class.path= ;rel\\a.jar;\\\\server\\share\\b.jar;caf\xC3\xA9.jar"},
+       {},
+       {},
+       {"-Djava.class.path= ;rel\\a.jar;\\\\server\\share\\b.jar;caf\xC3\xA9.jar"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakePlatform fake;
     for (const std::string& jar : c.jarFiles) fake.fileSystem.addFile("C:\\App\\lib\\" + jar);
     LauncherProperties properties(fake.platform);
+    properties.setNameOfExecutable(kProgram);
     for (const std::string& option : c.configured) properties.addJavaSystemProperty(option);
     if (!c.jarFiles.empty()) properties.addJarsInDirectory("C:\\App\\lib");
     for (const std::string& directory : c.libraryDirectories) properties.addLibraryPathDirectory(directory);
@@ -122,6 +156,18 @@ TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
     host.buildInitArgs(args);
     EXPECT_EQ(optionsOf(args), withIdentity(c.expected));
   }
+}
+
+TEST(InitArgsTest, AProgramPathHoldingTheListSeparatorCannotNameNothing) {
+  FakePlatform fake(linuxConventions());
+  LauncherProperties properties(fake.platform);
+  properties.setNameOfExecutable("/opt/a:b/app");
+  EXPECT_EQ(reportOf([&] { initArgOptions(properties); }),
+            reportText("Error while launching program with JVM.\n/opt/a:b/app holds the character that separates the "
+                       "entries of a path list: :"));
+  // With a class path of its own, the program's path is not needed.
+  properties.addJavaSystemProperty("-Djava.class.path=/opt/a.jar");
+  EXPECT_EQ(initArgOptions(properties), std::vector<std::string>{"-Djava.class.path=/opt/a.jar"});
 }
 
 TEST(InitArgsTest, PosixListsUseTheirOwnSeparator) {
@@ -155,27 +201,28 @@ TEST(InitArgsTest, MonitoringToolsLearnTheApplicationAndABoxProgramGetsTheRuntim
        {"-Xmx64m"},
        {"one", "two words"},
        ReportChannel::kStandardOutput,
-       {"-Xmx64m", "-Dsun.java.command=app.Main one two words", "-Dsun.java.launcher=SUN_STANDARD"}},
+       {"-Xmx64m", kNoClassPath, "-Dsun.java.command=app.Main one two words", "-Dsun.java.launcher=SUN_STANDARD"}},
       {"configured ones stay, nothing added for them",
        {"-Dsun.java.command=Custom", "-Dsun.java.launcher=mine"},
        {"x"},
        ReportChannel::kStandardOutput,
-       {"-Dsun.java.command=Custom", "-Dsun.java.launcher=mine"}},
+       {"-Dsun.java.command=Custom", "-Dsun.java.launcher=mine", kNoClassPath}},
       {"one configured",
        {"-Dsun.java.launcher=mine"},
        {},
        ReportChannel::kStandardOutput,
-       {"-Dsun.java.launcher=mine", "-Dsun.java.command=app.Main"}},
+       {"-Dsun.java.launcher=mine", kNoClassPath, "-Dsun.java.command=app.Main"}},
       {"box: the output hook comes last",
        {},
        {},
        ReportChannel::kMessageBox,
-       {"-Dsun.java.command=app.Main", "-Dsun.java.launcher=SUN_STANDARD", "vfprintf"}},
+       {kNoClassPath, "-Dsun.java.command=app.Main", "-Dsun.java.launcher=SUN_STANDARD", "vfprintf"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakePlatform fake;
     LauncherProperties properties(fake.platform);
+    properties.setNameOfExecutable(kProgram);
     properties.setMainClass("app.Main");
     for (const std::string& option : c.configured) properties.addJavaSystemProperty(option);
     for (const std::string& argument : c.arguments) properties.addCommandLineArgument(argument);

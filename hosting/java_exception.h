@@ -13,4 +13,11 @@
 /// pending.
 std::string takePendingException(jni::JNIEnv* env, bool describeOnErrorStream);
 
+/// The same for the exception pending after the lookup of the main class
+/// CLASS_NAME (slash form) failed. The error stream gets a description only
+/// when the class loads but its initialisation threw, which is the
+/// application's own code failing; a class that does not load at all is
+/// described by the report alone, as the JDK's launcher does it.
+std::string takeMainClassFailure(jni::JNIEnv* env, const std::string& className, bool describeOnErrorStream);
+
 #endif  // VEXIL_HOSTING_JAVA_EXCEPTION_H_

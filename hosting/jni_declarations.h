@@ -73,7 +73,9 @@ struct NativeInterface {
   jclass(VEXIL_JNICALL* FindClass)(JNIEnv* env, const char* name);  // 6
   Unused slots7to8[2];
   jobject(VEXIL_JNICALL* ToReflectedMethod)(JNIEnv* env, jclass clazz, jmethodID method, jboolean isStatic);  // 9
-  Unused slots10to14[5];
+  Unused slots10to12[3];
+  jint(VEXIL_JNICALL* Throw)(JNIEnv* env, jthrowable throwable);  // 13
+  Unused slot14;
   jthrowable(VEXIL_JNICALL* ExceptionOccurred)(JNIEnv* env);  // 15
   void(VEXIL_JNICALL* ExceptionDescribe)(JNIEnv* env);        // 16
   void(VEXIL_JNICALL* ExceptionClear)(JNIEnv* env);           // 17

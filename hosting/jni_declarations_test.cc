@@ -20,6 +20,7 @@ namespace {
 
 TEST(JniDeclarationsTest, NativeInterfaceSlotsMatchTheKit) {
   EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, FindClass);
+  EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, Throw);
   EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, ExceptionOccurred);
   EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, ExceptionDescribe);
   EXPECT_SAME_SLOT(jni::NativeInterface, JNINativeInterface_, GetStaticMethodID);

@@ -120,11 +120,14 @@ int JvmHost::runApplication(jni::CreateJavaVMFunction createJavaVM, jni::JavaVMI
   m_javaVM = vm;
   const jni::NativeInterface& jniFunctions = *env->functions;
   const std::string mainClassName = m_properties->getJniMainClass();
+  // A class without a name is never found: the report says why.
+  if (mainClassName.empty()) raiseFailure(withCause(message::kCannotFindMainClass, message::kMainClassNotSet));
   jni::jclass mainClass = jniFunctions.FindClass(env, mainClassName.c_str());
   if (!mainClass) {
     // Why the class did not load (built for a newer Java, a failing static
     // initialiser, a missing dependency) is the runtime's pending exception.
-    raiseFailure(withCause(message::kCannotFindMainClass + mainClassName, takePendingException(env, errorStream)));
+    raiseFailure(withCause(message::kCannotFindMainClass + mainClassName,
+                           takeMainClassFailure(env, mainClassName, errorStream)));
   }
   MainMethod mainMethod = findMainMethod(env, mainClass, mainClassName);
   if (!mainMethod.method) raiseFailure(withCause(message::kCannotFindMainMethod, mainMethod.lookedFor));

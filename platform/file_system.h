@@ -22,6 +22,10 @@ class FileSystem {
   /// Reads a whole file as bytes. False when it cannot be opened or read.
   virtual bool readFile(const std::string& path, std::string* contents) const = 0;
 
+  /// The system's reason, in words, why the last readFile or readFileStart
+  /// of this thread failed; empty when it gives none.
+  virtual std::string readFailureReason() const { return std::string(); }
+
   /// Reads the first MAX_BYTES bytes of a file (all of a shorter one), for a
   /// look at its header. False when it cannot be opened or read. The hosts
   /// read no further; a file system in memory may cut a whole read.

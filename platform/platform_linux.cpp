@@ -21,6 +21,7 @@ class LinuxFileSystem : public FileSystem {
   }
 
   bool readFile(const std::string& path, std::string* contents) const override { return readWholeFile(path, contents); }
+  std::string readFailureReason() const override { return lastFileFailureReason(); }
   bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override {
     return ::readFileStart(path, maxBytes, contents);
   }

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,28 @@ TEST_F(PosixDirectorySearchTest, PatternWithoutDirectorySearchesTheCurrentOne) {
   std::vector<std::string> found = describe(hostPlatform().fileSystem->findFiles("*.jar"));
   ASSERT_EQ(chdir(previous), 0);
   EXPECT_EQ(found, (std::vector<std::string>{"a.jar", "inner.jar/"}));
+}
+
+// Why a read failed is the system's reason for that very failure, also when
+// the file opened and the read itself failed.
+TEST_F(PosixDirectorySearchTest, AFailedReadSaysWhy) {
+  directory("folder");
+  const struct {
+    std::string path;
+    int error;
+  } cases[] = {
+      {m_directory + "/missing", ENOENT},
+      {m_directory + "/folder", EISDIR},
+      {m_directory + "/missing/below", ENOENT},
+  };
+  const FileSystem& fileSystem = *hostPlatform().fileSystem;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string contents;
+    errno = 0;
+    EXPECT_FALSE(fileSystem.readFile(c.path, &contents));
+    EXPECT_EQ(fileSystem.readFailureReason(), std::strerror(c.error));
+  }
 }
 
 TEST(PosixEnvironmentTest, LooksUpNamesWithoutRegardToCaseExactFirst) {

@@ -2,6 +2,7 @@
 
 #include "platform/standard_io.h"
 
+#include <cerrno>
 #include <cstdio>
 
 bool readWholeFile(const std::string& path, std::string* contents) {
@@ -12,7 +13,10 @@ bool readWholeFile(const std::string& path, std::string* contents) {
   size_t count;
   while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents->append(buffer, count);
   bool ok = !std::ferror(file);
+  // Why the read failed, not what closing made of errno.
+  const int error = errno;
   std::fclose(file);
+  if (!ok) errno = error;
   return ok;
 }
 
@@ -22,6 +26,8 @@ bool readFileStart(const std::string& path, size_t maxBytes, std::string* conten
   contents->assign(maxBytes, '\0');
   contents->resize(std::fread(&(*contents)[0], 1, maxBytes, file));
   const bool ok = !std::ferror(file);
+  const int error = errno;
   std::fclose(file);
+  if (!ok) errno = error;
   return ok;
 }

@@ -15,6 +15,11 @@ bool readWholeFile(const std::string& path, std::string* contents);
 /// Reads the first MAX_BYTES bytes of a file, or all of a shorter one.
 bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents);
 
+/// The system's words for why the last openFile, readWholeFile or
+/// readFileStart of this thread failed (strerror, or on Windows the system's
+/// message for its error code), without a final line end.
+std::string lastFileFailureReason();
+
 /// Writes TEXT and a line end to standard output and flushes it.
 void writeConsoleLine(const std::string& text);
 

@@ -1,12 +1,23 @@
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/standard_io.h"
 #include "platform/windows_text.h"
 
 std::FILE* openFile(const std::string& path, const char* mode) {
+  // The C library keeps the system's own error code beside errno, but only
+  // sets it when a system call failed.
+  _doserrno = 0;
   return _wfopen(systemPath(path).c_str(), wideFromUtf8(mode).c_str());
+}
+
+std::string lastFileFailureReason() {
+  const unsigned long error = _doserrno;
+  return error != 0 ? systemErrorMessage(error) : std::strerror(errno);
 }
 
 void writeConsoleLine(const std::string& text) {

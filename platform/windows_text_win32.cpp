@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <string>
 #include <vector>
 
 #include "platform/windows_text.h"
@@ -89,4 +90,17 @@ std::string withoutLongPathForm(const std::string& path) {
   if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + path.substr(8);
   if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
   return path;
+}
+
+std::string systemErrorMessage(unsigned long error) {
+  wchar_t* text = nullptr;
+  DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = length > 0 && text ? utf8FromWide(text, length) : "error " + std::to_string(error);
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
+    message.pop_back();
+  }
+  return message;
 }

@@ -17,6 +17,7 @@ inline constexpr char kHeading[] = "Error in Java launcher.";
 inline constexpr char kReadingCommandLineArguments[] = "Error reading command-line arguments";
 
 // The configuration record and its file.
+// The path follows, then the system's reason on the next line.
 inline constexpr char kCouldNotOpenFile[] = "Could not open file ";
 inline constexpr char kGettingConfigurationFileName[] = "Error getting configuration file name.";
 inline constexpr char kLoadingConfigurationFile[] = "Error loading properties from configuration file.";
@@ -25,6 +26,9 @@ inline constexpr char kSavedAsUtf16[] = " is saved as UTF-16 (Unicode): save it 
 // Follows kGettingConfigurationFileName on the next line, then the system's reason.
 inline constexpr char kProgramPathUnknown[] = "The path of this program is unknown: ";
 inline constexpr char kAddingJars[] = "Error adding jars to classpath.";
+// After a path on the line after kAddingJars or kLaunchingProgram: the path
+// cannot be an entry of a path list, which that character separates.
+inline constexpr char kHoldsListSeparator[] = " holds the character that separates the entries of a path list: ";
 inline constexpr char kGettingVariableValue[] = "Error getting value from property variable.";
 
 // The runtime record and the selection.
@@ -63,6 +67,8 @@ inline constexpr char kMachineUnknown[] = "of an unknown kind";
 inline constexpr char kLaunchingProgram[] = "Error while launching program with JVM.";
 inline constexpr char kCannotCreateJavaVm[] = "Cannot create Java VM.";
 inline constexpr char kCannotFindMainClass[] = "Cannot find main Java class ";
+// The cause of kCannotFindMainClass when the configuration names no class.
+inline constexpr char kMainClassNotSet[] = "vexil.main.class is not set in the configuration file.";
 inline constexpr char kCannotFindMainMethod[] = "Cannot find main method in Java class";
 inline constexpr char kCreatingArgumentArray[] = "Error creating new object array to hold command line arguments.";
 inline constexpr char kCannotCatchConsoleEvents[] = "Unable to catch console ctrl events";

@@ -98,11 +98,8 @@ TEST(RealJvmTest, MainClassWithDotsIsFoundInSlashForm) {
 TEST(RealJvmTest, MissingClassAndMissingMainAreReported) {
   LaunchCase app;
   app.writeConfiguration(configuration("org.vexil.testapps.Missing"));
-  // The runtime's reason follows on the next lines; the runtime describes it on standard error too.
+  // The runtime's reason follows on the next lines, and only there: nothing on standard error.
   LaunchResult missingClass = app.run();
-  EXPECT_NE(missingClass.err.find("java.lang.NoClassDefFoundError: org/vexil/testapps/Missing"), std::string::npos)
-      << describe(missingClass);
-  missingClass.err.clear();
   EXPECT_TRUE(app.showsReport(missingClass,
                               "Cannot find main Java class org/vexil/testapps/Missing\n"
                               "java.lang.NoClassDefFoundError: org/vexil/testapps/Missing\n"

@@ -48,6 +48,10 @@ class FakeRuntime : public testing::TestWithParam<Program> {
     return options;
   }
 
+  /// The class path option of an application without one: a path beside the
+  /// program that names nothing, as an empty one would name the current directory.
+  std::string noClassPath() const { return "-Djava.class.path=" + app.programPath() + ".no-class-path"; }
+
   LaunchCase app;
 };
 
@@ -85,6 +89,46 @@ TEST_P(FakeRuntime, OptionsAreTheConfiguredOnesWithTheJarsMerged) {
   EXPECT_EQ(recorded("option "), options);
 }
 
+// Whatever leaves the class path empty, the runtime gets one: without it, or
+// with an empty element, it would look in the current directory.
+TEST_P(FakeRuntime, AClassPathIsAlwaysGivenAndHasNoEmptyElement) {
+  app.writeFile("lib/a.jar", "");
+  app.makeDirectory("empty");
+  app.removeEnvironment("VEXIL_UNSET");
+  const std::string jar = app.path("lib/a.jar");
+  struct {
+    const char* name;
+    std::string lines;
+    std::string classPath;
+  } cases[] = {
+      {"an empty jar directory", "vexil.classpath.jars.dir=${SELF_HOME}\\empty\r\n", noClassPath()},
+      {"a missing jar directory", "vexil.classpath.jars.dir=${SELF_HOME}\\missing\r\n", noClassPath()},
+      {"a jar directory named by an unset variable", "vexil.classpath.jars.dir=${env.VEXIL_UNSET}\r\n", noClassPath()},
+      {"a class path ending in an unset variable", "-Djava.class.path=" + jar + ";${env.VEXIL_UNSET}\r\n",
+       "-Djava.class.path=" + jar},
+      {"separators around a jar directory's jars",
+       "-Djava.class.path=;;\r\nvexil.classpath.jars.dir=${SELF_HOME}\\lib\r\n", "-Djava.class.path=" + jar},
+      {"only the main class and the runtime", "", noClassPath()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::remove(app.path("record.txt").c_str());
+    app.writeConfiguration(configuration("Main", c.lines));
+    LaunchResult result = app.run();
+    EXPECT_EQ(result.exitCode, 0) << describe(result);
+    std::vector<std::string> classPaths;
+    for (const std::string& option : recorded("option -Djava.class.path"))
+      classPaths.push_back("-Djava.class.path" + option);
+    EXPECT_EQ(classPaths, std::vector<std::string>{c.classPath});
+  }
+}
+
+TEST_P(FakeRuntime, AnUnsetMainClassIsNamedAsTheCause) {
+  app.writeConfiguration(configuration(""));
+  EXPECT_TRUE(app.showsReportLines(
+      app.run(), {"Cannot find main Java class ", "vexil.main.class is not set in the configuration file."}));
+}
+
 TEST_P(FakeRuntime, TheMainClassInSlashFormGetsTheArguments) {
   ASSERT_EQ(GetACP(), 1252u) << "the arguments below are Windows-1252 text";
   app.writeConfiguration(configuration("org.example.app.Main"));
@@ -97,9 +141,12 @@ TEST_P(FakeRuntime, TheMainClassInSlashFormGetsTheArguments) {
   std::vector<std::string> arguments = {"one", "two words", "caf\xC3\xA9", "\xE2\x82\xAC 5"};
   if (console) arguments.insert(arguments.begin() + 2, "");
   // Monitoring tools see the arguments as typed, in the runtime's code page (UTF-8).
-  std::vector<std::string> options =
-      addedOptions(console ? "org.example.app.Main one two words  caf\xC3\xA9 \xE2\x82\xAC 5"
-                           : "org.example.app.Main one two words caf\xC3\xA9 \xE2\x82\xAC 5");
+  std::vector<std::string> options{noClassPath()};
+  for (const std::string& added :
+       addedOptions(console ? "org.example.app.Main one two words  caf\xC3\xA9 \xE2\x82\xAC 5"
+                            : "org.example.app.Main one two words caf\xC3\xA9 \xE2\x82\xAC 5")) {
+    options.push_back(added);
+  }
   std::string expected =
       "JNI_CreateJavaVM version=0x00010002 ignoreUnrecognized=0 nOptions=" + std::to_string(options.size()) + "\n";
   for (const std::string& option : options) {
@@ -135,7 +182,8 @@ TEST_P(FakeRuntime, EachRefusalOfTheRuntimeIsReported) {
       {"class",
        "Cannot find main Java class org/example/app/Main\nfake.Failure\n"
        "Caused by: java.lang.ClassNotFoundException: fake.Dependency",
-       console ? "Exception in thread \"main\" fake.Failure\n" : ""},
+       // A class that does not load: the report alone says why.
+       ""},
       {"main",
        "Cannot find main method in Java class\n"
        "Looked in org/example/app/Main for static main with signature ([Ljava/lang/String;)V",

@@ -180,6 +180,10 @@ class LaunchCase {
   int m_timeoutSeconds = 60;
 };
 
+/// The system's own words for a file that is not there (strerror, or the
+/// system's message for its error code on Windows), as a report gives them.
+std::string fileNotFoundReason();
+
 /// The bytes of the file at PATH; empty when it cannot be read.
 std::string fileContents(const std::string& path);
 

@@ -264,3 +264,5 @@ std::string importRegistryFile(const std::string&) { return "There is no registr
 void prepareTestProcess() {}
 
 }  // namespace harness_system
+
+std::string fileNotFoundReason() { return std::strerror(ENOENT); }

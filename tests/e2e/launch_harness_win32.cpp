@@ -541,3 +541,19 @@ void prepareTestProcess() {
 }
 
 }  // namespace harness_system
+
+std::string fileNotFoundReason() {
+  wchar_t* text = nullptr;
+  DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, ERROR_FILE_NOT_FOUND, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason;
+  if (length > 0 && text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    reason.assign(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), &reason[0], size, nullptr, nullptr);
+  }
+  if (text) LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
+  return reason;
+}

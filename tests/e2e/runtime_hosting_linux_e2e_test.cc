@@ -61,6 +61,110 @@ TEST(RuntimeHosting, AClassPlantedInTheCurrentDirectoryIsNotRun) {
       << describe(result);
 }
 
+// The runtime of LIBRARY reads a missing class path, an empty one and every
+// empty element of one as the current directory: none of these puts it there.
+void checkNoClassPathShapeReachesTheCurrentDirectoryOn(const std::string& library) {
+  const std::string runtime = "vexil.main.class=com.example.greeter.Greeter\nvexil.jvm.path=" + library + "\n";
+  const std::string marker = kJars + "/marker.jar";
+  struct Case {
+    const char* name;
+    std::string configuration;
+  } cases[] = {
+      {"an empty jar directory", runtime + "vexil.classpath.jars.dir=${SELF_HOME}/empty\n"},
+      {"a missing jar directory", runtime + "vexil.classpath.jars.dir=${SELF_HOME}/missing\n"},
+      {"a jar directory named by an unset variable", runtime + "vexil.classpath.jars.dir=${env.VEXIL_UNSET}\n"},
+      {"a class path ending in an unset variable", runtime + "-Djava.class.path=" + marker + ":${env.VEXIL_UNSET}\n"},
+      {"a class path of an unset variable before a jar",
+       runtime + "-Djava.class.path=${env.VEXIL_UNSET}:" + marker + "\n"},
+      {"only the main class and the runtime", runtime},
+      {"a class path of separators only", runtime + "-Djava.class.path=:::\n"},
+      {"an empty class path", runtime + "-Djava.class.path=\n"},
+      {"the bare class path property", runtime + "-Djava.class.path\n"},
+      {"another property that begins like the class path", runtime + "-Djava.class.pathX=.\n"},
+  };
+  LaunchCase app;
+  app.makeDirectory("empty");
+  app.removeEnvironment("VEXIL_UNSET");
+  app.copyFile(kExtra + "/planted/com/example/greeter/Greeter.class", "cwd/com/example/greeter/Greeter.class");
+  app.setWorkingDirectory("cwd");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    app.writeConfiguration(c.configuration);
+    LaunchResult result = app.run();
+    EXPECT_TRUE(app.showsReportWithCause(result, "Cannot find main Java class com/example/greeter/Greeter",
+                                         "java.lang.NoClassDefFoundError: com/example/greeter/Greeter"));
+    EXPECT_EQ(result.err, "") << describe(result);
+  }
+  // Named in the configuration, the current directory counts: the planted
+  // class is there to be found.
+  app.writeConfiguration(runtime + "-Djava.class.path=" + marker + ":${env.VEXIL_UNSET}:.\n");
+  LaunchResult named = app.run();
+  EXPECT_EQ(named.exitCode, 0) << describe(named);
+  EXPECT_EQ(named.out, "planted Greeter ran\n") << describe(named);
+}
+
+TEST(RuntimeHosting, NoClassPathShapeReachesTheCurrentDirectory) {
+  std::vector<std::string> libraries{VEXIL_E2E_LIBJVM};
+  if (haveJava25()) libraries.push_back(kJava25Home + "/lib/server/libjvm.so");
+  for (const std::string& library : libraries) {
+    SCOPED_TRACE(library);
+    checkNoClassPathShapeReachesTheCurrentDirectoryOn(library);
+  }
+}
+
+/// What `java` writes on its error stream for the class MAIN_CLASS on the class path CLASS_PATH.
+std::string javaErrorStream(const std::string& classPath, const std::string& mainClass) {
+  return outputOf("'" + kJavaHome + "/bin/java' -cp '" + classPath + "' " + mainClass + " 2>&1 >/dev/null");
+}
+
+// A class that does not load is the report's alone; an exception of the
+// application's own code while its class initialises gets the stack trace that
+// `java` prints.
+TEST(RuntimeHosting, TheCauseOfAMainClassFailureIsShownOnce) {
+  struct Case {
+    const char* mainClass;
+    std::string classPath;
+    std::string causeStart;
+    bool traceAsJava;
+  } cases[] = {
+      {"Missing", kClasses,
+       "java.lang.NoClassDefFoundError: Missing\nCaused by: java.lang.ClassNotFoundException: Missing", false},
+      {"NeedsGone", kExtra + "/broken", "java.lang.NoClassDefFoundError: Gone", false},
+      {"NewerClass", kClasses, "java.lang.UnsupportedClassVersionError: NewerClass", false},
+      {"BadInit", kClasses,
+       "java.lang.ExceptionInInitializerError\nCaused by: java.lang.IllegalStateException: static initialiser failed",
+       true},
+      // An error of the initialiser reaches the caller as it is, unwrapped.
+      {"InitError", kClasses, "java.lang.AssertionError: initialiser gave up", true},
+  };
+  LaunchCase app;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mainClass);
+    app.writeConfiguration("vexil.main.class=" + std::string(c.mainClass) +
+                           "\nvexil.jvm.path=" VEXIL_E2E_LIBJVM "\n-Djava.class.path=" + c.classPath + "\n");
+    LaunchResult result = app.run();
+    EXPECT_TRUE(
+        app.showsReportWithCause(result, "Cannot find main Java class " + std::string(c.mainClass), c.causeStart));
+    if (c.traceAsJava) {
+      const std::string expected = javaErrorStream(c.classPath, c.mainClass);
+      EXPECT_NE(expected.find("\tat "), std::string::npos) << expected;
+      EXPECT_EQ(result.err, expected) << describe(result);
+    } else {
+      EXPECT_EQ(result.err, "") << describe(result);
+    }
+  }
+}
+
+TEST(RuntimeHosting, AnUnsetMainClassIsNamedAsTheCause) {
+  LaunchCase app;
+  for (const std::string& setting : {std::string(), std::string("vexil.main.class=  \n")}) {
+    SCOPED_TRACE(setting);
+    app.writeConfiguration(setting + "vexil.jvm.path=" VEXIL_E2E_LIBJVM "\n");
+    EXPECT_TRUE(app.showsReportLines(
+        app.run(), {"Cannot find main Java class ", "vexil.main.class is not set in the configuration file."}));
+  }
+}
+
 TEST(RuntimeHosting, ALibraryPlantedInTheCurrentDirectoryIsNotLoaded) {
   LaunchCase app;
   app.writeConfiguration(configuration("LibraryLoader", "vexil.library.path.dir=${SELF_HOME}/native\n"));
@@ -76,6 +180,25 @@ TEST(RuntimeHosting, ALibraryPlantedInTheCurrentDirectoryIsNotLoaded) {
   EXPECT_EQ(configured.out, "loaded vexilplanted\n") << describe(configured);
 }
 
+// An empty library path, or an empty element of one, is the current
+// directory to the runtime as well.
+TEST(RuntimeHosting, NoLibraryPathShapeReachesTheCurrentDirectory) {
+  LaunchCase app;
+  app.removeEnvironment("VEXIL_UNSET");
+  app.copyFile(VEXIL_E2E_PLANTED_LIBRARY, "cwd/libvexilplanted.so");
+  app.setWorkingDirectory("cwd");
+  for (const std::string& lines :
+       {std::string("-Djava.library.path=${env.VEXIL_UNSET}\n"), std::string("-Djava.library.path=/nonexistent:\n"),
+        std::string("-Djava.library.path=::\n"), std::string("vexil.library.path.dir=\n"),
+        std::string("vexil.library.path.dir=${env.VEXIL_UNSET}\n")}) {
+    SCOPED_TRACE(lines);
+    app.writeConfiguration(configuration("LibraryLoader", lines));
+    LaunchResult result = app.run({"vexilplanted"});
+    EXPECT_EQ(result.exitCode, 0) << describe(result);
+    EXPECT_EQ(result.out, "not loaded vexilplanted\n") << describe(result);
+  }
+}
+
 TEST(RuntimeHosting, EachReportNamesItsCause) {
   LaunchCase app;
   app.writeFile("libjvm.so", "not a library");
@@ -86,17 +209,6 @@ TEST(RuntimeHosting, EachReportNamesItsCause) {
     std::string causeStart;
     std::string errContains;  // the runtime's own description, when there is one
   } cases[] = {
-      {"class built for a newer Java", configuration("NewerClass"), "Cannot find main Java class NewerClass",
-       "java.lang.UnsupportedClassVersionError: NewerClass has been compiled by a more recent version",
-       "java.lang.UnsupportedClassVersionError"},
-      {"failing static initialiser", configuration("BadInit"), "Cannot find main Java class BadInit",
-       "java.lang.ExceptionInInitializerError\n"
-       "Caused by: java.lang.IllegalStateException: static initialiser failed",
-       "java.lang.ExceptionInInitializerError"},
-      {"missing dependency",
-       "vexil.main.class=NeedsGone\nvexil.jvm.path=" VEXIL_E2E_LIBJVM "\n-Djava.class.path=" + kExtra + "/broken\n",
-       "Cannot find main Java class NeedsGone", "java.lang.NoClassDefFoundError: Gone",
-       "java.lang.NoClassDefFoundError: Gone"},
       {"no main method", configuration("NoMain"), "Cannot find main method in Java class",
        "Looked in NoMain for static main with signature ([Ljava/lang/String;)V", ""},
       {"runtime library that is no library", configuration("ArgsEcho", "", "${SELF_HOME}/libjvm.so"),

@@ -31,6 +31,7 @@ class FakeJvmTest : public ::testing::Test {
     m_jvm.setJvmPath(VEXIL_FAKE_JVM_PATH);
     m_properties.setFoundJvm(m_jvm);
     m_properties.setMainClass("org.example.Main");
+    m_properties.setNameOfExecutable("/opt/app/bin/app");
   }
   void TearDown() override {
     unsetenv("VEXIL_FAKE_JVM_RECORD");

@@ -27,6 +27,9 @@ class FakeFileSystem : public FileSystem {
 
   bool exists(const std::string& path) const override;
   bool readFile(const std::string& path, std::string* contents) const override;
+  /// What readFailureReason says; empty until set.
+  void setReadFailureReason(const std::string& reason) { m_readFailureReason = reason; }
+  std::string readFailureReason() const override { return m_readFailureReason; }
   std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override;
   bool isSymbolicLink(const std::string& path) const override { return m_links.count(path) != 0; }
 
@@ -36,6 +39,7 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, std::string> m_files;
   std::set<std::string> m_directories;
   mutable std::vector<std::string> m_probes;
+  std::string m_readFailureReason;
 };
 
 class FakeEnvironment : public Environment {
