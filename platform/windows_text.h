@@ -32,4 +32,8 @@ std::wstring systemPath(const std::string& path);
 /// PATH as a user reads it: without a \\?\ or \\?\UNC\ in front.
 std::string withoutLongPathForm(const std::string& path);
 
+/// The system's words for the error code ERROR (GetLastError), in UTF-8,
+/// without the line end; "error N" when it has none.
+std::string systemErrorText(unsigned long error);
+
 #endif  // VEXIL_PLATFORM_WINDOWS_TEXT_H_

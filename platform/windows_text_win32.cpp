@@ -90,3 +90,16 @@ std::string withoutLongPathForm(const std::string& path) {
   if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
   return path;
 }
+
+std::string systemErrorText(unsigned long error) {
+  char* text = nullptr;
+  DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = length > 0 && text ? utf8FromAnsi(std::string(text, length)) : "error " + std::to_string(error);
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
+    message.pop_back();
+  }
+  return message;
+}

@@ -127,7 +127,7 @@ TEST_P(UnicodeFolder, TheApplicationRunsAndTheRuntimeSeesTheFolder) {
 // in a message box whose caption and body read back as written.
 TEST_P(UnicodeFolder, AReportNamesTheFolder) {
   const std::string configuration = app.programPath().substr(0, app.programPath().size() - 4) + ".lap";
-  EXPECT_TRUE(app.showsReport(app.run(), "Could not open file " + configuration));
+  EXPECT_TRUE(app.showsReportWithCause(app.run(), "Could not open file " + configuration, ""));
   app.writeConfiguration("vexil.main.class=Main\r\nvexil.java.home.path=${SELF_HOME}\\none\r\n");
   EXPECT_TRUE(app.showsReport(app.run(), "A JVM could not be found for Java home: " + runtime.home() + "\\none"));
 }
