@@ -325,8 +325,8 @@ unsigned long long requestedStackSize(const JavaVMInitArgs* args) {
     char* end = nullptr;
     size = std::strtoull(value, &end, 10) * unit;
     if (*end == 'k' || *end == 'K') size *= 1024;
-    if (*end == 'm' || *end == 'M') size *= 1024 * 1024;
-    if (*end == 'g' || *end == 'G') size *= 1024 * 1024 * 1024;
+    if (*end == 'm' || *end == 'M') size *= 1024ULL * 1024;
+    if (*end == 'g' || *end == 'G') size *= 1024ULL * 1024 * 1024;
   }
   return size;
 }
@@ -423,7 +423,7 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
   t_exceptionPending = nullptr;
   useStackAsARuntimeStarts();
   const unsigned long long stackSize = requestedStackSize(args);
-  if (stackSize != 0 && stackSize < 136 * 1024) {
+  if (stackSize != 0 && stackSize < 136ULL * 1024) {
     // A runtime's own words, through its output hook or on standard output.
     const char* tooSmall = "The Java thread stack size specified is too small. Specify at least 136k\n";
     if (!sayWhyNotCreated(args, "%s", tooSmall)) {
