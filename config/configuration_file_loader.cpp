@@ -5,6 +5,7 @@
 #include "config/property_variable_resolver.h"
 #include "jvm/jvm_selector.h"
 #include "platform/ascii_text.h"
+#include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "report/failure.h"
 #include "report/messages.h"
@@ -22,6 +23,26 @@ bool looksLikeUtf16(const std::string& contents) {
   unsigned char second = static_cast<unsigned char>(contents[1]);
   if ((first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF)) return true;
   return (first == 0) != (second == 0);
+}
+
+/// Why the configuration file could not be read, as the user is told; empty
+/// when nothing is known.
+std::string readFailureText(const FileReadFailure& failure) {
+  switch (failure.kind) {
+    case FileReadFailure::Kind::kSystemError:
+      return failure.systemReason;
+    case FileReadFailure::Kind::kFolder:
+      return message::kIsAFolder;
+    case FileReadFailure::Kind::kPipe:
+      return message::kIsAPipe;
+    case FileReadFailure::Kind::kDevice:
+      return message::kIsADevice;
+    case FileReadFailure::Kind::kNotAFile:
+      return message::kIsNotAFile;
+    case FileReadFailure::Kind::kTooLarge:
+      return message::kIsLargerThan + std::to_string(kLargestFileRead >> 20) + message::kMebibytes;
+  }
+  return std::string();
 }
 
 /// The configuration keys, in the order a name is compared with them.
@@ -70,9 +91,9 @@ const std::string& ConfigurationFileLoader::getConfigurationFileName() {
 bool ConfigurationFileLoader::load() {
   const std::string& fileName = getConfigurationFileName();
   std::string contents;
-  const FileSystem& fileSystem = *m_properties.getPlatform().fileSystem;
-  if (!fileSystem.readFile(fileName, &contents)) {
-    const std::string reason = fileSystem.readFailureReason();
+  FileReadFailure failure;
+  if (!m_properties.getPlatform().fileSystem->readFileWithReason(fileName, &contents, &failure)) {
+    const std::string reason = readFailureText(failure);
     raiseFailure(message::kCouldNotOpenFile + fileName + (reason.empty() ? "" : "\n" + reason));
   }
   // Editors may begin a UTF-8 file with a byte-order mark (Notepad does); it

@@ -97,11 +97,31 @@ class ConfigurationFileLoaderTest : public ::testing::Test {
   LauncherProperties properties;
 };
 
-TEST_F(ConfigurationFileLoaderTest, MissingFileIsReportedWithItsNameAndTheSystemsReason) {
-  EXPECT_EQ(reportOf([&] { loadProperties(properties); }), reportText(std::string("Could not open file ") + kLap));
-  fake.fileSystem.setReadFailureReason("Permission denied");
-  EXPECT_EQ(reportOf([&] { loadProperties(properties); }),
-            reportText(std::string("Could not open file ") + kLap + "\nPermission denied"));
+TEST_F(ConfigurationFileLoaderTest, AFileThatCannotBeReadIsReportedWithWhy) {
+  using Kind = FileReadFailure::Kind;
+  struct Case {
+    Kind kind;
+    const char* systemReason;
+    const char* reason;  // the report's second line; empty: none
+  } cases[] = {
+      {Kind::kSystemError, "Permission denied", "Permission denied"},
+      {Kind::kSystemError, "", ""},
+      {Kind::kFolder, "", "It is a folder, not a file."},
+      {Kind::kPipe, "", "It is a named pipe (FIFO), not a file."},
+      {Kind::kDevice, "", "It is a device, not a file."},
+      {Kind::kNotAFile, "", "It is not a regular file."},
+      {Kind::kTooLarge, "", "It is larger than 4 MiB, more than a configuration file can be."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    FakePlatform files;
+    files.fileSystem.makeUnreadable(kLap, FileReadFailure{c.kind, c.systemReason});
+    LauncherProperties record(files.platform);
+    record.setNameOfExecutable(kExe);
+    const std::string firstLine = std::string("Could not open file ") + kLap;
+    EXPECT_EQ(reportOf([&] { loadProperties(record); }),
+              reportText(*c.reason ? firstLine + "\n" + c.reason : firstLine));
+  }
 }
 
 TEST_F(ConfigurationFileLoaderTest, ByteOrderMarksAndUtf16) {

@@ -98,8 +98,7 @@ int JvmHost::launch() {
     // The runtime's creation, main and its destruction run on a thread with
     // the stack that the runtime gives its own threads, as with the JDK's
     // launcher: the first thread's stack is the system's, whatever -Xss says.
-    std::size_t stackSize = configuredStackSize(m_optionTexts);
-    if (stackSize == 0) stackSize = runtimeDefaultStackSize(library);
+    const std::size_t stackSize = mainThreadStackSize(m_optionTexts, runtimeDefaultStackSize(library));
     int exitCode = runWithStackSize(stackSize, [&] { return runApplication(createJavaVM, initArgs); });
     if (cache.afterRun) cache.afterRun();
     stopForwardingExitRequests();

@@ -138,6 +138,8 @@ TEST_F(JvmHostTest, MainRunsOnAThreadWithTheStackOfJavaThreads) {
   } cases[] = {
       {"-Xss24m", 24L * 1024},
       {"-XX:ThreadStackSize=20480", 20L * 1024},
+      // A size the runtime takes, but too small for its start on this thread.
+      {"-Xss200k", 256},
       // The runtime's own default, as it answers when asked (the fake: 2 MiB).
       {"-Xmx64m", 2048},
   };

@@ -68,3 +68,10 @@ std::size_t configuredStackSize(const std::vector<std::string>& options) {
   if (size > std::numeric_limits<std::size_t>::max()) return 0;
   return static_cast<std::size_t>(size);
 }
+
+std::size_t mainThreadStackSize(const std::vector<std::string>& options, std::size_t runtimeDefault) {
+  std::size_t size = configuredStackSize(options);
+  if (size == 0) size = runtimeDefault;
+  if (size == 0) return 0;
+  return size < kLeastMainThreadStackSize ? kLeastMainThreadStackSize : size;
+}

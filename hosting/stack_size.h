@@ -18,4 +18,17 @@ bool parseMemorySize(const std::string& text, std::uint64_t* bytes);
 /// runtime then refuses the option itself).
 std::size_t configuredStackSize(const std::vector<std::string>& options);
 
+/// The least stack of the thread that creates the runtime and runs main. A
+/// runtime needs about 128 KiB to start on it (JDK 17 and 25 on x64) and up to
+/// 48 KiB to refuse a stack size it finds too small; a smaller thread dies of
+/// its own stack overflow before the runtime can say anything.
+inline constexpr std::size_t kLeastMainThreadStackSize = 256 * 1024;
+
+/// The stack of the thread that creates the runtime and runs main: the size
+/// OPTIONS give Java threads (configuredStackSize), else RUNTIME_DEFAULT, and
+/// never below kLeastMainThreadStackSize; 0 (the system's default) when both
+/// are 0. The runtime judges the option itself: a size it refuses still gets
+/// a thread on which it can say so.
+std::size_t mainThreadStackSize(const std::vector<std::string>& options, std::size_t runtimeDefault);
+
 #endif  // VEXIL_HOSTING_STACK_SIZE_H_

@@ -63,4 +63,32 @@ TEST(StackSizeTest, TheLastStackOptionWins) {
   }
 }
 
+TEST(StackSizeTest, MainsThreadHasTheConfiguredSizeAndNeverLessThanTheRuntimeNeedsToStart) {
+  const std::size_t kib = 1024;
+  const std::size_t least = kLeastMainThreadStackSize;
+  struct Case {
+    const char* name;
+    std::vector<std::string> options;
+    std::size_t runtimeDefault;
+    std::size_t expected;
+  } cases[] = {
+      {"the runtime's default", {}, 1024 * kib, 1024 * kib},
+      {"configured over the default", {"-Xss8m"}, 1024 * kib, 8192 * kib},
+      {"Xss0 is the default", {"-Xss0"}, 1024 * kib, 1024 * kib},
+      {"Xss1k, which the runtime refuses", {"-Xss1k"}, 1024 * kib, least},
+      {"Xss16k", {"-Xss16k"}, 1024 * kib, least},
+      {"ThreadStackSize=8", {"-XX:ThreadStackSize=8"}, 1024 * kib, least},
+      {"a byte below the floor", {"-Xss" + std::to_string(least - 1)}, 1024 * kib, least},
+      {"the floor itself", {"-Xss" + std::to_string(least)}, 1024 * kib, least},
+      {"a runtime default below the floor", {}, 64 * kib, least},
+      {"no size known: the system's", {}, 0, 0},
+      {"unreadable: the default", {"-Xss1x"}, 1024 * kib, 1024 * kib},
+      {"beyond what the runtime takes", {"-Xss99999999999"}, 1024 * kib, std::size_t{99999999999}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(mainThreadStackSize(c.options, c.runtimeDefault), c.expected);
+  }
+}
+
 }  // namespace

@@ -11,8 +11,11 @@ bool appendLineToFile(const std::string& path, const std::string& line, std::str
   // appending: the kernel puts it at the end in one piece. Through the C
   // library a long line would leave in several writes, between which another
   // process's line can land.
+  // O_NONBLOCK: a named pipe that nothing reads refuses the open at once
+  // (ENXIO), and one whose reader stops refuses the write (EAGAIN), instead
+  // of holding up the launch; a regular file does not notice it.
   const std::string text = line + "\n";
-  int file = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+  int file = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
   if (file < 0) {
     *reason = std::strerror(errno);
     return false;

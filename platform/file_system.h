@@ -1,8 +1,28 @@
 #ifndef VEXIL_PLATFORM_FILE_SYSTEM_H_
 #define VEXIL_PLATFORM_FILE_SYSTEM_H_
 
+#include <cstddef>
 #include <string>
 #include <vector>
+
+/// The largest file that readFile reads: far beyond any configuration or
+/// runtime description, yet a file that never ends (a link to /dev/zero, say)
+/// cannot fill the memory.
+inline constexpr std::size_t kLargestFileRead = std::size_t{4} << 20;
+
+/// Why a whole-file read gave nothing.
+struct FileReadFailure {
+  enum class Kind {
+    kSystemError,  ///< the system refused it; SYSTEM_REASON has its words
+    kFolder,
+    kPipe,      ///< a named pipe (FIFO), which could keep the reader waiting forever
+    kDevice,    ///< a character or block device, such as /dev/zero or CON
+    kNotAFile,  ///< any other entry that is no regular file (a socket, say)
+    kTooLarge,  ///< more than kLargestFileRead bytes
+  };
+  Kind kind = Kind::kSystemError;
+  std::string systemReason;
+};
 
 /// One entry yielded by a directory search.
 struct DirectoryEntry {
@@ -19,16 +39,23 @@ class FileSystem {
   /// True when a file or a directory exists at exactly this path.
   virtual bool exists(const std::string& path) const = 0;
 
-  /// Reads a whole file as bytes. False when it cannot be opened or read.
+  /// Reads a whole file as bytes. False when it cannot be opened or read, and
+  /// for anything but a regular file of at most kLargestFileRead bytes: the
+  /// hosts never wait for a writer or read without end.
   virtual bool readFile(const std::string& path, std::string* contents) const = 0;
 
-  /// The system's reason, in words, why the last readFile or readFileStart
-  /// of this thread failed; empty when it gives none.
-  virtual std::string readFailureReason() const { return std::string(); }
+  /// The same, saying in FAILURE why it read nothing. A file system in memory
+  /// may give no more than that the file is missing.
+  virtual bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const {
+    if (readFile(path, contents)) return true;
+    *failure = FileReadFailure{};
+    return false;
+  }
 
   /// Reads the first MAX_BYTES bytes of a file (all of a shorter one), for a
-  /// look at its header. False when it cannot be opened or read. The hosts
-  /// read no further; a file system in memory may cut a whole read.
+  /// look at its header. False when it cannot be opened or read, or is no
+  /// regular file. The hosts read no further; a file system in memory may cut
+  /// a whole read.
   virtual bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const {
     if (!readFile(path, contents)) return false;
     if (contents->size() > maxBytes) contents->resize(maxBytes);

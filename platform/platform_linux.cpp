@@ -20,8 +20,12 @@ class LinuxFileSystem : public FileSystem {
     return stat(path.c_str(), &info) == 0;
   }
 
-  bool readFile(const std::string& path, std::string* contents) const override { return readWholeFile(path, contents); }
-  std::string readFailureReason() const override { return lastFileFailureReason(); }
+  bool readFile(const std::string& path, std::string* contents) const override {
+    return readWholeFile(path, contents, nullptr);
+  }
+  bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const override {
+    return readWholeFile(path, contents, failure);
+  }
   bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override {
     return ::readFileStart(path, maxBytes, contents);
   }

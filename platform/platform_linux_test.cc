@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/standard_io.h"
 
 namespace {
 
@@ -81,26 +84,79 @@ TEST_F(PosixDirectorySearchTest, PatternWithoutDirectorySearchesTheCurrentOne) {
   EXPECT_EQ(found, (std::vector<std::string>{"a.jar", "inner.jar/"}));
 }
 
-// Why a read failed is the system's reason for that very failure, also when
-// the file opened and the read itself failed.
-TEST_F(PosixDirectorySearchTest, AFailedReadSaysWhy) {
+// The same temporary folder for files to read.
+using PosixFileReadTest = PosixDirectorySearchTest;
+
+TEST_F(PosixFileReadTest, OnlyARegularFileWithinTheLimitIsReadAndNothingWaits) {
+  using Kind = FileReadFailure::Kind;
+  const std::string dir = m_directory + "/";
+  file("small");
+  {
+    FILE* f = std::fopen((dir + "small").c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("a=b\n", f);
+    std::fclose(f);
+  }
+  file("at-limit");
+  ASSERT_EQ(truncate((dir + "at-limit").c_str(), static_cast<off_t>(kLargestFileRead)), 0);
+  file("beyond-limit");
+  ASSERT_EQ(truncate((dir + "beyond-limit").c_str(), static_cast<off_t>(kLargestFileRead + 1)), 0);
   directory("folder");
-  const struct {
+  ASSERT_EQ(mkfifo((dir + "fifo").c_str(), 0600), 0);
+  m_created.push_back(dir + "fifo");
+  link("/dev/zero", "zero");
+  link(dir + "fifo", "to-fifo");
+  int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = dir + "socket";
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  m_created.push_back(socketPath);
+
+  struct Case {
     std::string path;
-    int error;
+    bool read;
+    std::size_t size;  // when read
+    Kind kind;         // when not
+    const char* systemReason;
   } cases[] = {
-      {m_directory + "/missing", ENOENT},
-      {m_directory + "/folder", EISDIR},
-      {m_directory + "/missing/below", ENOENT},
+      {dir + "small", true, 4, Kind::kSystemError, ""},
+      {dir + "at-limit", true, kLargestFileRead, Kind::kSystemError, ""},
+      {dir + "beyond-limit", false, 0, Kind::kTooLarge, ""},
+      {dir + "folder", false, 0, Kind::kFolder, ""},
+      {dir + "fifo", false, 0, Kind::kPipe, ""},
+      {dir + "to-fifo", false, 0, Kind::kPipe, ""},
+      {dir + "zero", false, 0, Kind::kDevice, ""},
+      {"/dev/null", false, 0, Kind::kDevice, ""},
+      {socketPath, false, 0, Kind::kNotAFile, ""},
+      {dir + "missing", false, 0, Kind::kSystemError, "No such file or directory"},
+      {dir + "small/below", false, 0, Kind::kSystemError, "Not a directory"},
   };
   const FileSystem& fileSystem = *hostPlatform().fileSystem;
-  for (const auto& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    std::string contents;
-    errno = 0;
+    std::string contents = "earlier";
+    FileReadFailure failure;
+    ASSERT_EQ(fileSystem.readFileWithReason(c.path, &contents, &failure), c.read);
+    std::string start;
+    EXPECT_EQ(fileSystem.readFileStart(c.path, 2, &start), c.read || c.kind == Kind::kTooLarge);
+    if (c.read) {
+      EXPECT_EQ(contents.size(), c.size);
+      continue;
+    }
+    EXPECT_EQ(static_cast<int>(failure.kind), static_cast<int>(c.kind));
+    EXPECT_EQ(failure.systemReason, c.systemReason);
+    EXPECT_TRUE(contents.empty());
     EXPECT_FALSE(fileSystem.readFile(c.path, &contents));
-    EXPECT_EQ(fileSystem.readFailureReason(), std::strerror(c.error));
   }
+  close(listener);
+  // A file that says it has no size is read to its end all the same.
+  std::string status;
+  ASSERT_TRUE(fileSystem.readFile("/proc/self/status", &status));
+  EXPECT_NE(status.find("Name:"), std::string::npos);
 }
 
 TEST(PosixEnvironmentTest, LooksUpNamesWithoutRegardToCaseExactFirst) {

@@ -4,21 +4,24 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/file_system.h"
+
 /// Opens the file at PATH with the C library's MODE ("rb", "a", ...). On
 /// Windows PATH is UTF-8 and may be of any length. Null when it cannot be
 /// opened; errno then says why.
 std::FILE* openFile(const std::string& path, const char* mode);
 
-/// Reads a whole file as bytes. False when it cannot be opened or read.
-bool readWholeFile(const std::string& path, std::string* contents);
+/// Opens the file at PATH for reading bytes when it is a regular file, without
+/// waiting for anything (a named pipe without a writer, a device). Null, with
+/// why in FAILURE, when it cannot be opened or is no regular file.
+std::FILE* openRegularFile(const std::string& path, FileReadFailure* failure);
 
-/// Reads the first MAX_BYTES bytes of a file, or all of a shorter one.
+/// Reads a whole regular file of at most kLargestFileRead bytes. False, with
+/// why in FAILURE (which may be null), when it cannot.
+bool readWholeFile(const std::string& path, std::string* contents, FileReadFailure* failure);
+
+/// Reads the first MAX_BYTES bytes of a regular file, or all of a shorter one.
 bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents);
-
-/// The system's words for why the last openFile, readWholeFile or
-/// readFileStart of this thread failed (strerror, or on Windows the system's
-/// message for its error code), without a final line end.
-std::string lastFileFailureReason();
 
 /// Writes TEXT and a line end to standard output and flushes it.
 void writeConsoleLine(const std::string& text);

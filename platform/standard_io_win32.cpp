@@ -1,6 +1,9 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,9 +18,48 @@ std::FILE* openFile(const std::string& path, const char* mode) {
   return _wfopen(systemPath(path).c_str(), wideFromUtf8(mode).c_str());
 }
 
-std::string lastFileFailureReason() {
-  const unsigned long error = _doserrno;
-  return error != 0 ? systemErrorMessage(error) : std::strerror(errno);
+std::FILE* openRegularFile(const std::string& path, FileReadFailure* failure) {
+  const std::wstring name = systemPath(path);
+  // A folder cannot be opened as a file: its attributes say why.
+  DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    *failure = FileReadFailure{FileReadFailure::Kind::kFolder, std::string()};
+    return nullptr;
+  }
+  HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *failure = FileReadFailure{FileReadFailure::Kind::kSystemError, systemErrorText(GetLastError())};
+    return nullptr;
+  }
+  // A device (CON, COM1) or a named pipe opens at once, but reading it can
+  // wait for ever.
+  FileReadFailure::Kind kind = FileReadFailure::Kind::kNotAFile;
+  switch (GetFileType(handle)) {
+    case FILE_TYPE_DISK: {
+      int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+      std::FILE* stream = descriptor >= 0 ? _fdopen(descriptor, "rb") : nullptr;
+      if (stream) return stream;
+      *failure = FileReadFailure{FileReadFailure::Kind::kSystemError, std::strerror(errno)};
+      if (descriptor >= 0) {
+        _close(descriptor);  // closes the handle too
+      } else {
+        CloseHandle(handle);
+      }
+      return nullptr;
+    }
+    case FILE_TYPE_CHAR:
+      kind = FileReadFailure::Kind::kDevice;
+      break;
+    case FILE_TYPE_PIPE:
+      kind = FileReadFailure::Kind::kPipe;
+      break;
+    default:
+      break;
+  }
+  CloseHandle(handle);
+  *failure = FileReadFailure{kind, std::string()};
+  return nullptr;
 }
 
 void writeConsoleLine(const std::string& text) {

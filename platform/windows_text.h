@@ -34,6 +34,6 @@ std::string withoutLongPathForm(const std::string& path);
 
 /// The system's message for the error code ERROR (GetLastError), in UTF-8
 /// and without a final line end; "error N" when it has none.
-std::string systemErrorMessage(unsigned long error);
+std::string systemErrorText(unsigned long error);
 
 #endif  // VEXIL_PLATFORM_WINDOWS_TEXT_H_

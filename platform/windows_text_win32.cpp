@@ -92,7 +92,7 @@ std::string withoutLongPathForm(const std::string& path) {
   return path;
 }
 
-std::string systemErrorMessage(unsigned long error) {
+std::string systemErrorText(unsigned long error) {
   wchar_t* text = nullptr;
   DWORD length =
       FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

@@ -19,6 +19,14 @@ inline constexpr char kReadingCommandLineArguments[] = "Error reading command-li
 // The configuration record and its file.
 // The path follows, then the system's reason on the next line.
 inline constexpr char kCouldNotOpenFile[] = "Could not open file ";
+// Why kCouldNotOpenFile, on the line after it; the system's own words when it
+// gives them.
+inline constexpr char kIsAFolder[] = "It is a folder, not a file.";
+inline constexpr char kIsAPipe[] = "It is a named pipe (FIFO), not a file.";
+inline constexpr char kIsADevice[] = "It is a device, not a file.";
+inline constexpr char kIsNotAFile[] = "It is not a regular file.";
+inline constexpr char kIsLargerThan[] = "It is larger than ";  // the limit, then kMebibytes
+inline constexpr char kMebibytes[] = " MiB, more than a configuration file can be.";
 inline constexpr char kGettingConfigurationFileName[] = "Error getting configuration file name.";
 inline constexpr char kLoadingConfigurationFile[] = "Error loading properties from configuration file.";
 // Follows the file's path on the line after kLoadingConfigurationFile.

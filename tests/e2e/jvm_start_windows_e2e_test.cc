@@ -203,6 +203,40 @@ TEST_P(FakeRuntime, EachRefusalOfTheRuntimeIsReported) {
   EXPECT_EQ(recorded("CallStaticVoidMethod"), std::vector<std::string>{});
 }
 
+TEST_P(FakeRuntime, AnyThreadStackSizeGivesAStartOrTheRuntimesOwnReport) {
+  // The fake, as a runtime, takes over 100 KiB of stack to start and refuses
+  // a size below 136 KiB, saying so.
+  const std::string tooSmall = "The Java thread stack size specified is too small. Specify at least 136k";
+  struct {
+    const char* option;
+    bool refused;
+  } cases[] = {
+      {"-Xss1k", true}, {"-Xss16k", true}, {"-XX:ThreadStackSize=8", true}, {"-Xss136k", false},
+      {"-Xss0", false}, {"-Xss1g", false}, {"-Xss99999999999", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.option);
+    std::remove(app.path("record.txt").c_str());
+    app.writeConfiguration(configuration("Main", std::string(c.option) + "\r\n"));
+    LaunchResult result = app.run();
+    if (!c.refused) {
+      EXPECT_EQ(result.exitCode, 0) << describe(result);
+      EXPECT_EQ(recorded("CallStaticVoidMethod "), std::vector<std::string>{"Main with 0 arguments"});
+      continue;
+    }
+    if (GetParam() == Program::Console) {
+      // The runtime writes on standard output, before the launcher's report.
+      const std::string said = tooSmall + "\r\n";
+      ASSERT_EQ(result.out.compare(0, said.size(), said), 0) << describe(result);
+      result.out.erase(0, said.size());
+      EXPECT_TRUE(app.showsReport(result, "Cannot create Java VM."));
+    } else {
+      EXPECT_TRUE(app.showsReport(result, "Cannot create Java VM.\n" + tooSmall));
+    }
+    EXPECT_EQ(recorded("CallStaticVoidMethod"), std::vector<std::string>{});
+  }
+}
+
 TEST_P(FakeRuntime, AnExceptionFromMainIsDescribedAndExitsWithOne) {
   app.writeConfiguration(configuration("Main"));
   app.setEnvironment("VEXIL_FAKE_JVM_FAIL", "throw");

@@ -7,7 +7,7 @@
 //   LaunchCase app;                                   // copies claunch to <case>/app[.exe]
 //   app.writeConfiguration("vexil.main.class=Main\n"); // <case>/app.lap
 //   LaunchResult result = app.run({"one", "two"});
-//   EXPECT_TRUE(app.showsReport(result, "Could not open file " + app.path("app.lap")));
+//   EXPECT_TRUE(app.showsReport(result, "Cannot find main Java class Main"));
 
 #include <gtest/gtest.h>
 

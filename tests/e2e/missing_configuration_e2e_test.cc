@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/e2e/launch_harness.h"
 
 namespace {
@@ -53,15 +55,25 @@ TEST_P(MissingConfiguration, OnlyTheFileBesideTheProgramCounts) {
       app.showsReportLines(app.run(), {"Could not open file " + app.path("bin/app.lap"), fileNotFoundReason()}));
 }
 
-TEST_P(MissingConfiguration, ADirectoryOfThatNameIsNoConfiguration) {
-  LaunchCase app(GetParam());
-  app.makeDirectory("app.lap");
-  // The system says why on the next line; a folder is not a missing file.
-  LaunchResult result = app.run();
-  EXPECT_TRUE(app.showsReportWithCause(result, "Could not open file " + app.path("app.lap"), ""));
-  EXPECT_EQ(withLfLineEnds(result.out + (result.boxes.empty() ? "" : result.boxes[0].body)).find(fileNotFoundReason()),
-            std::string::npos)
-      << describe(result);
+TEST_P(MissingConfiguration, AFolderOrAFileBeyondAnyConfigurationIsReportedWithWhy) {
+  struct {
+    const char* name;
+    bool folder;
+    std::string reason;
+  } cases[] = {
+      {"a folder", true, "It is a folder, not a file."},
+      {"5 MiB", false, "It is larger than 4 MiB, more than a configuration file can be."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LaunchCase app(GetParam());
+    if (c.folder) {
+      app.makeDirectory("app.lap");
+    } else {
+      app.writeConfiguration("vexil.main.class=Main\n" + std::string(5 << 20, '#'));
+    }
+    EXPECT_TRUE(app.showsReport(app.run(), "Could not open file " + app.path("app.lap") + "\n" + c.reason));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Launchers, MissingConfiguration, testing::ValuesIn(launcherPrograms()),

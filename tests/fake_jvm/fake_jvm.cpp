@@ -25,7 +25,9 @@
 // says why through the runtime's output hook when the launcher passes one ("vfprintf" option), else nothing. A failure
 // leaves fake.Failure pending, whose toString() and cause the launcher may
 // ask for. VEXIL_FAKE_JVM_RECORD_STACK=1 records
-// the stack size of the thread that runs main (POSIX).
+// the stack size of the thread that runs main (POSIX). As a runtime, its
+// creation takes over 100 KiB of the calling thread's stack, and it refuses a
+// stack size for Java threads below 136 KiB, saying so.
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -318,20 +320,55 @@ InvokeInterface makeInvokeInterface() {
 const NativeInterface g_nativeInterface = makeNativeInterface();
 const InvokeInterface g_invokeInterface = makeInvokeInterface();
 
+/// The stack size for Java threads that ARGS's options ask for, in bytes, as a
+/// runtime reads the last -Xss<size> or -XX:ThreadStackSize=<KiB>; 0 for none.
+unsigned long long requestedStackSize(const JavaVMInitArgs* args) {
+  unsigned long long size = 0;
+  for (jint i = 0; i < args->nOptions; ++i) {
+    const char* option = args->options[i].optionString;
+    unsigned long long unit = 1;
+    const char* value = nullptr;
+    if (std::strncmp(option, "-Xss", 4) == 0) {
+      value = option + 4;
+    } else if (std::strncmp(option, "-XX:ThreadStackSize=", 20) == 0) {
+      value = option + 20;
+      unit = 1024;
+    }
+    if (!value) continue;
+    char* end = nullptr;
+    size = std::strtoull(value, &end, 10) * unit;
+    if (*end == 'k' || *end == 'K') size *= 1024;
+    if (*end == 'm' || *end == 'M') size *= 1024ULL * 1024;
+    if (*end == 'g' || *end == 'G') size *= 1024ULL * 1024 * 1024;
+  }
+  return size;
+}
+
+/// Takes what a runtime's start takes of the calling thread's stack, so that a
+/// thread too small for a runtime dies here as it would in one.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+void useStackAsARuntimeStarts() {
+  volatile char frames[112 * 1024];
+  for (size_t at = 0; at < sizeof frames; at += 1024) frames[at] = 1;
+}
+
 /// Says why creation fails through the output hook among ARGS's options, as a
-/// runtime does; without one the fake says nothing.
-void sayWhyNotCreated(const JavaVMInitArgs* args, const char* format, ...) {
+/// runtime does; without one the fake says nothing (false).
+bool sayWhyNotCreated(const JavaVMInitArgs* args, const char* format, ...) {
   VfprintfHook hook = nullptr;
   for (jint i = 0; i < args->nOptions; ++i) {
     if (std::strcmp(args->options[i].optionString, kVfprintfOptionName) == 0) {
       hook = reinterpret_cast<VfprintfHook>(args->options[i].extraInfo);
     }
   }
-  if (!hook) return;
+  if (!hook) return false;
   std::va_list arguments;
   va_start(arguments, format);
   hook(stderr, format, arguments);
   va_end(arguments);
+  return true;
 }
 
 }  // namespace
@@ -401,6 +438,17 @@ extern "C" jint VEXIL_JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* in
     g_creatingThread = std::this_thread::get_id();
   }
   t_exceptionPending = nullptr;
+  useStackAsARuntimeStarts();
+  const unsigned long long stackSize = requestedStackSize(args);
+  if (stackSize != 0 && stackSize < 136ULL * 1024) {
+    // A runtime's own words, through its output hook or on standard output.
+    const char* tooSmall = "The Java thread stack size specified is too small. Specify at least 136k\n";
+    if (!sayWhyNotCreated(args, "%s", tooSmall)) {
+      std::fputs(tooSmall, stdout);
+      std::fflush(stdout);
+    }
+    return -1;
+  }
   if (failure() == "create") {
     sayWhyNotCreated(args, "Fake runtime: %s refuses to be created\n", "VEXIL_FAKE_JVM_FAIL=create");
     return -1;

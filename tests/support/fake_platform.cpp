@@ -13,7 +13,21 @@ bool FakeFileSystem::exists(const std::string& path) const {
   return m_files.count(path) || m_directories.count(path);
 }
 
+bool FakeFileSystem::readFileWithReason(const std::string& path, std::string* contents,
+                                        FileReadFailure* failure) const {
+  auto unreadable = m_unreadable.find(path);
+  if (unreadable != m_unreadable.end()) {
+    *failure = unreadable->second;
+    return false;
+  }
+  if (readFile(path, contents)) return true;
+  *failure = FileReadFailure{
+      m_directories.count(path) ? FileReadFailure::Kind::kFolder : FileReadFailure::Kind::kSystemError, std::string()};
+  return false;
+}
+
 bool FakeFileSystem::readFile(const std::string& path, std::string* contents) const {
+  if (m_unreadable.count(path)) return false;
   auto it = m_files.find(path);
   if (it == m_files.end()) return false;
   *contents = it->second;

@@ -22,14 +22,14 @@ class FakeFileSystem : public FileSystem {
   void addDirectory(const std::string& path);
   /// Marks PATH, added as a file or directory, as a symbolic link.
   void markAsLink(const std::string& path) { m_links.insert(path); }
+  /// Makes reading PATH fail as FAILURE says.
+  void makeUnreadable(const std::string& path, const FileReadFailure& failure) { m_unreadable[path] = failure; }
   /// Paths that exist() was asked about, in order.
   const std::vector<std::string>& probes() const { return m_probes; }
 
   bool exists(const std::string& path) const override;
   bool readFile(const std::string& path, std::string* contents) const override;
-  /// What readFailureReason says; empty until set.
-  void setReadFailureReason(const std::string& reason) { m_readFailureReason = reason; }
-  std::string readFailureReason() const override { return m_readFailureReason; }
+  bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const override;
   std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override;
   bool isSymbolicLink(const std::string& path) const override { return m_links.count(path) != 0; }
 
@@ -37,9 +37,9 @@ class FakeFileSystem : public FileSystem {
   char m_separator;
   std::set<std::string> m_links;
   std::map<std::string, std::string> m_files;
+  std::map<std::string, FileReadFailure> m_unreadable;
   std::set<std::string> m_directories;
   mutable std::vector<std::string> m_probes;
-  std::string m_readFailureReason;
 };
 
 class FakeEnvironment : public Environment {
