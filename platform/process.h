@@ -11,6 +11,9 @@ std::string executablePath();
 /// told (on Linux without /proc, for instance).
 bool findExecutablePath(std::string* path, std::string* reason);
 
+/// The system's number for this process.
+unsigned long currentProcessId();
+
 /// Shows TEXT to the user as a warning: a modal message box with an OK button
 /// and the exclamation icon where there is a window system, with CAPTION as
 /// its title; elsewhere a line on standard error. Returns when it is closed.
