@@ -270,6 +270,7 @@ Ratios are medians of per-round ratios, with the lowest and highest in brackets.
 $(printf '%s\n' "${summary_rows[@]}" "${step_rows[@]}")
 | launcher work before the runtime, typical file, fake services (median of 3) | $(bench_line BM_TypicalFile_median) | < 2 ms | |
 | the same on this machine's file system and runtimes (median of 3) | $(bench_line BM_TypicalFileHost_median) | < 2 ms | |
+| the class-data cache's work in a launch that uses its archive, 20 jars: key, stamp and owner check, the launch's mark (median of 3) | $(bench_line BM_ClassDataCacheWarm_median) | < 1 ms | |
 | peak memory up to the runtime load, typical file (\`/bin/false\`: $(median_of "$mem" 1 peak) KiB) | $(median_of "$mem" 2 peak) KiB | | |
 | the same with 10,000 more configuration lines / a jar directory of 10,000 jars | $(median_of "$mem" 3 peak) / $(median_of "$mem" 4 peak) KiB | | |
 
