@@ -208,11 +208,11 @@ void BM_ClassDataCacheWarm(benchmark::State& state) {
   }
   first.afterRun();
   bool used = true;
-  for (auto _ : state) {
+  repeat(state, [&] {
     ClassDataCachePlan warm = planClassDataCache(request, platform, quiet);
     used = used && warm.jvmOptions.size() == 2 && warm.afterRun;
     if (warm.afterRun) warm.afterRun();
-  }
+  });
   if (!used) state.SkipWithError("the archive was not used");
   std::system(("rm -rf '" + root + "'").c_str());
 }

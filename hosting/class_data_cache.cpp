@@ -31,7 +31,7 @@ const char kRunningMarker[] = ".run-";
 const std::int64_t kUnusedSeconds = 30LL * 24 * 60 * 60;
 const std::uint64_t kFolderCapBytes = 512ULL * 1024 * 1024;
 // How often the stamp of an archive in use is touched, which dates its last use.
-const std::int64_t kUseDatedEverySeconds = 24 * 60 * 60;
+const std::int64_t kUseDatedEverySeconds = 24LL * 60 * 60;
 const std::size_t kStampFileLimit = 4096;
 
 // How a runtime makes and reads class data. An archive is always made under a

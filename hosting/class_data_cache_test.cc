@@ -75,7 +75,7 @@ class ClassDataCacheTest : public ::testing::Test {
   // bin/java does; returns its path.
   std::string makeArchive(const std::string& contents) {
     ClassDataCachePlan first = plan();
-    const std::string made = value(first, "-XX:ArchiveClassesAtExit=");
+    std::string made = value(first, "-XX:ArchiveClassesAtExit=");
     if (made.empty()) return made;
     write(made, contents);
     first.afterRun();
@@ -349,7 +349,7 @@ TEST_F(ClassDataCacheTest, TheListedClassesAreArchivedInTheBackground) {
 }
 
 TEST_F(ClassDataCacheTest, AnArchiveChangedOrDamagedAfterItWasMadeIsDroppedBeforeTheRuntimeMapsIt) {
-  const std::string archive(64 * 1024, 'a');
+  const std::string archive(std::size_t{64} * 1024, 'a');
   struct Damage {
     const char* what;
     std::function<void(const std::string& installed)> apply;
@@ -386,8 +386,8 @@ TEST_F(ClassDataCacheTest, AnArchiveChangedOrDamagedAfterItWasMadeIsDroppedBefor
          const pid_t child = fork();
          ASSERT_GE(child, 0);
          if (child == 0) {
-           ClassDataCachePlan using_ = plan();
-           _exit(value(using_, "-XX:SharedArchiveFile=") == installed ? 0 : 1);
+           ClassDataCachePlan lastUse = plan();
+           _exit(value(lastUse, "-XX:SharedArchiveFile=") == installed ? 0 : 1);
          }
          int status = 0;
          ASSERT_EQ(waitpid(child, &status, 0), child);

@@ -11,7 +11,7 @@ const char kStampHeading[] = "vexil-stamp 1";
 
 // Appends the decimal form of VALUE (NEGATIVE: of minus VALUE) at *AT, or
 // returns false when it does not fit before END.
-bool putNumber(std::uint64_t value, bool negative, char** at, char* end) {
+bool putNumber(std::uint64_t value, bool negative, char** at, const char* end) {
   char digits[20];
   size_t count = 0;
   do {
@@ -25,7 +25,7 @@ bool putNumber(std::uint64_t value, bool negative, char** at, char* end) {
   return true;
 }
 
-bool putSigned(std::int64_t value, char** at, char* end) {
+bool putSigned(std::int64_t value, char** at, const char* end) {
   // The magnitude of the lowest value does not fit in the signed type.
   const bool negative = value < 0;
   const std::uint64_t magnitude =
@@ -87,7 +87,7 @@ std::size_t formatFileStamp(const FileStamp& stamp, char* buffer, std::size_t ca
   if (capacity < headingLength) return 0;
   std::memcpy(buffer, kStampHeading, headingLength);
   char* at = buffer + headingLength;
-  char* end = buffer + capacity;
+  const char* end = buffer + capacity;
   if (!putNumber(stamp.size, false, &at, end) || !putSigned(stamp.modified, &at, end) ||
       !putSigned(stamp.changed, &at, end) || !putNumber(stamp.volume, false, &at, end) ||
       !putNumber(stamp.fileId, false, &at, end) || at == end) {
