@@ -16,8 +16,10 @@
 
 #include "config/configuration_file_loader.h"
 #include "config/launcher_properties.h"
+#include "hosting/class_data_cache.h"
 #include "hosting/jvm_host.h"
 #include "jvm/jvm.h"
+#include "platform/platform.h"
 #include "platform/wildcard.h"
 #include "report/failure.h"
 #include "tests/support/fake_platform.h"
@@ -175,6 +177,46 @@ void BM_TypicalFileHost(benchmark::State& state) {
   repeat(state, [&] { prelaunch(hostPlatform(), application.executable()); });
 }
 BENCHMARK(BM_TypicalFileHost)->Unit(benchmark::kMicrosecond);
+
+// The class-data cache's work in a launch that uses its archive: the key
+// (the runtime's library and twenty jars stamped), the folder's files, the
+// archive checked against its stamp and its owner, the launch's mark made and,
+// after the run, removed. On this machine's file system.
+void BM_ClassDataCacheWarm(benchmark::State& state) {
+  char pattern[] = "/tmp/vexil-bench-XXXXXX";
+  const std::string root = mkdtemp(pattern);
+  std::system(("mkdir -p '" + root + "/jdk/lib/server' '" + root + "/lib'").c_str());
+  std::ofstream(root + "/jdk/lib/server/libjvm.so") << "library";
+  std::string classPath = "-Djava.class.path=";
+  for (int i = 0; i < 20; ++i) {
+    const std::string jar = root + "/lib/library-" + std::to_string(i) + ".jar";
+    std::ofstream(jar) << "jar";
+    classPath += (i == 0 ? "" : ":") + jar;
+  }
+  FakeEnvironment environment;
+  environment.set("XDG_CACHE_HOME", root + "/cache");
+  const Platform platform{&linuxConventions(), hostPlatform().fileSystem, &environment, nullptr};
+  const ClassDataCacheRequest request{
+      "auto",   root + "/bin/tool",     "com.example.tool.Main", root + "/jdk", root + "/jdk/lib/server/libjvm.so",
+      "17.0.9", {"-Xmx512m", classPath}};
+  const auto quiet = [](const std::string&) {};
+  // Without bin/java the run itself writes the archive: made here as it would.
+  ClassDataCachePlan first = planClassDataCache(request, platform, quiet);
+  for (const std::string& option : first.jvmOptions) {
+    const std::string prefix = "-XX:ArchiveClassesAtExit=";
+    if (option.compare(0, prefix.size(), prefix) == 0) std::ofstream(option.substr(prefix.size())) << "archive";
+  }
+  first.afterRun();
+  bool used = true;
+  repeat(state, [&] {
+    ClassDataCachePlan warm = planClassDataCache(request, platform, quiet);
+    used = used && warm.jvmOptions.size() == 2 && warm.afterRun;
+    if (warm.afterRun) warm.afterRun();
+  });
+  if (!used) state.SkipWithError("the archive was not used");
+  std::system(("rm -rf '" + root + "'").c_str());
+}
+BENCHMARK(BM_ClassDataCacheWarm)->Unit(benchmark::kMicrosecond);
 
 // N configuration lines: options with early and late variables, settings,
 // comments and blank lines, in turn.

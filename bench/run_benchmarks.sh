@@ -75,8 +75,9 @@ application() {  # NAME
   cp "$claunch" "$root/$1/bin/$1"
   cat >"$root/$1/bin/$1.lap"
 }
+class_path=$root/hello.jar  # of the .lap files that lap writes
 lap() {  # MAIN-CLASS JAVA-HOME [MORE LINES...]
-  printf '%s\n' "vexil.main.class=$1" "vexil.java.home.path=$2" "-Djava.class.path=$root/hello.jar" "${@:3}"
+  printf '%s\n' "vexil.main.class=$1" "vexil.java.home.path=$2" "-Djava.class.path=$class_path" "${@:3}"
 }
 
 shown() { printf '%s ' "$@" | sed "s#$root#bench/out#g; s#$PWD/##g"; }
@@ -100,13 +101,16 @@ details=()
 for home in "${present[@]}"; do
   v=$(feature "$home")
   java=$home/bin/java
-  for workload in hello compiler; do
+  for workload in hello compiler image; do
     main=Hello
     [ $workload = hello ] || main=com.sun.tools.javac.Main
+    class_path=$root/hello.jar
+    [ $workload != image ] || class_path=
     lap $main "$home" | application "$workload-$v"
     lap $main "$home" vexil.startup.cache=auto | application "$workload-warm-$v"
     lap $main "$home" vexil.startup.cache=auto | application "$workload-cold-$v"
   done
+  class_path=$root/hello.jar
 
   expected=$("$java" -cp "$root/hello.jar" Hello home)
   got=$("$root/hello-$v/bin/hello-$v" home)
@@ -118,7 +122,8 @@ for home in "${present[@]}"; do
   # The warm applications' caches are made before their measurements start.
   "$root/hello-warm-$v/bin/hello-warm-$v" >/dev/null
   "$root/compiler-warm-$v/bin/compiler-warm-$v" "${compiler_args[@]}" >/dev/null
-  for name in hello-warm-$v compiler-warm-$v; do
+  "$root/image-warm-$v/bin/image-warm-$v" "${compiler_args[@]}" >/dev/null
+  for name in hello-warm-$v compiler-warm-$v image-warm-$v; do
     for lock in "$XDG_CACHE_HOME/$name"/*.lock; do flock "$lock" true; done
     if ! ls "$XDG_CACHE_HOME/$name" | grep -qE '\.(aot|jsa)$'; then
       echo "$name made no class-data cache in $XDG_CACHE_HOME/$name" >&2
@@ -152,6 +157,19 @@ for home in "${present[@]}"; do
   summary_rows+=("| JDK $v, compiler: claunch with the cache, first run (making it) / \`java -cp\` | $(ratios "$compiler" 4) | ≤ 1.3 | |")
   details+=("### JDK $v ($(full_version "$home")), compiler on three classes" "" '```' "\$ $(shown "${cmd[@]}")"
             "$(echo "$compiler" | sed "s#$root#bench/out#g")" '```' "")
+
+  echo "JDK $v: time to exit, runtime image ($compiler_rounds rounds) ..." >&2
+  cmd=("$runner" --runs "$compiler_rounds" --warmup 1
+       -- "$java" -cp "" com.sun.tools.javac.Main "${compiler_args[@]}"
+       -- "$root/image-$v/bin/image-$v" "${compiler_args[@]}"
+       -- "$root/image-warm-$v/bin/image-warm-$v" "${compiler_args[@]}"
+       -- --cold "$XDG_CACHE_HOME/image-cold-$v" "$root/image-cold-$v/bin/image-cold-$v" "${compiler_args[@]}")
+  image=$("${cmd[@]}")
+  summary_rows+=("| JDK $v, runtime image: claunch / \`java -cp \"\"\` | $(ratios "$image" 2) | 0.95–1.05 | $(loads "$image") |")
+  summary_rows+=("| JDK $v, runtime image: claunch with the cache, warm / \`java -cp \"\"\` | $(ratios "$image" 3) | $(warm_target '≤ 0.65' '≤ 0.85') | |")
+  summary_rows+=("| JDK $v, runtime image: claunch with the cache, first run (making it) / \`java -cp \"\"\` | $(ratios "$image" 4) | ≤ 1.3 | |")
+  details+=("### JDK $v ($(full_version "$home")), runtime image: the compiler with an empty class path" "" '```'
+            "\$ $(shown "${cmd[@]}")" "$(echo "$image" | sed "s#$root#bench/out#g")" '```' "")
 done
 
 # The step before the runtime loads. A copy of the runtime's home without its
@@ -252,6 +270,7 @@ Ratios are medians of per-round ratios, with the lowest and highest in brackets.
 $(printf '%s\n' "${summary_rows[@]}" "${step_rows[@]}")
 | launcher work before the runtime, typical file, fake services (median of 3) | $(bench_line BM_TypicalFile_median) | < 2 ms | |
 | the same on this machine's file system and runtimes (median of 3) | $(bench_line BM_TypicalFileHost_median) | < 2 ms | |
+| the class-data cache's work in a launch that uses its archive, 20 jars: key, stamp and owner check, the launch's mark (median of 3) | $(bench_line BM_ClassDataCacheWarm_median) | < 1 ms | |
 | peak memory up to the runtime load, typical file (\`/bin/false\`: $(median_of "$mem" 1 peak) KiB) | $(median_of "$mem" 2 peak) KiB | | |
 | the same with 10,000 more configuration lines / a jar directory of 10,000 jars | $(median_of "$mem" 3 peak) / $(median_of "$mem" 4 peak) KiB | | |
 
@@ -268,7 +287,9 @@ script first checks that both ways start the same runtime (\`java.home\`).
 - hello: a class whose \`main\` returns at once;
 - compiler: the JDK's own compiler (\`com.sun.tools.javac.Main\`, from the runtime image) run as the
   application, compiling three small classes: thousands of classes loaded, the workload where
-  start-up matters most.
+  start-up matters most;
+- runtime image: the same compiler with an empty class path, as an application whose classes all
+  lie in the runtime image (a jlinked application) runs.
 
 Four commands each: \`java -cp\`; claunch without \`vexil.startup.cache\`; claunch with
 \`vexil.startup.cache=auto\` and its cache made before the measurement (warm); and the same with

@@ -23,9 +23,10 @@ struct ClassDataCachePlan {
   /// To go before the configured options, so that a configured -Xlog still
   /// shows the runtime's own messages about the cache.
   std::vector<std::string> jvmOptions;
-  /// To run once the runtime has ended: installs the archive the run made, or
-  /// starts making the cache from what it recorded. Runs at most once; if the
-  /// application ends the process itself (System.exit), it runs at exit.
+  /// To run once the runtime has ended: installs the archive the run made,
+  /// starts making the cache from what it recorded, or clears the launch's
+  /// mark on the archive it used. Runs at most once; if the application ends
+  /// the process itself (System.exit), it runs at exit.
   std::function<void()> afterRun;
 };
 
@@ -36,11 +37,14 @@ using ClassDataCacheLog = std::function<void(const std::string&)>;
 /// (its folder is named after the executable, below the user's cache folder;
 /// a file's name is keyed by the runtime, the class path's jars and the
 /// options the runtime requires to match). Uses a complete cache when there is
-/// one; otherwise this launch makes it with the best mechanism of the runtime,
-/// unless another launch is making it. Never fails: whatever stands in the way
-/// (no setting, an old runtime, no writable folder, a class path the runtime
-/// cannot archive) leaves the plan empty and the launch as it would be without.
-/// Removes the files of this installation's stale keys.
+/// one and it is as its stamp says it was made, the user's alone, and not in
+/// use by a launch that died; otherwise this launch makes it with the best
+/// mechanism of the runtime, unless another launch is making it or an earlier
+/// try failed. Never fails: whatever stands in the way (no setting, an old
+/// runtime, no writable folder, a class path the runtime cannot archive)
+/// leaves the plan empty and the launch as it would be without. Removes the
+/// files of this installation's stale keys, and those of other installations
+/// unused for long.
 ClassDataCachePlan planClassDataCache(const ClassDataCacheRequest& request, const Platform& platform,
                                       const ClassDataCacheLog& log);
 

@@ -1,5 +1,6 @@
 #include "hosting/class_data_cache.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -69,6 +70,17 @@ class ClassDataCacheTest : public ::testing::Test {
   }
 
   std::string cacheFolder() const { return m_root + "/cache/tool"; }
+
+  // Makes the archive of the current request as a run of a runtime without
+  // bin/java does; returns its path.
+  std::string makeArchive(const std::string& contents) {
+    ClassDataCachePlan first = plan();
+    std::string made = value(first, "-XX:ArchiveClassesAtExit=");
+    if (made.empty()) return made;
+    write(made, contents);
+    first.afterRun();
+    return made.substr(0, made.size() - 5);
+  }
 
   std::string m_root;
   FakeEnvironment m_environment;
@@ -152,10 +164,14 @@ TEST_F(ClassDataCacheTest, AnArchiveIsUsedOnceWholeAndReplacedWhenItsKeyChanges)
 
   ClassDataCachePlan warm = plan();
   EXPECT_EQ(value(warm, "-XX:SharedArchiveFile="), installed) << m_log;
-  EXPECT_FALSE(warm.afterRun);
+  // Until the runtime has ended, the launch's mark says that the archive is in use.
+  ASSERT_TRUE(warm.afterRun);
+  warm.afterRun();
   // The same options in another order of unkeyed properties keep the key.
   m_request.options.push_back("-Dother=1");
-  EXPECT_EQ(value(plan(), "-XX:SharedArchiveFile="), installed);
+  ClassDataCachePlan reordered = plan();
+  EXPECT_EQ(value(reordered, "-XX:SharedArchiveFile="), installed);
+  reordered.afterRun();
 
   // Each change that the runtime would see makes a new key; the old file goes.
   struct Change {
@@ -164,6 +180,15 @@ TEST_F(ClassDataCacheTest, AnArchiveIsUsedOnceWholeAndReplacedWhenItsKeyChanges)
   };
   const std::vector<Change> changes = {
       {"jar rewritten", [&] { write(m_root + "/app.jar", "a longer jar"); }},
+      {"jar replaced by one of the same size and time",
+       [&] {
+         struct stat before;
+         ASSERT_EQ(stat((m_root + "/app.jar").c_str(), &before), 0);
+         write(m_root + "/new.jar", "a longer jaR");
+         const struct timespec times[2] = {before.st_atim, before.st_mtim};
+         ASSERT_EQ(utimensat(AT_FDCWD, (m_root + "/new.jar").c_str(), times, 0), 0);
+         ASSERT_EQ(rename((m_root + "/new.jar").c_str(), (m_root + "/app.jar").c_str()), 0);
+       }},
       {"keyed option", [&] { m_request.options.push_back("-Xshare:auto-like-but-not"); }},
       {"other runtime",
        [&] {
@@ -206,6 +231,10 @@ TEST_F(ClassDataCacheTest, WhateverStandsInTheWayLeavesTheLaunchAsWithout) {
        [&] { m_request.options[1] = "-Djava.class.path=" + m_root + "/app.jar:" + m_root + "/jdk"; },
        "holds the folder"},
       {"no class path", [&] { m_request.options.erase(m_request.options.begin() + 1); }, "no class path"},
+      {"an empty element, the current folder",
+       [&] { m_request.options[1] = "-Djava.class.path=" + m_root + "/app.jar:"; }, "empty element"},
+      {"a native agent, with which the runtime cannot archive",
+       [&] { m_request.options.push_back("-agentlib:jdwp=transport=dt_socket,server=y,suspend=n"); }, "native agent"},
       {"the user's own archive", [&] { m_request.options.push_back("-XX:SharedArchiveFile=/x.jsa"); },
        "manages class data"},
       {"a cache folder that cannot be made",
@@ -220,7 +249,9 @@ TEST_F(ClassDataCacheTest, WhateverStandsInTheWayLeavesTheLaunchAsWithout) {
          ClassDataCachePlan first = plan();
          const std::string made = value(first, "-XX:ArchiveClassesAtExit=");
          first.afterRun();
-         ASSERT_EQ(mkdir(made.c_str(), 0755), 0) << made;  // in its way
+         // Not the failed try it counts as (nothing was written), but a folder in its way.
+         ASSERT_EQ(unlink((made.substr(0, made.size() - 9) + ".failed").c_str()), 0);
+         ASSERT_EQ(mkdir(made.c_str(), 0755), 0) << made;
        },
        "cannot write"},
       {"no home and no cache folder",
@@ -298,6 +329,13 @@ TEST_F(ClassDataCacheTest, TheListedClassesAreArchivedInTheBackground) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(exists(stem + (exitCode == 0 ? ".aot" : ".jsa")), exitCode == 0);
+    EXPECT_FALSE(exists(stem + ".classlist.part")) << "the list goes once the archive is made or not";
+    EXPECT_FALSE(exists(stem + (exitCode == 0 ? ".aot.part" : ".jsa.part")));
+    if (exitCode != 0) {
+      // A failed try is not repeated until the key changes.
+      EXPECT_TRUE(plan().jvmOptions.empty());
+      EXPECT_NE(m_log.find("making it failed before"), std::string::npos) << m_log;
+    }
   }
   // Made from the list with the runtime's options and class path, its classes
   // linked ahead of time, and read as an AOT cache.
@@ -305,8 +343,167 @@ TEST_F(ClassDataCacheTest, TheListedClassesAreArchivedInTheBackground) {
   std::getline(std::ifstream(stem + ".aot"), arguments);
   EXPECT_EQ(arguments, "-Xshare:dump -XX:SharedClassListFile=" + stem + ".classlist.part -XX:SharedArchiveFile=" +
                            stem + ".aot.part -XX:+AOTClassLinking -Xmx64m -cp " + m_root + "/app.jar");
-  EXPECT_EQ(value(plan(), "-XX:AOTCache="), stem + ".aot") << m_log;
-  EXPECT_FALSE(exists(stem + ".classlist.part")) << "the list goes once the cache is made";
+  ClassDataCachePlan warm = plan();
+  EXPECT_EQ(value(warm, "-XX:AOTCache="), stem + ".aot") << m_log;
+  warm.afterRun();
+}
+
+TEST_F(ClassDataCacheTest, AnArchiveChangedOrDamagedAfterItWasMadeIsDroppedBeforeTheRuntimeMapsIt) {
+  const std::string archive(std::size_t{64} * 1024, 'a');
+  struct Damage {
+    const char* what;
+    std::function<void(const std::string& installed)> apply;
+  };
+  const std::vector<Damage> damages = {
+      {"bytes overwritten in place",
+       [](const std::string& installed) {
+         const int file = open(installed.c_str(), O_WRONLY);
+         ASSERT_GE(file, 0);
+         ASSERT_EQ(pwrite(file, "XXXXXXXX", 8, 4096), 8);
+         close(file);
+       }},
+      {"truncated", [](const std::string& installed) { ASSERT_EQ(truncate(installed.c_str(), 4096), 0); }},
+      {"emptied", [](const std::string& installed) { ASSERT_EQ(truncate(installed.c_str(), 0), 0); }},
+      {"replaced by another file of the same size and time",
+       [&](const std::string& installed) {
+         struct stat before;
+         ASSERT_EQ(stat(installed.c_str(), &before), 0);
+         write(installed + ".other", std::string(archive.size(), 'b'));
+         const struct timespec times[2] = {before.st_atim, before.st_mtim};
+         ASSERT_EQ(utimensat(AT_FDCWD, (installed + ".other").c_str(), times, 0), 0);
+         ASSERT_EQ(rename((installed + ".other").c_str(), installed.c_str()), 0);
+       }},
+      {"stamp missing",
+       [](const std::string& installed) { unlink((installed.substr(0, installed.size() - 4) + ".stamp").c_str()); }},
+      {"stamp damaged",
+       [](const std::string& installed) {
+         write(installed.substr(0, installed.size() - 4) + ".stamp", "vexil-stamp 1 12 x\n");
+       }},
+      {"writable by others", [](const std::string& installed) { ASSERT_EQ(chmod(installed.c_str(), 0666), 0); }},
+      {"a launch that used it died",
+       [&](const std::string& installed) {
+         // What a launch that used it leaves when it dies: its mark, unlocked.
+         const pid_t child = fork();
+         ASSERT_GE(child, 0);
+         if (child == 0) {
+           ClassDataCachePlan lastUse = plan();
+           _exit(value(lastUse, "-XX:SharedArchiveFile=") == installed ? 0 : 1);
+         }
+         int status = 0;
+         ASSERT_EQ(waitpid(child, &status, 0), child);
+         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+       }},
+  };
+  const std::string installed = makeArchive(archive);
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.what);
+    ASSERT_TRUE(exists(installed)) << m_log;
+    // Later than the clock's tick in which it was made, as any real damage is.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    damage.apply(installed);
+    ClassDataCachePlan next = plan();
+    EXPECT_TRUE(value(next, "-XX:SharedArchiveFile=").empty()) << m_log;
+    EXPECT_NE(m_log.find("dropped " + installed), std::string::npos) << m_log;
+    EXPECT_FALSE(exists(installed));
+    // And it is made again at once.
+    EXPECT_EQ(value(next, "-XX:ArchiveClassesAtExit="), installed + ".part") << m_log;
+    write(installed + ".part", archive);
+    next.afterRun();
+  }
+  // Undamaged, a launch uses it, and a launch that ends leaves no mark.
+  for (int launch = 0; launch < 2; ++launch) {
+    ClassDataCachePlan warm = plan();
+    EXPECT_EQ(value(warm, "-XX:SharedArchiveFile="), installed) << m_log;
+    warm.afterRun();
+  }
+}
+
+TEST_F(ClassDataCacheTest, CacheFilesAreTheUsersAloneWhateverTheUmask) {
+  const mode_t saved = umask(0);
+  ASSERT_EQ(mkdir((m_root + "/cache").c_str(), 0777), 0);
+  ASSERT_EQ(mkdir(cacheFolder().c_str(), 0777), 0);  // an earlier version's, made under this umask
+  ClassDataCachePlan first = plan();
+  const std::string made = value(first, "-XX:ArchiveClassesAtExit=");
+  const int file = open(made.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);  // as the runtime writes it
+  ASSERT_GE(file, 0);
+  ASSERT_EQ(::write(file, "archive", 7), 7);
+  close(file);
+  first.afterRun();
+  umask(saved);
+  struct stat info;
+  ASSERT_EQ(stat(cacheFolder().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  for (const char* suffix : {".jsa", ".stamp", ".lock"}) {
+    SCOPED_TRACE(suffix);
+    const std::string path = made.substr(0, made.size() - 9) + suffix;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0077, 0u) << std::oct << info.st_mode;
+  }
+  if (geteuid() != 0) GTEST_SKIP() << "the check of a folder of another user needs root, to give one away";
+  ASSERT_EQ(chown(cacheFolder().c_str(), 65534, 65534), 0);
+  EXPECT_TRUE(plan().jvmOptions.empty());
+  EXPECT_NE(m_log.find("not the user's alone"), std::string::npos) << m_log;
+}
+
+TEST_F(ClassDataCacheTest, ATryThatCannotSucceedIsNotRepeatedUntilTheKeyChanges) {
+  ClassDataCachePlan first = plan();
+  const std::string made = value(first, "-XX:ArchiveClassesAtExit=");
+  first.afterRun();  // the runtime wrote nothing
+  EXPECT_NE(m_log.find("no new try"), std::string::npos) << m_log;
+  for (int launch = 0; launch < 2; ++launch) {
+    EXPECT_TRUE(plan().jvmOptions.empty());
+    EXPECT_NE(m_log.find("making it failed before"), std::string::npos) << m_log;
+    EXPECT_FALSE(exists(made));
+  }
+  m_request.options.push_back("-Xmx128m");
+  EXPECT_FALSE(makeArchive("archive").empty()) << m_log;
+}
+
+TEST_F(ClassDataCacheTest, AnApplicationInTheRuntimeImageHasACacheToo) {
+  write(m_request.javaHome + "/bin/java", "");
+  m_request.options[1] = "-Djava.class.path=";
+  ClassDataCachePlan first = plan();
+  EXPECT_FALSE(value(first, "-XX:DumpLoadedClassList=").empty()) << m_log;
+  first.afterRun();
+}
+
+TEST_F(ClassDataCacheTest, OtherInstallationsGoWhenUnusedForLongOrBeyondTheCap) {
+  ASSERT_FALSE(makeArchive("archive").empty()) << m_log;
+  const std::string folder = cacheFolder();
+  struct Installation {
+    const char* what;
+    std::string key;
+    long ageDays;
+    off_t size;
+    bool inUse;
+    bool kept;
+  };
+  const std::vector<Installation> installations = {
+      {"recently used", "1111111111111111-aaaaaaaaaaaaaaaa", 2, 1000, false, true},
+      {"unused for 40 days", "2222222222222222-aaaaaaaaaaaaaaaa", 40, 1000, false, false},
+      {"unused for 40 days but running now", "3333333333333333-aaaaaaaaaaaaaaaa", 40, 1000, true, true},
+      {"recent, but past the folder's cap", "4444444444444444-aaaaaaaaaaaaaaaa", 3, off_t{600} << 20, false, false},
+  };
+  std::vector<FileLock> running;
+  for (const Installation& installation : installations) {
+    const std::string stem = folder + "/" + installation.key;
+    write(stem + ".stamp", "stamp");
+    write(stem + ".jsa", "");
+    ASSERT_EQ(truncate((stem + ".jsa").c_str(), installation.size), 0);  // sparse: no disk space taken
+    const time_t then = time(nullptr) - installation.ageDays * 24 * 60 * 60;
+    const struct timespec times[2] = {{then, 0}, {then, 0}};
+    for (const char* suffix : {".stamp", ".jsa"}) {
+      ASSERT_EQ(utimensat(AT_FDCWD, (stem + suffix).c_str(), times, 0), 0);
+    }
+    if (installation.inUse) running.push_back(FileLock::tryExclusive(stem + ".run-1"));
+  }
+  ClassDataCachePlan warm = plan();
+  EXPECT_FALSE(value(warm, "-XX:SharedArchiveFile=").empty()) << m_log;
+  warm.afterRun();
+  for (const Installation& installation : installations) {
+    SCOPED_TRACE(installation.what);
+    EXPECT_EQ(exists(folder + "/" + installation.key + ".jsa"), installation.kept) << m_log;
+  }
 }
 
 }  // namespace

@@ -27,17 +27,17 @@ std::string quoted(const std::string& argument) {
 
 }  // namespace
 
-bool runThenInstall(const std::vector<std::string>& argv, const std::string& made, const std::string& installed,
-                    FileLock lock) {
-  if (argv.empty()) return false;
+bool runThenInstall(const BackgroundInstall& work, FileLock lock) {
+  if (work.argv.empty()) return false;
   std::string commandLine;
-  for (const std::string& argument : argv) commandLine += (commandLine.empty() ? "" : " ") + quoted(argument);
+  for (const std::string& argument : work.argv) commandLine += (commandLine.empty() ? "" : " ") + quoted(argument);
   std::wstring wideCommandLine = wideFromUtf8(commandLine);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(systemPath(argv[0]).c_str(), &wideCommandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+  if (!CreateProcessW(systemPath(work.argv[0]).c_str(), &wideCommandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                       nullptr, nullptr, &startup, &process)) {
+    removeFile(work.input);
     return false;
   }
   CloseHandle(process.hThread);
@@ -45,7 +45,15 @@ bool runThenInstall(const std::vector<std::string>& argv, const std::string& mad
   DWORD exitCode = 1;
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hProcess);
-  if (exitCode == 0) replaceFile(made, installed);
+  // Stamped after the rename, which changes the file's change time. An
+  // archive without a stamp would be dropped and made again by every launch.
+  const bool installed = exitCode == 0 && replaceFile(work.made, work.installed);
+  if (!installed || !recordFileStamp(work.installed, work.stamp)) {
+    removeFile(work.made);
+    if (installed) removeFile(work.installed);
+    if (!work.failed.empty()) makeEmptyFile(work.failed);
+  }
+  removeFile(work.input);
   lock.release();
   return true;
 }

@@ -6,7 +6,7 @@
 
 FileLock FileLock::tryExclusive(const std::string& path) {
   // Close-on-exec: a program started while the lock is held does not hold it.
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) return FileLock();
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);

@@ -13,6 +13,8 @@ bool findExecutablePath(std::string* path, std::string* reason);
 
 /// The process's current directory; empty when the system cannot tell it.
 std::string currentDirectory();
+/// The system's number for this process.
+unsigned long currentProcessId();
 
 /// Shows TEXT to the user as a warning: a modal message box with an OK button
 /// and the exclamation icon where there is a window system, with CAPTION as

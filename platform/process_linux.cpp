@@ -7,6 +7,8 @@
 
 #include "platform/process.h"
 
+unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
+
 bool findExecutablePath(std::string* path, std::string* reason) {
   // readlink does not say whether the link was cut short: grow until it fits.
   std::vector<char> buffer(256);

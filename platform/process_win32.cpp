@@ -7,6 +7,8 @@
 #include "platform/process.h"
 #include "platform/windows_text.h"
 
+unsigned long currentProcessId() { return GetCurrentProcessId(); }
+
 std::string executablePath() {
   // GetModuleFileNameW cuts a long path short and says so only through the
   // length it returns: grow the buffer until the whole path fits.

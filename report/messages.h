@@ -140,6 +140,47 @@ inline constexpr char kLogInstanceNoHandler[] =
     "A launch was not taken: no public static method taking String[] named ";
 inline constexpr char kLogInstanceNoArray[] =
     "A launch was not taken: the runtime could not make its arguments' array.";
+// The class-data cache's lines in the debug file. A line is kCacheLine and
+// one of the texts after it, with the names it is about.
+inline constexpr char kCacheLine[] = "Class-data cache: ";
+inline constexpr char kCacheNeitherAutoNorOff[] = "\" is neither auto nor off";  // after "off: \"" and the value
+inline constexpr char kCacheOff[] = "off: \"";
+inline constexpr char kCacheNotUsed[] = "not used: ";
+inline constexpr char kCacheHomeUnknown[] = "the runtime's home is not known";
+inline constexpr char kCacheVersionTooOld[] = "the runtime's version is before 13: ";
+inline constexpr char kCacheOptionManagesClassData[] = "this option manages class data itself: ";
+inline constexpr char kCacheNativeAgent[] = "the runtime cannot archive classes with a native agent: ";
+inline constexpr char kCacheNoClassPath[] =
+    "no class path is given (the runtime would read classes from the current folder)";
+inline constexpr char kCacheEmptyClassPathElement[] =
+    "the class path has an empty element (the runtime would read classes from the current folder)";
+inline constexpr char kCacheFolderOnClassPath[] = "the class path holds the folder ";
+inline constexpr char kCacheNoUserFolder[] = "no cache folder for this user is known";
+inline constexpr char kCacheFolderNotMade[] = "this folder cannot be made: ";
+inline constexpr char kCacheFolderNotPrivate[] = "this folder is not the user's alone: ";
+inline constexpr char kCacheFailedBefore[] =
+    "making it failed before; it is tried again once the runtime, the class path or the options change: ";
+inline constexpr char kCacheBeingMade[] = "another launch is making ";
+inline constexpr char kCacheCannotWrite[] = "cannot write ";
+inline constexpr char kCacheCannotRemove[] = "cannot remove ";
+inline constexpr char kCacheUsing[] = "using ";
+inline constexpr char kCacheDropped[] = "dropped ";  // the archive, kCacheBecause, the reason; it is made again
+inline constexpr char kCacheBecause[] = ": ";
+inline constexpr char kCacheNoStamp[] = "it has no stamp of when it was made";
+inline constexpr char kCacheChanged[] = "it was changed or damaged after it was made";
+inline constexpr char kCacheNotPrivate[] = "it is not the user's alone";
+inline constexpr char kCacheLaunchDied[] = "a launch that used it ended before its main method returned";
+inline constexpr char kCacheRemovedStale[] = "removed the stale ";
+inline constexpr char kCacheRemovedUnused[] = "removed the unused ";
+inline constexpr char kCacheListing[] = "listing this run's classes into ";  // the list, kCacheFor, the archive
+inline constexpr char kCacheFor[] = " for ";
+inline constexpr char kCacheArchivingAtExit[] = "the runtime archives this run's classes into ";
+inline constexpr char kCacheListedNothing[] = "the runtime listed no classes; no cache made, and no new try";
+inline constexpr char kCacheMaking[] = "making ";  // the archive, kCacheFromList, the program
+inline constexpr char kCacheFromList[] = " from the class list with ";
+inline constexpr char kCacheDoesNotStart[] = " does not start; no cache made";
+inline constexpr char kCacheInstalled[] = "installed ";
+inline constexpr char kCacheNothingWritten[] = "the runtime wrote no archive; none installed, and no new try";
 
 }  // namespace message
 

@@ -64,33 +64,27 @@ TEST(StartupCacheOnWindows, TheFirstRunMakesTheCacheTheNextUsesItAChangedJarGets
     return run;
   };
 
-  // First run, and the archiving fails: a normal start, nothing installed.
-  app.setEnvironment("VEXIL_FAKE_JAVA_EXIT", "1");
-  const Run failed = run();
-  EXPECT_EQ(failed.result.exitCode, 0) << describe(failed.result);
-  EXPECT_EQ(failed.result.out, "");
-  ASSERT_EQ(failed.leadingOptions.size(), 2u);
-  EXPECT_EQ(failed.leadingOptions[0], "-Xlog:cds*=off");
+  // First run: the archive is in place when the run ends, with its stamp.
+  app.removeEnvironment("VEXIL_FAKE_JAVA_EXIT");
+  const Run made = run();
+  EXPECT_EQ(made.result.exitCode, 0) << describe(made.result);
+  EXPECT_EQ(made.result.out, "");
+  ASSERT_EQ(made.leadingOptions.size(), 2u);
+  EXPECT_EQ(made.leadingOptions[0], "-Xlog:cds*=off");
   const std::string listPrefix = "-XX:DumpLoadedClassList=";
   const std::string listOption = listPrefix + folder;
   const std::string suffix = ".classlist.part";
-  const std::string& listing = failed.leadingOptions[1];
+  const std::string& listing = made.leadingOptions[1];
   ASSERT_EQ(listing.compare(0, listOption.size(), listOption), 0) << listing;
   ASSERT_GT(listing.size(), listOption.size() + suffix.size());
   const std::string stem = listing.substr(listPrefix.size(), listing.size() - suffix.size() - listPrefix.size());
   const Lines archiving{"-Xshare:dump -XX:SharedClassListFile=" + stem + suffix + " -XX:SharedArchiveFile=" + stem +
                         ".jsa.part -cp " + jar};
-  EXPECT_EQ(failed.archiving, archiving);
-  EXPECT_FALSE(exists(stem + ".jsa"));
-
-  // Again, and the archiving works: the archive is in place when the run ends.
-  app.removeEnvironment("VEXIL_FAKE_JAVA_EXIT");
-  const Run made = run();
-  EXPECT_EQ(made.result.exitCode, 0) << describe(made.result);
-  EXPECT_EQ(made.leadingOptions, failed.leadingOptions);
   EXPECT_EQ(made.archiving, archiving);
   EXPECT_EQ(fileContents(stem + ".jsa"), "fake archive");
+  EXPECT_TRUE(exists(stem + ".stamp"));
   EXPECT_FALSE(exists(stem + ".jsa.part"));
+  EXPECT_FALSE(exists(stem + suffix));
 
   // The next run uses it and archives nothing.
   const Run warm = run();
@@ -98,14 +92,28 @@ TEST(StartupCacheOnWindows, TheFirstRunMakesTheCacheTheNextUsesItAChangedJarGets
   EXPECT_EQ(warm.leadingOptions, (Lines{"-Xlog:cds*=off", "-XX:SharedArchiveFile=" + stem + ".jsa"}));
   EXPECT_EQ(warm.archiving, Lines{});
 
+  // Changed after it was made (same size, other bytes): not used, made again.
+  app.writeFile(stem.substr(app.directory().size() + 1) + ".jsa", "fake ARCHIVE");
+  const Run damaged = run();
+  EXPECT_EQ(damaged.result.exitCode, 0) << describe(damaged.result);
+  EXPECT_EQ(damaged.leadingOptions, made.leadingOptions);
+  EXPECT_EQ(fileContents(stem + ".jsa"), "fake archive");
+
   // A changed jar is another key: a new list is made, the old archive goes.
+  // Its archiving fails: a normal start, and no later run tries again.
   app.writeFile("app.jar", "second, longer");
+  app.setEnvironment("VEXIL_FAKE_JAVA_EXIT", "1");
   const Run changed = run();
   EXPECT_EQ(changed.result.exitCode, 0) << describe(changed.result);
   ASSERT_EQ(changed.leadingOptions.size(), 2u);
   EXPECT_EQ(changed.leadingOptions[1].compare(0, listOption.size(), listOption), 0) << changed.leadingOptions[1];
   EXPECT_NE(changed.leadingOptions[1], listing);
+  EXPECT_EQ(changed.archiving.size(), 1u);
   EXPECT_FALSE(exists(stem + ".jsa"));
+  const Run notAgain = run();
+  EXPECT_EQ(notAgain.result.exitCode, 0) << describe(notAgain.result);
+  EXPECT_EQ(notAgain.leadingOptions, Lines{});
+  EXPECT_EQ(notAgain.archiving, Lines{});
 }
 
 }  // namespace
