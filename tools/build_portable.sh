@@ -42,7 +42,7 @@ if ! flock -n "$tree_lock"; then
 fi
 
 source tools/portable_roots.sh
-# The JVM's floor for everything here; the programs must not need more.
+# The highest glibc symbol version the programs may need (RHEL 8's glibc).
 glibc_floor=2.28
 started=$SECONDS
 

@@ -24,13 +24,23 @@ ensure_root() {
   mkdir -p "$VEXIL_ROOTS"
   local lock_fd
   exec {lock_fd}>"$VEXIL_ROOTS/$name.lock"
-  if ! flock -w 1800 -x "$lock_fd"; then
-    echo "Another run has held $VEXIL_ROOTS/$name.lock for 30 minutes" >&2
-    return 1
+  # Runs that use a finished root share it; one that must make it waits for
+  # them to end, and they for it.
+  if ! flock -n -x "$lock_fd"; then
+    if ! flock -w 1800 -s "$lock_fd"; then
+      echo "Another run has held $VEXIL_ROOTS/$name.lock for 30 minutes" >&2
+      return 1
+    fi
+    [ "$(cat "$root/.vexil-root" 2>/dev/null)" != "$wanted" ] || return 0
+    flock -u "$lock_fd"
+    if ! flock -w 1800 -x "$lock_fd"; then
+      echo "Other runs have held $VEXIL_ROOTS/$name.lock for 30 minutes" >&2
+      return 1
+    fi
   fi
   # Whatever a run mounts lies in that run's own mount namespace; a mount seen
   # here was made by hand, and removing a folder would go through it.
-  if grep -qF " $root" /proc/self/mounts; then
+  if grep -qF " ${root// /\\040}" /proc/self/mounts; then  # blanks there are written \040
     echo "Something is mounted below $root: leaving it alone" >&2
     return 1
   fi
