@@ -87,7 +87,9 @@ write_tools() {
   mkdir -p "$dir"
   local tool
   for tool in gcc g++ ar ranlib; do
-    printf '#!/bin/sh\nexec chroot %q /bin/sh -c '\''cd "$0" && exec "$@"'\'' "$PWD" /usr/bin/%s "$@"\n' \
+    # -MMD for -MD: the dependency files then name the project's headers but
+    # not the root's system ones, which Ninja here would miss and rebuild for.
+    printf '#!/bin/sh\nfor a do shift; [ "$a" = -MD ] && a=-MMD; set -- "$@" "$a"; done\nexec chroot %q /bin/sh -c '\''cd "$0" && exec "$@"'\'' "$PWD" /usr/bin/%s "$@"\n' \
       "$build_root" "$prefix$tool" >"$dir/$tool"
     chmod +x "$dir/$tool"
   done
