@@ -26,11 +26,11 @@ elif [ $# -gt 0 ]; then
 fi
 
 if [ "$(id -u)" -ne 0 ]; then
-  exec sudo "$0" "$@"
+  exec sudo "$source_dir/tools/build_portable.sh" "$@"
 fi
 if [ -z "${VEXIL_PORTABLE_NAMESPACE:-}" ]; then
   tools/install_dependencies.sh
-  VEXIL_PORTABLE_NAMESPACE=1 exec unshare --mount --propagation private "$0" "$@"
+  VEXIL_PORTABLE_NAMESPACE=1 exec unshare --mount --propagation private "$source_dir/tools/build_portable.sh" "$@"
 fi
 
 # One run at a time in this tree: a second waits for the first.
