@@ -7,7 +7,9 @@
 #      that claunch and the JDK's java launcher stop at the same step:
 #      instructions (callgrind) and wall time;
 #   3. the launcher's own work before the runtime is created, in process
-#      (Google Benchmark), and peak memory up to the runtime load.
+#      (Google Benchmark), and peak memory up to the runtime load;
+#   4. when tools/build_portable.sh has built it, the portable claunch against
+#      this build's (bench/portable_startup.sh, section 5).
 #
 #   bench/run_benchmarks.sh [HELLO_ROUNDS [COMPILER_ROUNDS]]   (defaults 30 and 10)
 #
@@ -346,3 +348,6 @@ $(echo "$mem" | grep -v ratio | sed "s#$root#bench/out#g")
 EOM
 } >"$results"
 echo "wrote $results" >&2
+if [ -x build/portable-x64/launcher/claunch ]; then
+  bench/portable_startup.sh "$hello_rounds"
+fi

@@ -1,6 +1,6 @@
 # The release archives, made by CPack from the install rules (tools/make_release.sh):
 #   Windows build: vexil-<version>-windows-x64.zip   (wlaunch.exe, claunch.exe, vexil-stamp.exe, sample)
-#   Linux build:   vexil-<version>-linux-x64.tar.gz  (claunch, sample)
+#   Linux builds:  vexil-<version>-linux-x64.tar.gz, vexil-<version>-linux-arm64.tar.gz  (claunch, sample)
 # each with README.md and LICENSE, all in one folder named like the archive.
 include_guard(GLOBAL)
 
@@ -9,6 +9,9 @@ if(WIN32)
   install(TARGETS wlaunch vexil-stamp RUNTIME DESTINATION .)
   set(VEXIL_RELEASE_SYSTEM windows-x64)
   set(CPACK_GENERATOR ZIP)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+  set(VEXIL_RELEASE_SYSTEM linux-arm64)
+  set(CPACK_GENERATOR TGZ)
 else()
   set(VEXIL_RELEASE_SYSTEM linux-x64)
   set(CPACK_GENERATOR TGZ)

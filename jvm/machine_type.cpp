@@ -64,6 +64,9 @@ Machine elfMachine(std::string_view head, size_t* bytesNeeded) {
   if ((elfClass != 1 && elfClass != 2) || (byteOrder != 1 && byteOrder != 2)) return Machine::Unknown;
   uint16_t machine = static_cast<uint16_t>(littleEndian(head, kElfMachineField, 2));
   if (byteOrder == 2) machine = static_cast<uint16_t>(machine >> 8 | machine << 8);
+  // The launchers are little-endian: a big-endian AArch64 library (aarch64_be)
+  // is as foreign to the ARM64 launcher as any other processor's.
+  if (byteOrder != 1) return Machine::Other;
   const bool is64Bit = elfClass == 2;
   if (machine == kElfMachineX86 && !is64Bit) return Machine::X86;
   if (machine == kElfMachineX64 && is64Bit) return Machine::X64;

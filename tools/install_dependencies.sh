@@ -8,6 +8,7 @@ packages=(
   python3-pefile                                                      # reads the Windows programs' resources back
   openjdk-17-jdk-headless                                             # the real JVM and javac
   clang libclang-rt-14-dev clang-format clang-tidy                    # sanitizers, fuzzers, style
+  mmdebstrap qemu-user                                                # portable builds: Debian 11 roots, ARM64 runs
 )
 
 missing=()

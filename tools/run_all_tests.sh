@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: the layer check, the Linux build
 # (unit tests and the real JVM), the Windows programs under Wine, the
-# sanitizer build, the style check, and every fuzz target for
-# VEXIL_FUZZ_SECONDS each (default 60).
+# sanitizer build, the portable Linux builds (x64 and ARM64, in Debian 11
+# roots kept in /var/cache/vexil/roots; see tools/build_portable.sh), the style
+# check, and every fuzz target for VEXIL_FUZZ_SECONDS each (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,8 @@ for preset in native win64 sanitize; do
   echo "=== $preset"
   cmake --workflow --preset "$preset" || status=1
 done
+echo "=== portable"
+tools/build_portable.sh --ci || status=1
 echo "=== style"
 tools/check_style.sh || status=1
 echo "=== fuzz"
