@@ -41,6 +41,8 @@ const struct {
     {kKeyDebugFile, &LauncherProperties::setDebugFile},
     {kKeyLibraryPathDir, &LauncherProperties::addLibraryPathDirectory},
     {kKeyStartupCache, &LauncherProperties::setStartupCache},
+    {kKeyJavaSearch, &LauncherProperties::setJavaSearch},
+    {kKeyJavaHomeFallback, &LauncherProperties::setJavaHomeFallback},
 };
 
 }  // namespace

@@ -109,6 +109,8 @@ JvmSettings LauncherProperties::getJvmSettings() const {
   settings.jvmType = jvmTypeWishOf(m_customBinJvmDir);
   settings.bounds = VersionBounds{m_minJavaVersion, m_maxJavaVersion};
   settings.debugFile = m_debugFile;
+  settings.search = m_javaSearch;
+  settings.homeFallback = m_javaHomeFallback;
   return settings;
 }
 

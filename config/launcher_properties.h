@@ -40,6 +40,10 @@ class LauncherProperties {
   void setDebugFile(const std::string& value);
   /// "auto" keeps a class-data cache for the application (hosting/class_data_cache.h).
   void setStartupCache(const std::string& value) { m_startupCache = value; }
+  /// The groups of places discovery reads, and the Java homes tried before
+  /// it (jvm/jvm_settings.h).
+  void setJavaSearch(const std::string& value) { m_javaSearch = value; }
+  void setJavaHomeFallback(const std::string& value) { m_javaHomeFallback = value; }
   /// Appends every jar file of DIRECTORY to the class path jars.
   void addJarsInDirectory(const std::string& directory);
   /// Appends DIRECTORY, unchanged, to the library path.
@@ -67,6 +71,8 @@ class LauncherProperties {
   const std::string& getJarsInClasspath() const { return m_jarsInClasspath; }
   const std::string& getDebugFile() const { return m_debugFile; }
   const std::string& getStartupCache() const { return m_startupCache; }
+  const std::string& getJavaSearch() const { return m_javaSearch; }
+  const std::string& getJavaHomeFallback() const { return m_javaHomeFallback; }
   const std::string& getLibraryPath() const { return m_libraryPath; }
   const Platform& getPlatform() const { return *m_platform; }
 
@@ -108,6 +114,8 @@ class LauncherProperties {
   std::string m_debugFile;
   std::string m_libraryPath;
   std::string m_startupCache;
+  std::string m_javaSearch;
+  std::string m_javaHomeFallback;
 };
 
 /// Whether LINE, as written, is a launcher setting: it begins with "vexil".

@@ -18,6 +18,9 @@ inline constexpr const char kKeyClasspathJarsDir[] = "vexil.classpath.jars.dir";
 inline constexpr const char kKeyDebugFile[] = "vexil.debug.file";
 inline constexpr const char kKeyLibraryPathDir[] = "vexil.library.path.dir";
 inline constexpr const char kKeyStartupCache[] = "vexil.startup.cache";
+// Where discovery looks for runtimes, and the homes tried before it.
+inline constexpr const char kKeyJavaSearch[] = "vexil.java.search";
+inline constexpr const char kKeyJavaHomeFallback[] = "vexil.java.home.fallback";
 
 /// Every launcher setting begins with this word.
 inline constexpr const char kCustomPropertyPrefix[] = "vexil";
