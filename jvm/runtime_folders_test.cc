@@ -34,8 +34,9 @@ void addKit(FakePlatform& fake, const Layout& layout, const std::string& home, c
   fake.fileSystem.addDirectory(home);
   fake.fileSystem.addFile(home + layout.library, library);
   fake.fileSystem.addFile(home + layout.compiler);
-  if (!version.empty()) fake.fileSystem.addFile(home + layout.conventions.pathSeparator + "release",
-                                                "IMPLEMENTOR=\"x\"\nJAVA_VERSION=\"" + version + "\"\n");
+  if (!version.empty())
+    fake.fileSystem.addFile(home + layout.conventions.pathSeparator + "release",
+                            "IMPLEMENTOR=\"x\"\nJAVA_VERSION=\"" + version + "\"\n");
 }
 
 /// "version home <- source" for each runtime.
@@ -69,11 +70,11 @@ TEST(RuntimeFolders, FindsAHomeInEachPlace) {
       {kLinux, {}, "/usr/jdk/jdk1.8.0_401", "/usr/jdk/*"},
       {kLinux, {}, "/opt/java/zulu17", "/opt/java/*"},
       {kLinux, {}, "/opt/jdk-21.0.2", "/opt/jdk*"},
-      {kLinux, {{"HOME", "/home/u"}}, "/home/u/.sdkman/candidates/java/17.0.9-tem", "/home/u/.sdkman/candidates/java/*"},
       {kLinux,
-       {{"HOME", "/home/u"}, {"SDKMAN_CANDIDATES_DIR", "/sdk/"}},
-       "/sdk/java/21.0.1-tem",
-       "/sdk/java/*"},
+       {{"HOME", "/home/u"}},
+       "/home/u/.sdkman/candidates/java/17.0.9-tem",
+       "/home/u/.sdkman/candidates/java/*"},
+      {kLinux, {{"HOME", "/home/u"}, {"SDKMAN_CANDIDATES_DIR", "/sdk/"}}, "/sdk/java/21.0.1-tem", "/sdk/java/*"},
       {kLinux, {{"HOME", "/home/u"}}, "/home/u/.jdks/corretto-17.0.9", "/home/u/.jdks/*"},
       {kLinux, {{"HOME", "/home/u"}}, "/home/u/.gradle/jdks/eclipse_adoptium-17-amd64-linux", "/home/u/.gradle/jdks/*"},
       {kLinux, {{"HOME", "/home/u"}}, "/home/u/.m2/jdks/jdk-17.0.2", "/home/u/.m2/jdks/*"},
@@ -114,7 +115,10 @@ TEST(RuntimeFolders, FindsAHomeInEachPlace) {
        "C:\\Users\\u\\scoop\\apps\\temurin17-jdk\\current",
        "C:\\Users\\u\\scoop\\apps\\*\\current"},
       {kWindows, {{"SCOOP", "D:\\scoop"}}, "D:\\scoop\\apps\\zulu21-jdk\\current", "D:\\scoop\\apps\\*\\current"},
-      {kWindows, {{"USERPROFILE", "C:\\Users\\u"}}, "C:\\Users\\u\\.gradle\\jdks\\jdk-17", "C:\\Users\\u\\.gradle\\jdks\\*"},
+      {kWindows,
+       {{"USERPROFILE", "C:\\Users\\u"}},
+       "C:\\Users\\u\\.gradle\\jdks\\jdk-17",
+       "C:\\Users\\u\\.gradle\\jdks\\*"},
       {kWindows, {{"USERPROFILE", "C:\\Users\\u"}}, "C:\\Users\\u\\.m2\\jdks\\jdk-21", "C:\\Users\\u\\.m2\\jdks\\*"},
   };
   for (const Case& c : cases) {
@@ -175,9 +179,7 @@ TEST(RuntimeFolders, FollowsPathToTheHomeOfItsJava) {
       // A java that lies in no bin folder (a wrapper script) names no home.
       {kLinux, "/usr/share/wrappers", {}},
       // Both elements lead to one home.
-      {kLinux,
-       "/usr/bin:/usr/lib/jvm/jdk-17/bin",
-       {"17.0.9 /usr/lib/jvm/jdk-17 <- PATH /usr/bin/java"}},
+      {kLinux, "/usr/bin:/usr/lib/jvm/jdk-17/bin", {"17.0.9 /usr/lib/jvm/jdk-17 <- PATH /usr/bin/java"}},
       {kWindows,
        "C:\\Windows;;\"C:\\Program Files\\Java\\jdk-21\\bin\";bin",
        {"21.0.2 C:\\Program Files\\Java\\jdk-21 <- PATH C:\\Program Files\\Java\\jdk-21\\bin\\java.exe"}},

@@ -372,11 +372,11 @@ std::vector<FoundRuntime> findPathRuntimes(const Platform& platform, FoundHomes&
   for (std::string folder : split(path, conventions.pathListSeparator)) {
     // Windows allows a folder in quotes; an empty or relative one means the
     // current directory, which never names a runtime.
-    if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') folder = folder.substr(1, folder.size() - 2);
+    if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"')
+      folder = folder.substr(1, folder.size() - 2);
     if (!isAbsolutePath(folder, conventions)) continue;
-    const std::string launcher =
-        withoutTrailingSeparators(folder, conventions.pathSeparator) + conventions.pathSeparator +
-        conventions.javaLauncherName;
+    const std::string launcher = withoutTrailingSeparators(folder, conventions.pathSeparator) +
+                                 conventions.pathSeparator + conventions.javaLauncherName;
     std::string resolved;
     if (!fileSystem.exists(launcher) || !fileSystem.canonicalPath(launcher, &resolved)) continue;
     const std::string home = homeOfLauncher(resolved, conventions);

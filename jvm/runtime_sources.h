@@ -37,7 +37,8 @@ struct FoundRuntime {
 class FoundHomes {
  public:
   FoundHomes(const FileSystem& fileSystem, const Conventions& conventions)
-      : m_fileSystem(fileSystem), m_conventions(conventions) {}
+      : m_fileSystem(fileSystem),
+        m_conventions(conventions) {}
   /// True when HOME was not found before; it is from now on.
   bool add(const std::string& home);
 

@@ -61,17 +61,9 @@ std::vector<JavaFolder> linuxJavaFolders() {
 }  // namespace
 
 const Conventions& windowsConventions() {
-  static const Conventions conventions{'\\',
-                                       ';',
-                                       "jvm.dll",
-                                       "javac.exe",
-                                       {"\\bin\\"},
-                                       {"\\jre\\bin\\"},
-                                       {"\\bin\\", "\\jre\\bin\\"},
-                                       true,
-                                       {},
-                                       "java.exe",
-                                       windowsJavaFolders()};
+  static const Conventions conventions{
+      '\\', ';', "jvm.dll",  "javac.exe",         {"\\bin\\"}, {"\\jre\\bin\\"}, {"\\bin\\", "\\jre\\bin\\"},
+      true, {},  "java.exe", windowsJavaFolders()};
   return conventions;
 }
 

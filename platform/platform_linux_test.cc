@@ -79,6 +79,36 @@ TEST_F(PosixDirectorySearchTest, PatternWithoutDirectorySearchesTheCurrentOne) {
   EXPECT_EQ(found, (std::vector<std::string>{"a.jar", "inner.jar/"}));
 }
 
+// Runtime folders are anybody's: a link leads one path to its target's path,
+// and only a regular file is read, never waited for or read without end.
+TEST_F(PosixDirectorySearchTest, ResolvesLinksAndReadsOnlyRegularFiles) {
+  const FileSystem& fileSystem = *hostPlatform().fileSystem;
+  directory("home");
+  file("home/release");
+  link(m_directory + "/home", "current");
+  link("current", "again");
+  link(m_directory + "/gone", "dangling");
+  link("loop", "loop");
+  ASSERT_EQ(mkfifo((m_directory + "/fifo").c_str(), 0600), 0);
+  m_created.push_back(m_directory + "/fifo");
+  link("/dev/zero", "zero");
+
+  std::string resolved;
+  ASSERT_TRUE(fileSystem.canonicalPath(m_directory + "/again/release", &resolved));
+  std::string expected;
+  ASSERT_TRUE(fileSystem.canonicalPath(m_directory + "/home/release", &expected));
+  EXPECT_EQ(resolved, expected);
+  EXPECT_EQ(resolved.rfind('/'), resolved.size() - std::string("/release").size());
+  EXPECT_FALSE(fileSystem.canonicalPath(m_directory + "/dangling", &resolved));
+  EXPECT_FALSE(fileSystem.canonicalPath(m_directory + "/loop", &resolved));
+
+  std::string contents;
+  EXPECT_TRUE(fileSystem.readFileStart(m_directory + "/current/release", 100, &contents));
+  for (const char* name : {"fifo", "zero", "home", "loop"}) {
+    EXPECT_FALSE(fileSystem.readFileStart(m_directory + "/" + name, 1 << 20, &contents)) << name;
+  }
+}
+
 TEST(PosixEnvironmentTest, LooksUpNamesWithoutRegardToCaseExactFirst) {
   // The case-insensitive match comes first in the environment, the exact one later.
   ASSERT_EQ(setenv("VEXIL_TEST_MIXED", "upper", 1), 0);

@@ -119,7 +119,8 @@ class RuntimeFoldersOnLinux : public ::testing::Test {
       program->setEnvironment("HOME", app.path(".home"));
       program->setEnvironment("PATH", app.path("usr/bin") + "::bin:planted/jdk/bin:.");
       program->setWorkingDirectory("work");
-      for (const char* name : {"JAVA_HOME", "SDKMAN_CANDIDATES_DIR", "ASDF_DATA_DIR", "MISE_DATA_DIR", "XDG_DATA_HOME"}) {
+      for (const char* name :
+           {"JAVA_HOME", "SDKMAN_CANDIDATES_DIR", "ASDF_DATA_DIR", "MISE_DATA_DIR", "XDG_DATA_HOME"}) {
         program->removeEnvironment(name);
       }
     }
@@ -171,8 +172,8 @@ TEST_F(RuntimeFoldersOnLinux, APinnedVersionLaunchesThatRuntime) {
   makeMachine(app, probe);
   const char* const versions[] = {"17.0.101", "25.0.102", "17.0.103", "25.0.104", "17.0.105", "25.0.106"};
   for (size_t i = 0; i < std::size(versions); ++i) {
-    const std::string pin = std::string("vexil.min.java.version=") + versions[i] + "\nvexil.max.java.version=" +
-                            versions[i] + "\n";
+    const std::string pin =
+        std::string("vexil.min.java.version=") + versions[i] + "\nvexil.max.java.version=" + versions[i] + "\n";
     EXPECT_EQ(launchedHome(app, pin), homes[i]) << versions[i];
   }
   // Nothing pinned: the newest, the PATH's Temurin (the planted 99 is never seen).

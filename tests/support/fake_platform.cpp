@@ -30,8 +30,7 @@ bool FakeFileSystem::resolve(const std::string& path, std::string* resolved) con
 }
 
 bool FakeFileSystem::isDirectory(const std::string& resolved) const {
-  return m_directories.count(resolved) != 0 ||
-         std::any_of(m_files.begin(), m_files.end(), [&](const auto& file) {
+  return m_directories.count(resolved) != 0 || std::any_of(m_files.begin(), m_files.end(), [&](const auto& file) {
            return file.first.size() > resolved.size() && file.first.compare(0, resolved.size(), resolved) == 0 &&
                   file.first[resolved.size()] == m_separator;
          });
