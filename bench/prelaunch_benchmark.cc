@@ -390,7 +390,8 @@ class HostRuntimes {
 
 void BM_DiscoveryHost(benchmark::State& state) {
   HostRuntimes runtimes;
-  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  const char* path = std::getenv("PATH");
+  const std::string savedPath = path ? path : "";
   runtimes.enter();
   LauncherProperties properties(hostPlatform());
   std::vector<Jvm> found;

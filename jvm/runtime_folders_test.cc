@@ -34,9 +34,10 @@ void addKit(FakePlatform& fake, const Layout& layout, const std::string& home, c
   fake.fileSystem.addDirectory(home);
   fake.fileSystem.addFile(home + layout.library, library);
   fake.fileSystem.addFile(home + layout.compiler);
-  if (!version.empty())
+  if (!version.empty()) {
     fake.fileSystem.addFile(home + layout.conventions.pathSeparator + "release",
                             "IMPLEMENTOR=\"x\"\nJAVA_VERSION=\"" + version + "\"\n");
+  }
 }
 
 /// "version home <- source" for each runtime.

@@ -41,7 +41,7 @@ const char kVersionKey[] = "JAVA_VERSION=";
 const char kReleaseBlanks[] = " \t\r\n";
 /// More than any runtime's release file holds (a few kilobytes): a file that
 /// is bigger, or endless, is read no further.
-constexpr size_t kReleaseFileLimit = 64 * 1024;
+constexpr size_t kReleaseFileLimit = size_t{64} * 1024;
 
 std::vector<std::string> split(const std::string& text, char separator) {
   std::vector<std::string> parts;

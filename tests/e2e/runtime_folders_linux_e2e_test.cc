@@ -70,7 +70,7 @@ class RuntimeFoldersOnLinux : public ::testing::Test {
   /// links ends in this home and not in REAL.
   std::string addHome(const LaunchCase& app, const std::string& relative, const fs::path& real,
                       const std::string& version, bool realLauncher = false) {
-    const std::string home = app.path(relative);
+    std::string home = app.path(relative);
     app.writeFile(relative + "/release", "IMPLEMENTOR=\"test\"\nJAVA_VERSION=\"" + version + "\"\n");
     for (const fs::directory_entry& entry : fs::directory_iterator(real)) {
       const std::string name = entry.path().filename().string();
