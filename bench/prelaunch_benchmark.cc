@@ -20,6 +20,7 @@
 #include "hosting/jvm_host.h"
 #include "jvm/jvm.h"
 #include "platform/platform.h"
+#include "jvm/jvm_selector.h"
 #include "platform/wildcard.h"
 #include "report/failure.h"
 #include "tests/support/fake_platform.h"
@@ -367,6 +368,84 @@ BENCHMARK(BM_InstallerRuntimes)
     ->ArgsProduct({{10, 100, 1000, 10000}, {1}})
     ->Complexity()
     ->Unit(benchmark::kMicrosecond);
+
+// Discovery with every group of places on this machine's file system: twenty
+// runtimes below a temporary HOME, in the folders of eight tools, one named
+// by JAVA_HOME and three reached through PATH by chains of links (as the
+// alternatives system makes them), beside the machine's own in /usr/lib/jvm.
+// The launch's selection: every source read, every home's files looked at.
+class HostRuntimes {
+ public:
+  HostRuntimes() {
+    char pattern[] = "/tmp/vexil-bench-runtimes-XXXXXX";
+    m_root = mkdtemp(pattern);
+    const char* const folders[] = {
+        ".sdkman/candidates/java",         ".jdks",      ".gradle/jdks",     ".m2/jdks", ".asdf/installs/java",
+        ".local/share/mise/installs/java", ".jabba/jdk", ".jbang/cache/jdks"};
+    std::string path;
+    for (int i = 0; i < 20; ++i) {
+      const std::string version = std::to_string(11 + i % 15) + ".0." + std::to_string(i);
+      const bool onPath = i >= 17;
+      const std::string home =
+          onPath ? m_root + "/opt/jdk-" + version : m_root + "/home/" + folders[i % 8] + "/jdk-" + version;
+      makeHome(home, version);
+      if (onPath) {
+        const std::string bin = m_root + "/bin" + std::to_string(i);
+        std::system(("mkdir -p '" + bin + "' && ln -s '" + home + "/bin/java' '" + bin + "/alternative' && ln -s '" +
+                     bin + "/alternative' '" + bin + "/java'")
+                        .c_str());
+        path += bin + ":";
+      }
+      if (i == 16) m_javaHome = home;
+    }
+    m_path = path + "/usr/local/bin:/usr/bin:/bin";
+  }
+  ~HostRuntimes() { std::system(("rm -rf '" + m_root + "'").c_str()); }
+
+  /// Sets HOME, PATH and JAVA_HOME to this machine's; unsets the tools' own variables.
+  void enter() const {
+    setenv("HOME", (m_root + "/home").c_str(), 1);
+    setenv("PATH", m_path.c_str(), 1);
+    setenv("JAVA_HOME", m_javaHome.c_str(), 1);
+    for (const char* name : {"SDKMAN_CANDIDATES_DIR", "ASDF_DATA_DIR", "MISE_DATA_DIR", "XDG_DATA_HOME"}) {
+      unsetenv(name);
+    }
+  }
+
+ private:
+  static void makeHome(const std::string& home, const std::string& version) {
+    std::system(("mkdir -p '" + home + "/bin' '" + home + "/lib/server'").c_str());
+    std::ofstream(home + "/release") << "IMPLEMENTOR=\"bench\"\nJAVA_VERSION=\"" << version << "\"\n";
+    std::ofstream(home + "/bin/java").flush();
+    std::ofstream(home + "/bin/javac").flush();
+    // An ELF header of this build's machine: the selection reads it as a real library's.
+    std::ifstream self("/proc/self/exe", std::ios::binary);
+    std::string head(64, '\0');
+    self.read(&head[0], static_cast<std::streamsize>(head.size()));
+    std::ofstream(home + "/lib/server/libjvm.so", std::ios::binary) << head;
+  }
+
+  std::string m_root;
+  std::string m_path;
+  std::string m_javaHome;
+};
+
+void BM_DiscoveryHost(benchmark::State& state) {
+  HostRuntimes runtimes;
+  const char* path = std::getenv("PATH");
+  const std::string savedPath = path ? path : "";
+  runtimes.enter();
+  LauncherProperties properties(hostPlatform());
+  std::vector<Jvm> found;
+  JvmSelector(properties.getJvmSettings(), hostPlatform()).locateJvms(found);
+  repeat(state, [&] {
+    JvmSelector selector(properties.getJvmSettings(), hostPlatform());
+    benchmark::DoNotOptimize(selector.getMostAppropriateJvm());
+  });
+  state.counters["runtimes"] = static_cast<double>(found.size());
+  setenv("PATH", savedPath.c_str(), 1);
+}
+BENCHMARK(BM_DiscoveryHost)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

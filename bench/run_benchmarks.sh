@@ -273,6 +273,7 @@ $(printf '%s\n' "${summary_rows[@]}" "${step_rows[@]}")
 | launcher work before the runtime, typical file, fake services (median of 3) | $(bench_line BM_TypicalFile_median) | < 2 ms | |
 | the same on this machine's file system and runtimes (median of 3) | $(bench_line BM_TypicalFileHost_median) | < 2 ms | |
 | the class-data cache's work in a launch that uses its archive, 20 jars: key, stamp and owner check, the launch's mark (median of 3) | $(bench_line BM_ClassDataCacheWarm_median) | < 1 ms | |
+| discovery and selection, every source, 20 runtimes in tools' folders, JAVA_HOME and PATH (median of 3) | $(bench_line BM_DiscoveryHost_median) | well under 2 ms | |
 | peak memory up to the runtime load, typical file (\`/bin/false\`: $(median_of "$mem" 1 peak) KiB) | $(median_of "$mem" 2 peak) KiB | | |
 | the same with 10,000 more configuration lines / a jar directory of 10,000 jars | $(median_of "$mem" 3 peak) / $(median_of "$mem" 4 peak) KiB | | |
 
@@ -317,7 +318,10 @@ In process, with Google Benchmark: reading and applying the configuration file, 
 selection and the init arguments, as a launch does them before it loads the runtime library.
 \`BM_TypicalFile\`: a typical file (settings, variables, 20 jars, 3 installed runtimes) over
 in-memory services; \`BM_TypicalFileHost\`: the same on this machine's file system, environment
-and runtime discovery. At scale: \`/N\` is the number of configuration lines, jars in the jar
+and runtime discovery. \`BM_DiscoveryHost\`: discovery and selection alone on this machine, with
+twenty runtimes below a temporary \`HOME\` (in the folders of SDKMAN, the IDE, Gradle, Maven, asdf,
+mise, jabba and JBang), one of them named by \`JAVA_HOME\`, three more reached through \`PATH\` by
+chains of links, beside the machine's own in \`/usr/lib/jvm\`. At scale: \`/N\` is the number of configuration lines, jars in the jar
 directory, or registry runtimes (fake registry; "HalfRejected": the development kits, the first
 half of the list, fail \`vexil.java.bundle=jre\`; "HalfWithoutLibrary": the first half has no JVM
 library). \`per_*\` is the time per line, jar or runtime: flat when the cost grows linearly.

@@ -65,6 +65,8 @@ const struct {
     {kKeySingleInstance, &LauncherProperties::setSingleInstance},
     {kKeySingleInstanceHandler, &LauncherProperties::setSingleInstanceHandler},
     {kKeyJavaDownloadUrl, &LauncherProperties::setJavaDownloadUrl},
+    {kKeyJavaSearch, &LauncherProperties::setJavaSearch},
+    {kKeyJavaHomeFallback, &LauncherProperties::setJavaHomeFallback},
 };
 
 }  // namespace

@@ -124,6 +124,8 @@ JvmSettings LauncherProperties::getJvmSettings() const {
   settings.bounds = VersionBounds{m_minJavaVersion, m_maxJavaVersion};
   settings.debugFile = m_debugFile;
   settings.downloadUrl = m_javaDownloadUrl;
+  settings.search = m_javaSearch;
+  settings.homeFallback = m_javaHomeFallback;
   return settings;
 }
 

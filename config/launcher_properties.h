@@ -45,6 +45,10 @@ class LauncherProperties {
   void setSingleInstance(const std::string& value) { m_singleInstance = value; }
   void setSingleInstanceHandler(const std::string& value) { m_singleInstanceHandler = value; }
   void setJavaDownloadUrl(const std::string& value) { m_javaDownloadUrl = value; }
+  /// The groups of places discovery reads, and the Java homes tried before
+  /// it (jvm/jvm_settings.h).
+  void setJavaSearch(const std::string& value) { m_javaSearch = value; }
+  void setJavaHomeFallback(const std::string& value) { m_javaHomeFallback = value; }
   /// Appends every jar file of DIRECTORY to the class path jars.
   void addJarsInDirectory(const std::string& directory);
   /// Appends DIRECTORY, unchanged, to the library path.
@@ -76,6 +80,8 @@ class LauncherProperties {
   const std::string& getJavaDownloadUrl() const { return m_javaDownloadUrl; }
   /// Whether vexil.single.instance is a word for true, as for the console trap.
   bool isSingleInstance() const;
+  const std::string& getJavaSearch() const { return m_javaSearch; }
+  const std::string& getJavaHomeFallback() const { return m_javaHomeFallback; }
   const std::string& getLibraryPath() const { return m_libraryPath; }
   const Platform& getPlatform() const { return *m_platform; }
 
@@ -120,6 +126,8 @@ class LauncherProperties {
   std::string m_singleInstance;
   std::string m_singleInstanceHandler;
   std::string m_javaDownloadUrl;
+  std::string m_javaSearch;
+  std::string m_javaHomeFallback;
 };
 
 /// Whether LINE, as written, is a launcher setting: it begins with "vexil".

@@ -22,6 +22,9 @@ inline constexpr const char kKeyStartupCache[] = "vexil.startup.cache";
 inline constexpr const char kKeySingleInstance[] = "vexil.single.instance";
 inline constexpr const char kKeySingleInstanceHandler[] = "vexil.single.instance.handler";
 inline constexpr const char kKeyJavaDownloadUrl[] = "vexil.java.download.url";
+// Where discovery looks for runtimes, and the homes tried before it.
+inline constexpr const char kKeyJavaSearch[] = "vexil.java.search";
+inline constexpr const char kKeyJavaHomeFallback[] = "vexil.java.home.fallback";
 
 /// Every launcher setting begins with this word.
 inline constexpr const char kCustomPropertyPrefix[] = "vexil";

@@ -111,6 +111,7 @@ Jvm Jvm::duplicate() const {
   copy.m_javaHomePath = m_javaHomePath;
   copy.m_javaBundle = m_javaBundle;
   copy.m_version = m_version;
+  copy.m_source = m_source;
   return copy;
 }
 

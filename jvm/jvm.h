@@ -19,6 +19,9 @@ class Jvm {
   const std::string& getJvmPath() const { return m_jvmPath; }
   const std::string& getJavaHomePath() const { return m_javaHomePath; }
   bool isAcceptable() const { return m_acceptable; }
+  /// What found the runtime: a registry key, a folder, a variable, a setting.
+  /// Not part of the dump.
+  const std::string& getSource() const { return m_source; }
 
   void setJavaBundle(const std::string& bundle) { m_javaBundle = bundle; }
   void setBinJvmDir(const std::string& dir) { m_binJvmDir = dir; }
@@ -30,6 +33,7 @@ class Jvm {
   /// layout was probed rather than told by its bundle.
   void setJrePath(const std::string& path) { m_jrePath = path; }
   void setAcceptable(bool acceptable) { m_acceptable = acceptable; }
+  void setSource(const std::string& source) { m_source = source; }
 
   /// VERSION rewritten so that plain string comparison orders versions: its
   /// first four pieces (split at runs of '.' and '_'; missing ones are "0"),
@@ -53,7 +57,8 @@ class Jvm {
   std::string getJvmDllPath(const Platform& platform, const std::string& jvmDir);
   bool jvmDllExists(const Platform& platform, const std::string& jvmDir);
 
-  /// A new record with only the home, the bundle and the version of this one.
+  /// A new record with only the home, the bundle, the version and the source
+  /// of this one.
   Jvm duplicate() const;
 
   /// The one-line dump written to the diagnostics log.
@@ -74,6 +79,7 @@ class Jvm {
   std::string m_javaHomePath;
   std::string m_jrePath;
   bool m_acceptable = true;
+  std::string m_source;
 };
 
 #endif  // VEXIL_JVM_JVM_H_

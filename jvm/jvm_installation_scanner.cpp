@@ -35,6 +35,7 @@ void JvmInstallationScanner::addJvms(const char* bundle, std::vector<Jvm>& jvms)
       jvm.setJavaBundle(bundle);
       jvm.setJavaHomePath(home);
       jvm.setVersion(versionOf(home, entry.name));
+      jvm.setSource(roots[root]);
       candidates.push_back(Candidate{fileSystem.isSymbolicLink(home), root, entry.name, std::move(jvm)});
     }
   }

@@ -36,12 +36,14 @@ void JvmRegistryReader::addJvms(const char* treePath, const char* bundle, std::v
   std::string name;
   for (unsigned long index = 0; m_registry.enumerateSubkey(tree.get(), index, &name); ++index) {
     if (name.empty()) continue;
-    std::string home = getRegistryStringValue(std::string(treePath) + "\\" + name, kJavaHomeValue);
+    const std::string keyPath = std::string(treePath) + "\\" + name;
+    std::string home = getRegistryStringValue(keyPath, kJavaHomeValue);
     if (home.empty()) continue;
     Jvm jvm;
     jvm.setJavaBundle(bundle);
     jvm.setJavaHomePath(home);
     jvm.setVersion(name);
+    jvm.setSource("HKLM\\" + keyPath);
     jvms.push_back(jvm);
   }
 }

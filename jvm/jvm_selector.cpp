@@ -8,6 +8,7 @@
 #include "jvm/machine_type.h"
 #include "jvm/runtime_sources.h"
 #include "jvm/version_order.h"
+#include "platform/ascii_text.h"
 #include "report/diagnostics_log.h"
 #include "report/failure.h"
 #include "report/messages.h"
@@ -39,7 +40,37 @@ Jvm recordOf(const FoundRuntime& runtime) {
   jvm.setJavaHomePath(runtime.home);
   jvm.setVersion(runtime.version);
   jvm.setJrePath(runtime.jrePath);
+  jvm.setSource(runtime.source);
   return jvm;
+}
+
+/// The best of the rated, acceptable JVMS: versions first, in the version
+/// order, then the preference codes; of equal ranks the first in the list.
+size_t bestOf(const std::vector<Jvm>& jvms) {
+  size_t best = 0;
+  std::string bestCodes = preferenceCodes(jvms[best]);
+  for (size_t i = 1; i < jvms.size(); ++i) {
+    const int order = compareJavaVersions(jvms[i].getVersion(), jvms[best].getVersion());
+    if (order < 0) continue;
+    std::string codes = preferenceCodes(jvms[i]);
+    if (order > 0 || codes > bestCodes) {
+      best = i;
+      bestCodes = std::move(codes);
+    }
+  }
+  return best;
+}
+
+/// The homes of "vexil.java.home.fallback", without blanks around them.
+std::vector<std::string> fallbackHomes(const std::string& text) {
+  std::vector<std::string> homes;
+  for (size_t start = 0; start <= text.size();) {
+    const size_t end = std::min(text.find(';', start), text.size());
+    std::string home = trimmed(text.substr(start, end - start), " \t");
+    if (!home.empty()) homes.push_back(std::move(home));
+    start = end + 1;
+  }
+  return homes;
 }
 
 }  // namespace
@@ -47,6 +78,7 @@ Jvm recordOf(const FoundRuntime& runtime) {
 Jvm JvmSelector::getMostAppropriateJvm() const {
   if (std::optional<Jvm> jvm = getJvmFromCustomJvmPath()) return std::move(*jvm);
   if (std::optional<Jvm> jvm = getJvmFromCustomJavaHome()) return std::move(*jvm);
+  if (std::optional<Jvm> jvm = getJvmFromFallbackHomes()) return std::move(*jvm);
 
   std::vector<Jvm> jvms;
   locateJvms(jvms);
@@ -67,20 +99,30 @@ Jvm JvmSelector::getMostAppropriateJvm() const {
     raiseFailure(report);
   }
 
-  // Versions first, in the version order, then the preference codes. Of
-  // equal ranks the first in the list wins.
-  size_t best = 0;
-  std::string bestCodes = preferenceCodes(jvms[best]);
-  for (size_t i = 1; i < jvms.size(); ++i) {
-    const int order = compareJavaVersions(jvms[i].getVersion(), jvms[best].getVersion());
-    if (order < 0) continue;
-    std::string codes = preferenceCodes(jvms[i]);
-    if (order > 0 || codes > bestCodes) {
-      best = i;
-      bestCodes = std::move(codes);
-    }
+  return std::move(jvms[bestOf(jvms)]);
+}
+
+std::optional<Jvm> JvmSelector::getJvmFromFallbackHomes() const {
+  // Each home is rated as discovery rates a runtime: a missing one, one for
+  // another machine or out of the bounds is passed, and said if nothing else
+  // is found either.
+  const Platform& platform = m_platform;
+  for (const std::string& home : fallbackHomes(m_settings.homeFallback)) {
+    // A relative home would be looked for in the current directory, where
+    // anybody may have put a runtime: write it with ${SELF_HOME}.
+    if (!isAbsolutePath(home, *platform.conventions)) continue;
+    const size_t cut = home.find_last_of(platform.conventions->pathSeparator);
+    std::optional<FoundRuntime> runtime = probeHome(*platform.fileSystem, *platform.conventions, home,
+                                                    cut == std::string::npos ? home : home.substr(cut + 1));
+    if (!runtime) continue;
+    runtime->source = kFallbackSource;
+    std::vector<Jvm> jvms{recordOf(*runtime)};
+    separateClientAndServerJvms(jvms);
+    determineVersions(jvms);
+    removeUnacceptableJvms(jvms);
+    if (!jvms.empty()) return std::move(jvms[bestOf(jvms)]);
   }
-  return std::move(jvms[best]);
+  return std::nullopt;
 }
 
 std::optional<Jvm> JvmSelector::getJvmFromCustomJvmPath() const {
@@ -93,6 +135,7 @@ std::optional<Jvm> JvmSelector::getJvmFromCustomJvmPath() const {
   }
   Jvm jvm;
   jvm.setJvmPath(path);
+  jvm.setSource(kJvmPathSource);
   return jvm;
 }
 
@@ -121,7 +164,10 @@ std::optional<Jvm> JvmSelector::getJvmFromCustomJavaHome() const {
   }
   m_mismatchedLibraries.clear();
   for (const char* jvmDir : jvmDirs) {
-    if (std::optional<Jvm> jvm = getJvmFromJavaHome(home, jvmDir)) return jvm;
+    if (std::optional<Jvm> jvm = getJvmFromJavaHome(home, jvmDir)) {
+      jvm->setSource(kJavaHomeSource);
+      return jvm;
+    }
   }
   std::string report = notFound + home;
   for (const std::string& line : m_mismatchedLibraries) report += "\n" + line;
@@ -148,24 +194,46 @@ std::optional<Jvm> JvmSelector::getJvmFromJavaHome(const std::string& home, cons
 }
 
 void JvmSelector::locateJvms(std::vector<Jvm>& jvms) const {
-  JvmRegistryReader reader(*m_platform.registry);
-  reader.addJdkJvms(jvms);
-  reader.addJreJvms(jvms);
-  JvmInstallationScanner scanner(m_platform);
-  scanner.addJdkJvms(jvms);
-  scanner.addJreJvms(jvms);
-  // Then today's installers' keys and JAVA_HOME, each home once: not again
-  // when the sources above listed it already.
-  FoundHomes found(*m_platform.conventions);
-  for (const Jvm& jvm : jvms) found.add(jvm.getJavaHomePath());
-  for (const FoundRuntime& runtime :
-       findRegisteredRuntimes(*m_platform.registry, *m_platform.fileSystem, *m_platform.conventions, found)) {
-    jvms.push_back(recordOf(runtime));
+  SearchGroups groups;
+  std::string unknown;
+  if (!searchGroupsOf(m_settings.search, &groups, &unknown)) raiseFailure(message::kUnknownSearchGroup + unknown);
+  const Platform& platform = m_platform;
+  // Each home once, however many sources or paths lead to it; only the old
+  // trees keep a record per key, as they name versions of their own.
+  FoundHomes found(*platform.fileSystem, *platform.conventions);
+  if (groups.registry) {
+    JvmRegistryReader reader(*platform.registry);
+    reader.addJdkJvms(jvms);
+    reader.addJreJvms(jvms);
+    for (const Jvm& jvm : jvms) found.add(jvm.getJavaHomePath());
   }
-  if (std::optional<FoundRuntime> runtime =
-          findJavaHomeRuntime(*m_platform.environment, *m_platform.fileSystem, *m_platform.conventions, found)) {
-    jvms.push_back(recordOf(*runtime));
+  if (groups.folders) {
+    // Linux's installation folders, read before the other sources as always.
+    std::vector<Jvm> installed;
+    JvmInstallationScanner scanner(platform);
+    scanner.addJdkJvms(installed);
+    scanner.addJreJvms(installed);
+    for (Jvm& jvm : installed) {
+      if (found.add(jvm.getJavaHomePath())) jvms.push_back(std::move(jvm));
+    }
   }
+  std::vector<FoundRuntime> runtimes;
+  if (groups.registry) {
+    runtimes = findRegisteredRuntimes(*platform.registry, *platform.fileSystem, *platform.conventions, found);
+  }
+  if (groups.environment) {
+    if (std::optional<FoundRuntime> runtime =
+            findJavaHomeRuntime(*platform.environment, *platform.fileSystem, *platform.conventions, found)) {
+      runtimes.push_back(std::move(*runtime));
+    }
+  }
+  if (groups.folders) {
+    for (FoundRuntime& runtime : findFolderRuntimes(platform, found)) runtimes.push_back(std::move(runtime));
+  }
+  if (groups.path) {
+    for (FoundRuntime& runtime : findPathRuntimes(platform, found)) runtimes.push_back(std::move(runtime));
+  }
+  for (const FoundRuntime& runtime : runtimes) jvms.push_back(recordOf(runtime));
 }
 
 void JvmSelector::separateClientAndServerJvms(std::vector<Jvm>& jvms) const {
@@ -189,6 +257,7 @@ void JvmSelector::separateClientAndServerJvms(std::vector<Jvm>& jvms) const {
       // Where the JVMs were found, which the bundle alone does not tell for
       // a probed layout.
       serverJvm.setJrePath(jvm.getJrePath(m_platform));
+      serverJvm.setSource(jvm.getSource());
       serverJvm.setBinJvmDir(kJvmDirServer);
       serverJvm.setJvmPath(serverJvm.getJvmDllPath(m_platform, kJvmDirServer));
       servers.push_back(std::move(serverJvm));

@@ -11,8 +11,14 @@
 #include "jvm/jvm_settings.h"
 #include "platform/platform.h"
 
+// Where the records of the settings come from, in listings.
+inline constexpr const char kJvmPathSource[] = "vexil.jvm.path";
+inline constexpr const char kJavaHomeSource[] = "vexil.java.home.path";
+inline constexpr const char kFallbackSource[] = "vexil.java.home.fallback";
+
 /// Chooses the JVM library to load: the configured library path, else the
-/// configured Java home, else the best runtime installed on the machine.
+/// configured Java home, else the first fallback home with an acceptable
+/// runtime, else the best runtime installed on the machine.
 class JvmSelector {
  public:
   /// A selection under SETTINGS that asks PLATFORM, which must outlive it.
@@ -30,10 +36,16 @@ class JvmSelector {
   /// A record for the JVM below the configured Java home when it is set,
   /// looking in the JVM directories in the order the JVM type wish asks.
   std::optional<Jvm> getJvmFromCustomJavaHome() const;
+  /// The best runtime of the first home of the fallback setting that holds an
+  /// acceptable one (this machine's, within the bounds and requirements);
+  /// none when no home does or the setting is empty.
+  std::optional<Jvm> getJvmFromFallbackHomes() const;
   /// A record for the JVM library of JVM_DIR below HOME, if there is one.
   std::optional<Jvm> getJvmFromJavaHome(const std::string& home, const std::string& jvmDir) const;
-  /// Appends the installed runtimes: development kits first, the registry's
-  /// before those of the installation directories.
+  /// Appends the installed runtimes of the groups that the search setting
+  /// names, in this order: the old registry trees (development kits first),
+  /// the installation directories, today's installers' keys, JAVA_HOME, the
+  /// folders of unpacked and tool-managed runtimes, PATH. Each home once.
   void locateJvms(std::vector<Jvm>& jvms) const;
   /// Gives each record one JVM directory: a runtime with both a client and a
   /// server JVM becomes two records (the server ones appended at the end), a

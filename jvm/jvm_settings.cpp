@@ -1,6 +1,9 @@
 #include "jvm/jvm_settings.h"
 
+#include <algorithm>
+
 #include "jvm/version_order.h"
+#include "platform/ascii_text.h"
 
 namespace {
 
@@ -34,4 +37,31 @@ bool VersionBounds::isGreaterThanMinVersion(const std::string& version) const {
 
 bool VersionBounds::isLessThanMaxVersion(const std::string& version) const {
   return maximum.empty() || compareJavaVersions(version, maximum) <= 0;
+}
+
+bool searchGroupsOf(const std::string& text, SearchGroups* groups, std::string* unknown) {
+  SearchGroups named{false, false, false, false};
+  bool any = false;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find_first_of(",; \t", start), text.size());
+    const std::string written = text.substr(start, end - start);
+    const std::string word = lowerCasedAscii(written);
+    start = end + 1;
+    if (word.empty()) continue;
+    any = true;
+    if (word == kSearchRegistry) {
+      named.registry = true;
+    } else if (word == kSearchEnvironment) {
+      named.environment = true;
+    } else if (word == kSearchFolders) {
+      named.folders = true;
+    } else if (word == kSearchPath) {
+      named.path = true;
+    } else {
+      *unknown = written;
+      return false;
+    }
+  }
+  *groups = any ? named : SearchGroups{};
+  return true;
 }

@@ -55,6 +55,26 @@ struct VersionBounds {
   bool isLessThanMaxVersion(const std::string& version) const;
 };
 
+// The groups of places that discovery reads, as "vexil.java.search" names
+// them; they are read in this order.
+inline constexpr const char kSearchRegistry[] = "registry";
+inline constexpr const char kSearchEnvironment[] = "environment";
+inline constexpr const char kSearchFolders[] = "folders";
+inline constexpr const char kSearchPath[] = "path";
+
+/// Which groups of places discovery reads.
+struct SearchGroups {
+  bool registry = true;     ///< the installers' registry keys
+  bool environment = true;  ///< JAVA_HOME
+  bool folders = true;      ///< the installation folders, unpacked and tool-managed runtimes
+  bool path = true;         ///< the folders of PATH
+};
+
+/// The groups that TEXT names: the words above, separated by commas,
+/// semicolons or blanks, in any order and case; an empty TEXT names all.
+/// False, with the first word that names none in UNKNOWN, otherwise.
+bool searchGroupsOf(const std::string& text, SearchGroups* groups, std::string* unknown);
+
 /// Everything one selection reads.
 struct JvmSettings {
   std::string jvmPath;       ///< a JVM library named outright; decides alone
@@ -62,6 +82,11 @@ struct JvmSettings {
   BundleWish bundle = Wish::kNone;
   JvmTypeWish jvmType = Wish::kNone;
   VersionBounds bounds;
+  /// "vexil.java.search": the groups of places discovery reads, as written.
+  std::string search;
+  /// "vexil.java.home.fallback": Java homes separated by ";", tried in
+  /// order before discovery; one that holds no acceptable runtime is passed.
+  std::string homeFallback;
   /// Where the runtimes turned down are listed when none is acceptable; empty: nowhere.
   std::string debugFile;
   /// A page to get Java from, named when none is acceptable; empty: none.

@@ -1,5 +1,6 @@
 #include "jvm/runtime_sources.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "jvm/jvm_settings.h"
@@ -38,6 +39,9 @@ const std::pair<RegistryRoot, RegistryView> kLocations[] = {
 
 const char kVersionKey[] = "JAVA_VERSION=";
 const char kReleaseBlanks[] = " \t\r\n";
+/// More than any runtime's release file holds (a few kilobytes): a file that
+/// is bigger, or endless, is read no further.
+constexpr size_t kReleaseFileLimit = size_t{64} * 1024;
 
 std::vector<std::string> split(const std::string& text, char separator) {
   std::vector<std::string> parts;
@@ -82,6 +86,14 @@ std::optional<std::string> value(Registry& registry, RegistryRoot root, Registry
   const bool read = registry.queryStringValue(key, name, &text);
   registry.closeKey(key);
   if (!read) return std::nullopt;
+  return text;
+}
+
+/// How a report names where a key lies: "HKLM\SOFTWARE\...", with the view
+/// when it is the 32-bit one.
+std::string registryLocation(RegistryRoot root, RegistryView view, const std::string& path) {
+  std::string text = (root == RegistryRoot::CurrentUser ? "HKCU\\" : "HKLM\\") + path;
+  if (view == RegistryView::Bits32) text += " (32-bit view)";
   return text;
 }
 
@@ -132,7 +144,9 @@ class SourceWalk {
     std::optional<std::string> home = value(m_registry, m_root, m_view, path, m_valueName);
     if (!home || home->empty()) return;
     std::optional<FoundRuntime> runtime = probeHome(m_fileSystem, m_conventions, *home, namedVersion);
-    if (runtime && m_found.add(runtime->home)) m_runtimes.push_back(std::move(*runtime));
+    if (!runtime || !m_found.add(runtime->home)) return;
+    runtime->source = registryLocation(m_root, m_view, path);
+    m_runtimes.push_back(std::move(*runtime));
   }
 
   Registry& m_registry;
@@ -146,11 +160,95 @@ class SourceWalk {
   std::string m_valueName;
 };
 
+/// The last name of PATH, without separators at its end.
+std::string lastName(const std::string& path, const Conventions& conventions) {
+  const std::string folder = withoutTrailingSeparators(path, conventions.pathSeparator);
+  return folder.substr(folder.find_last_of(conventions.pathSeparator) + 1);
+}
+
+/// The home whose bin folder holds the launcher at LAUNCHER (a resolved
+/// path); empty when the launcher lies in no folder named bin.
+std::string homeOfLauncher(const std::string& launcher, const Conventions& conventions) {
+  const char separator = conventions.pathSeparator;
+  const size_t name = launcher.rfind(separator);
+  if (name == std::string::npos || name == 0) return std::string();
+  const size_t bin = launcher.rfind(separator, name - 1);
+  if (bin == std::string::npos || bin == 0) return std::string();
+  std::string binName = launcher.substr(bin + 1, name - bin - 1);
+  if (conventions.lowerCaseJvmPath) binName = lowerCasedAscii(binName);
+  return binName == "bin" ? launcher.substr(0, bin) : std::string();
+}
+
+/// The first of FOLDER's bases that names an absolute folder; empty if none.
+std::string folderBase(const JavaFolder& folder, const Environment& environment, const Conventions& conventions) {
+  for (const std::string& base : folder.bases) {
+    std::string path = base;
+    if (!base.empty() && base[0] == '$') {
+      const size_t end = std::min(base.find(conventions.pathSeparator), base.size());
+      std::string value;
+      if (!environment.lookup(base.substr(1, end - 1), &value)) continue;
+      path = withoutTrailingSeparators(value, conventions.pathSeparator) + base.substr(end);
+    }
+    if (isAbsolutePath(path, conventions)) return path;
+  }
+  return std::string();
+}
+
+/// The version a folder's name gives: that of the last matched name that
+/// holds a digit ("jdk-21.0.2" in ".jdks/*", "temurin17-jdk" in
+/// "apps/*/current").
+std::string versionInNames(const std::vector<std::string>& names) {
+  for (auto name = names.rbegin(); name != names.rend(); ++name) {
+    if (name->find_first_of("0123456789") != std::string::npos) return versionInName(*name);
+  }
+  return names.empty() ? std::string() : names.back();
+}
+
+/// Walks a folder pattern's segments, expanding those with wildcards.
+struct FolderWalk {
+  const Platform& platform;
+  FoundHomes& found;
+  std::vector<FoundRuntime>& runtimes;
+  std::vector<std::string> segments;
+  std::string source;
+  std::vector<std::string> matched;  ///< the names the wildcards matched so far
+
+  void walk(size_t index, const std::string& path) {
+    const Conventions& conventions = *platform.conventions;
+    if (index == segments.size()) {
+      take(path);
+      return;
+    }
+    const std::string& segment = segments[index];
+    if (segment.find('*') == std::string::npos) {
+      walk(index + 1, path + conventions.pathSeparator + segment);
+      return;
+    }
+    for (const DirectoryEntry& entry : platform.fileSystem->findFiles(path + conventions.pathSeparator + segment)) {
+      if (!entry.isDirectory) continue;
+      matched.push_back(entry.name);
+      walk(index + 1, path + conventions.pathSeparator + entry.name);
+      matched.pop_back();
+    }
+  }
+
+  void take(const std::string& home) {
+    const FileSystem& fileSystem = *platform.fileSystem;
+    if (!looksLikeJavaHome(fileSystem, *platform.conventions, home)) return;
+    std::optional<FoundRuntime> runtime = probeHome(fileSystem, *platform.conventions, home, versionInNames(matched));
+    if (!runtime || !found.add(runtime->home)) return;
+    runtime->source = source;
+    runtimes.push_back(std::move(*runtime));
+  }
+};
+
 }  // namespace
 
 std::string releaseVersion(const FileSystem& fileSystem, const Conventions& conventions, const std::string& home) {
   std::string release;
-  if (!fileSystem.readFile(home + conventions.pathSeparator + "release", &release)) return std::string();
+  if (!fileSystem.readFileStart(home + conventions.pathSeparator + "release", kReleaseFileLimit, &release)) {
+    return std::string();
+  }
   for (const std::string& rawLine : split(release, '\n')) {
     const std::string line = trimmed(rawLine, kReleaseBlanks);
     if (line.compare(0, sizeof kVersionKey - 1, kVersionKey) != 0) continue;
@@ -164,7 +262,12 @@ std::string releaseVersion(const FileSystem& fileSystem, const Conventions& conv
 }
 
 bool FoundHomes::add(const std::string& home) {
-  std::string key = withoutTrailingSeparators(home, m_conventions.pathSeparator);
+  // Links, junctions and "current" folders lead many paths to one home: the
+  // path the system resolves them to tells. One that resolves to nothing is
+  // kept as written, so that it is still said once.
+  std::string key;
+  if (!m_fileSystem.canonicalPath(home, &key)) key = home;
+  key = withoutTrailingSeparators(key, m_conventions.pathSeparator);
   // Where file names ignore case (the conventions that lower-case a JVM
   // path), so do homes, and either slash separates.
   if (m_conventions.lowerCaseJvmPath) {
@@ -218,10 +321,70 @@ std::vector<FoundRuntime> findRegisteredRuntimes(Registry& registry, const FileS
 std::optional<FoundRuntime> findJavaHomeRuntime(const Environment& environment, const FileSystem& fileSystem,
                                                 const Conventions& conventions, FoundHomes& found) {
   std::string home;
-  if (!environment.lookup("JAVA_HOME", &home) || home.empty()) return std::nullopt;
-  const std::string folder = withoutTrailingSeparators(home, conventions.pathSeparator);
-  std::optional<FoundRuntime> runtime =
-      probeHome(fileSystem, conventions, home, folder.substr(folder.find_last_of(conventions.pathSeparator) + 1));
+  if (!environment.lookup("JAVA_HOME", &home) || !isAbsolutePath(home, conventions)) return std::nullopt;
+  std::optional<FoundRuntime> runtime = probeHome(fileSystem, conventions, home, lastName(home, conventions));
   if (!runtime || !found.add(runtime->home)) return std::nullopt;
+  runtime->source = "JAVA_HOME";
   return runtime;
+}
+
+bool isAbsolutePath(const std::string& path, const Conventions& conventions) {
+  const char separator = conventions.pathSeparator;
+  if (separator == '/') return !path.empty() && path[0] == '/';
+  // "C:\..." or "C:/...", or a share "\\server\...": "C:x" and "\x" depend
+  // on the current drive or directory.
+  const auto isSlash = [](char c) { return c == '\\' || c == '/'; };
+  const char drive = lowerAscii(path.empty() ? ' ' : path[0]);
+  if (path.size() >= 3 && drive >= 'a' && drive <= 'z' && path[1] == ':' && isSlash(path[2])) return true;
+  return path.size() >= 3 && isSlash(path[0]) && isSlash(path[1]) && !isSlash(path[2]);
+}
+
+bool looksLikeJavaHome(const FileSystem& fileSystem, const Conventions& conventions, const std::string& home) {
+  if (fileSystem.exists(home + conventions.pathSeparator + "release")) return true;
+  for (const std::string& parent : conventions.javaHomeJvmParents) {
+    for (const char* jvmDir : {kJvmDirServer, kJvmDirClient}) {
+      if (fileSystem.exists(home + parent + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+std::vector<FoundRuntime> findFolderRuntimes(const Platform& platform, FoundHomes& found) {
+  std::vector<FoundRuntime> runtimes;
+  for (const JavaFolder& folder : platform.conventions->javaFolders) {
+    const std::string base = folderBase(folder, *platform.environment, *platform.conventions);
+    if (base.empty()) continue;
+    FolderWalk walk{platform, found, runtimes, split(folder.pattern, platform.conventions->pathSeparator),
+                    base + platform.conventions->pathSeparator + folder.pattern};
+    walk.walk(0, base);
+  }
+  return runtimes;
+}
+
+std::vector<FoundRuntime> findPathRuntimes(const Platform& platform, FoundHomes& found) {
+  const Conventions& conventions = *platform.conventions;
+  const FileSystem& fileSystem = *platform.fileSystem;
+  std::vector<FoundRuntime> runtimes;
+  std::string path;
+  if (!platform.environment->lookup("PATH", &path)) return runtimes;
+  for (std::string folder : split(path, conventions.pathListSeparator)) {
+    // Windows allows a folder in quotes; an empty or relative one means the
+    // current directory, which never names a runtime.
+    if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"')
+      folder = folder.substr(1, folder.size() - 2);
+    if (!isAbsolutePath(folder, conventions)) continue;
+    const std::string launcher = withoutTrailingSeparators(folder, conventions.pathSeparator) +
+                                 conventions.pathSeparator + conventions.javaLauncherName;
+    std::string resolved;
+    if (!fileSystem.exists(launcher) || !fileSystem.canonicalPath(launcher, &resolved)) continue;
+    const std::string home = homeOfLauncher(resolved, conventions);
+    if (home.empty() || !looksLikeJavaHome(fileSystem, conventions, home)) continue;
+    std::optional<FoundRuntime> runtime = probeHome(fileSystem, conventions, home, lastName(home, conventions));
+    if (!runtime || !found.add(runtime->home)) continue;
+    runtime->source = "PATH " + launcher;
+    runtimes.push_back(std::move(*runtime));
+  }
+  return runtimes;
 }

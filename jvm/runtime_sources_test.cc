@@ -22,7 +22,7 @@ class RuntimeSourcesTest : public ::testing::Test {
   }
 
   static std::vector<std::string> found(FakePlatform& platform) {
-    FoundHomes homes(*platform.platform.conventions);
+    FoundHomes homes(platform.fileSystem, *platform.platform.conventions);
     std::vector<std::string> lines;
     for (const FoundRuntime& runtime :
          findRegisteredRuntimes(platform.registry, platform.fileSystem, *platform.platform.conventions, homes)) {
@@ -140,7 +140,7 @@ TEST_F(RuntimeSourcesTest, JavaHomeOnBothSystems) {
     platform.fileSystem.addDirectory(home);
     platform.fileSystem.addFile(home + c.library);
     if (!c.compiler.empty()) platform.fileSystem.addFile(home + c.compiler);
-    FoundHomes homes(c.conventions);
+    FoundHomes homes(platform.fileSystem, c.conventions);
     EXPECT_FALSE(findJavaHomeRuntime(platform.environment, platform.fileSystem, c.conventions, homes)) << "unset";
     platform.environment.set("JAVA_HOME", c.home);
     std::optional<FoundRuntime> runtime =

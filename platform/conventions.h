@@ -4,6 +4,17 @@
 #include <string>
 #include <vector>
 
+/// A place where runtimes are unpacked without being registered: the folders
+/// that PATTERN leads to below the first of BASES that names an absolute
+/// folder. A base is an absolute path, or "$NAME" and optionally more path
+/// after it: the environment variable NAME. PATTERN is relative, and each of
+/// its segments holding "*" stands for every folder whose name it matches.
+/// Each folder reached is a candidate Java home.
+struct JavaFolder {
+  std::vector<std::string> bases;
+  std::string pattern;
+};
+
 /// The ways in which paths and Java installations differ between systems.
 /// Plain data, so that the portable code can be tested with either set on
 /// any machine.
@@ -30,6 +41,12 @@ struct Conventions {
   /// The directories whose subdirectories are Java installations, where no
   /// registry lists them (e.g. "/usr/lib/jvm"); no separator at the end.
   std::vector<std::string> installationRoots;
+  /// The program that starts a runtime, in its bin directory: what a folder
+  /// of PATH holds when it leads to a Java home.
+  std::string javaLauncherName;
+  /// The places where unpacked, per-user and tool-managed runtimes lie, in
+  /// the order they are read.
+  std::vector<JavaFolder> javaFolders;
 };
 
 const Conventions& windowsConventions();

@@ -68,6 +68,16 @@ class FileSystem {
   virtual std::vector<DirectoryEntry> findFiles(const std::string& pattern) const = 0;
   /// True when the entry at exactly this path is a symbolic link itself.
   virtual bool isSymbolicLink(const std::string& path) const = 0;
+
+  /// The absolute path of the entry that PATH leads to, with every symbolic
+  /// link, junction, "." and ".." resolved: one text for all the paths that
+  /// lead to one file or directory. False when PATH leads to nothing (a
+  /// dangling link, a loop). The hosts ask the system; this default, for
+  /// file systems without links, takes PATH as it is.
+  virtual bool canonicalPath(const std::string& path, std::string* canonical) const {
+    *canonical = path;
+    return exists(path);
+  }
 };
 
 #endif  // VEXIL_PLATFORM_FILE_SYSTEM_H_

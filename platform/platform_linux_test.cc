@@ -157,6 +157,34 @@ TEST_F(PosixFileReadTest, OnlyARegularFileWithinTheLimitIsReadAndNothingWaits) {
   std::string status;
   ASSERT_TRUE(fileSystem.readFile("/proc/self/status", &status));
   EXPECT_NE(status.find("Name:"), std::string::npos);
+// Runtime folders are anybody's: a link leads one path to its target's path,
+// and only a regular file is read, never waited for or read without end.
+TEST_F(PosixDirectorySearchTest, ResolvesLinksAndReadsOnlyRegularFiles) {
+  const FileSystem& fileSystem = *hostPlatform().fileSystem;
+  directory("home");
+  file("home/release");
+  link(m_directory + "/home", "current");
+  link("current", "again");
+  link(m_directory + "/gone", "dangling");
+  link("loop", "loop");
+  ASSERT_EQ(mkfifo((m_directory + "/fifo").c_str(), 0600), 0);
+  m_created.push_back(m_directory + "/fifo");
+  link("/dev/zero", "zero");
+
+  std::string resolved;
+  ASSERT_TRUE(fileSystem.canonicalPath(m_directory + "/again/release", &resolved));
+  std::string expected;
+  ASSERT_TRUE(fileSystem.canonicalPath(m_directory + "/home/release", &expected));
+  EXPECT_EQ(resolved, expected);
+  EXPECT_EQ(resolved.rfind('/'), resolved.size() - std::string("/release").size());
+  EXPECT_FALSE(fileSystem.canonicalPath(m_directory + "/dangling", &resolved));
+  EXPECT_FALSE(fileSystem.canonicalPath(m_directory + "/loop", &resolved));
+
+  std::string contents;
+  EXPECT_TRUE(fileSystem.readFileStart(m_directory + "/current/release", 100, &contents));
+  for (const char* name : {"fifo", "zero", "home", "loop"}) {
+    EXPECT_FALSE(fileSystem.readFileStart(m_directory + "/" + name, 1 << 20, &contents)) << name;
+  }
 }
 
 TEST(PosixEnvironmentTest, LooksUpNamesWithoutRegardToCaseExactFirst) {

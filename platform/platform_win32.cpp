@@ -23,6 +23,24 @@ class Win32FileSystem : public FileSystem {
   bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override {
     return ::readFileStart(path, maxBytes, contents);
   }
+  bool canonicalPath(const std::string& path, std::string* canonical) const override {
+    // The system's own name of the file that the path opens, through every
+    // junction and symbolic link; backup semantics open folders too.
+    HANDLE file = CreateFileW(systemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::vector<wchar_t> buffer(MAX_PATH);
+    DWORD length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (length >= buffer.size()) {
+      buffer.resize(length + 1);
+      length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    }
+    CloseHandle(file);
+    if (length == 0 || length >= buffer.size()) return false;
+    *canonical = withoutLongPathForm(utf8FromWide(buffer.data(), length));
+    return true;
+  }
   bool isSymbolicLink(const std::string& path) const override {
     DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;

@@ -52,6 +52,7 @@ inline constexpr char kJvmFileNotFound[] = "This JVM file could not be found: ";
 inline constexpr char kServerJvmNotFound[] = "The server JVM could not be found for Java home: ";
 inline constexpr char kClientJvmNotFound[] = "The client JVM could not be found for Java home: ";
 inline constexpr char kNoJvmForJavaHome[] = "A JVM could not be found for Java home: ";
+inline constexpr char kUnknownSearchGroup[] = "vexil.java.search takes registry, environment, folders and path, not: ";
 
 // What the selection says about a runtime it turned down, or a configured
 // library it could not use, on the lines after the first of its report.

@@ -6,11 +6,13 @@
 //
 // Keys are the launcher's configuration keys; those the selection reads are
 // vexil.jvm.path, vexil.java.home.path, vexil.java.bundle, vexil.bin.jvm.dir,
-// vexil.min.java.version and vexil.max.java.version. Prints "chosen=" and the
-// chosen record's dump; with --list first "discovered[i]=" for each runtime
-// found, "rated[i]=" for each record after separation and rating, and
-// "rejected=" with the reason for each runtime turned down. A failure is
-// reported as a launch reports it, with exit code 1.
+// vexil.min.java.version, vexil.max.java.version, vexil.java.search and
+// vexil.java.home.fallback. Prints "chosen=" and the chosen record's dump and
+// "chosen.source=" with what found it; with --list first "discovered[i]=" for
+// each runtime found, each followed by "source[i]=" (the registry key,
+// variable or folder that named it), "rated[i]=" for each record after
+// separation and rating, and "rejected=" with the reason for each runtime
+// turned down. A failure is reported as a launch reports it, with exit code 1.
 
 #include <cstdio>
 #include <string>
@@ -24,9 +26,11 @@
 
 namespace {
 
-void printRecords(const char* label, const std::vector<Jvm>& jvms) {
+void printRecords(const char* label, const std::vector<Jvm>& jvms, bool withSources) {
   for (size_t i = 0; i < jvms.size(); ++i) {
-    std::string line = std::string(label) + "[" + std::to_string(i) + "]=" + jvms[i].toString() + "\n";
+    const std::string index = "[" + std::to_string(i) + "]=";
+    std::string line = std::string(label) + index + jvms[i].toString() + "\n";
+    if (withSources) line += "source" + index + jvms[i].getSource() + "\n";
     std::fputs(line.c_str(), stdout);
   }
 }
@@ -53,15 +57,15 @@ int main(int argc, char** argv) {
     if (list) {
       std::vector<Jvm> jvms;
       selector.locateJvms(jvms);
-      printRecords("discovered", jvms);
+      printRecords("discovered", jvms, true);
       selector.separateClientAndServerJvms(jvms);
       selector.determineVersions(jvms);
-      printRecords("rated", jvms);
+      printRecords("rated", jvms, false);
       for (const std::string& line : selector.getRejections()) std::fputs(("rejected=" + line + "\n").c_str(), stdout);
       std::fflush(stdout);
     }
     const Jvm chosen = selector.getMostAppropriateJvm();
-    std::fputs(("chosen=" + chosen.toString() + "\n").c_str(), stdout);
+    std::fputs(("chosen=" + chosen.toString() + "\nchosen.source=" + chosen.getSource() + "\n").c_str(), stdout);
     std::fflush(stdout);
     return 0;
   });

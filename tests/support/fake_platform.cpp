@@ -2,15 +2,48 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include "platform/wildcard.h"
 
 void FakeFileSystem::addFile(const std::string& path, const std::string& contents) { m_files[path] = contents; }
 
 void FakeFileSystem::addDirectory(const std::string& path) { m_directories.insert(path); }
 
+bool FakeFileSystem::resolve(const std::string& path, std::string* resolved) const {
+  *resolved = path;
+  if (m_linkTargets.empty()) return true;
+  // As the systems do: a link in front is replaced by its target and the
+  // walk starts again; after 40 links it is taken for a loop.
+  for (int links = 0; links <= 40; ++links) {
+    bool followed = false;
+    for (size_t end = 1; end <= resolved->size() && !followed; ++end) {
+      if (end != resolved->size() && (*resolved)[end] != m_separator) continue;
+      auto link = m_linkTargets.find(resolved->substr(0, end));
+      if (link == m_linkTargets.end()) continue;
+      *resolved = link->second + resolved->substr(end);
+      followed = true;
+    }
+    if (!followed) return true;
+  }
+  return false;
+}
+
+bool FakeFileSystem::isDirectory(const std::string& resolved) const {
+  return m_directories.count(resolved) != 0 || std::any_of(m_files.begin(), m_files.end(), [&](const auto& file) {
+           return file.first.size() > resolved.size() && file.first.compare(0, resolved.size(), resolved) == 0 &&
+                  file.first[resolved.size()] == m_separator;
+         });
+}
+
 bool FakeFileSystem::exists(const std::string& path) const {
   m_probes.push_back(path);
-  return m_files.count(path) || m_directories.count(path);
+  std::string resolved;
+  return resolve(path, &resolved) && (m_files.count(resolved) || m_directories.count(resolved));
+}
+
+bool FakeFileSystem::canonicalPath(const std::string& path, std::string* canonical) const {
+  return resolve(path, canonical) && (m_files.count(*canonical) || isDirectory(*canonical));
 }
 
 bool FakeFileSystem::readFileWithReason(const std::string& path, std::string* contents,
@@ -28,7 +61,9 @@ bool FakeFileSystem::readFileWithReason(const std::string& path, std::string* co
 
 bool FakeFileSystem::readFile(const std::string& path, std::string* contents) const {
   if (m_unreadable.count(path)) return false;
-  auto it = m_files.find(path);
+  std::string resolved;
+  if (!resolve(path, &resolved)) return false;
+  auto it = m_files.find(resolved);
   if (it == m_files.end()) return false;
   *contents = it->second;
   return true;
@@ -39,15 +74,28 @@ std::vector<DirectoryEntry> FakeFileSystem::findFiles(const std::string& pattern
   size_t cut = pattern.rfind(m_separator);
   std::string directory = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
   std::string namePattern = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+  const std::string listed = directory;
+  if (!directory.empty() && !resolve(listed.substr(0, listed.size() - 1), &directory)) return entries;
+  if (!listed.empty()) directory += m_separator;
   std::map<std::string, bool> found;  // name -> is a directory, in name order
   auto consider = [&](const std::string& path, bool isDirectory) {
     if (path.size() <= directory.size() || path.compare(0, directory.size(), directory) != 0) return;
     std::string name = path.substr(directory.size());
-    if (name.find(m_separator) != std::string::npos) return;
-    if (matchesWildcardIgnoringCase(namePattern, name)) found[name] = isDirectory;
+    // A deeper entry implies the folder it lies in.
+    const size_t deeper = name.find(m_separator);
+    if (deeper != std::string::npos) {
+      name.erase(deeper);
+      isDirectory = true;
+    }
+    if (matchesWildcardIgnoringCase(namePattern, name)) found[name] = found[name] || isDirectory;
   };
   for (const auto& file : m_files) consider(file.first, false);
   for (const auto& dir : m_directories) consider(dir, true);
+  // A link lists as what it leads to; a dangling one as a file.
+  for (const auto& link : m_linkTargets) {
+    std::string target;
+    consider(link.first, resolve(link.first, &target) && isDirectory(target));
+  }
   for (const auto& entry : found) entries.push_back(DirectoryEntry{entry.first, entry.second});
   return entries;
 }

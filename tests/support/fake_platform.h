@@ -24,6 +24,9 @@ class FakeFileSystem : public FileSystem {
   void markAsLink(const std::string& path) { m_links.insert(path); }
   /// Makes reading PATH fail as FAILURE says.
   void makeUnreadable(const std::string& path, const FileReadFailure& failure) { m_unreadable[path] = failure; }
+  /// Makes PATH a symbolic link to the absolute path TARGET, which need not
+  /// exist: every query follows it, as the system's do.
+  void addLink(const std::string& path, const std::string& target) { m_linkTargets[path] = target; }
   /// Paths that exist() was asked about, in order.
   const std::vector<std::string>& probes() const { return m_probes; }
 
@@ -31,11 +34,19 @@ class FakeFileSystem : public FileSystem {
   bool readFile(const std::string& path, std::string* contents) const override;
   bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const override;
   std::vector<DirectoryEntry> findFiles(const std::string& pattern) const override;
-  bool isSymbolicLink(const std::string& path) const override { return m_links.count(path) != 0; }
+  bool isSymbolicLink(const std::string& path) const override {
+    return m_links.count(path) != 0 || m_linkTargets.count(path) != 0;
+  }
+  bool canonicalPath(const std::string& path, std::string* canonical) const override;
 
  private:
+  /// PATH with every link in it followed; false for a loop.
+  bool resolve(const std::string& path, std::string* resolved) const;
+  bool isDirectory(const std::string& resolved) const;
+
   char m_separator;
   std::set<std::string> m_links;
+  std::map<std::string, std::string> m_linkTargets;
   std::map<std::string, std::string> m_files;
   std::map<std::string, FileReadFailure> m_unreadable;
   std::set<std::string> m_directories;
