@@ -41,6 +41,7 @@ const struct {
     {kKeyDebugFile, &LauncherProperties::setDebugFile},
     {kKeyLibraryPathDir, &LauncherProperties::addLibraryPathDirectory},
     {kKeyStartupCache, &LauncherProperties::setStartupCache},
+    {kKeySplashImage, &LauncherProperties::setSplashImage},
 };
 
 }  // namespace
@@ -151,6 +152,12 @@ void ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
 
 void ConfigurationFileLoader::processProperty(std::string& line) {
   PropertyVariableResolver(m_properties).resolveVariables(line);
+  if (startsWith(line, kSplashOptionPrefix)) {
+    // The JDK's launcher takes this option itself; the runtime would refuse it.
+    std::string image = line.substr(sizeof kSplashOptionPrefix - 1);
+    m_properties.setSplashImage(trim(image));
+    return;
+  }
   if (isJvmOptionLine(line)) {
     m_properties.addJavaSystemProperty(line);
     return;

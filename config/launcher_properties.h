@@ -40,6 +40,8 @@ class LauncherProperties {
   void setDebugFile(const std::string& value);
   /// "auto" keeps a class-data cache for the application (hosting/class_data_cache.h).
   void setStartupCache(const std::string& value) { m_startupCache = value; }
+  /// The image shown as the splash screen before the runtime starts; empty for none.
+  void setSplashImage(const std::string& value) { m_splashImage = value; }
   /// Appends every jar file of DIRECTORY to the class path jars.
   void addJarsInDirectory(const std::string& directory);
   /// Appends DIRECTORY, unchanged, to the library path.
@@ -67,6 +69,7 @@ class LauncherProperties {
   const std::string& getJarsInClasspath() const { return m_jarsInClasspath; }
   const std::string& getDebugFile() const { return m_debugFile; }
   const std::string& getStartupCache() const { return m_startupCache; }
+  const std::string& getSplashImage() const { return m_splashImage; }
   const std::string& getLibraryPath() const { return m_libraryPath; }
   const Platform& getPlatform() const { return *m_platform; }
 
@@ -108,6 +111,7 @@ class LauncherProperties {
   std::string m_debugFile;
   std::string m_libraryPath;
   std::string m_startupCache;
+  std::string m_splashImage;
 };
 
 /// Whether LINE, as written, is a launcher setting: it begins with "vexil".

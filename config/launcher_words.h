@@ -18,6 +18,9 @@ inline constexpr const char kKeyClasspathJarsDir[] = "vexil.classpath.jars.dir";
 inline constexpr const char kKeyDebugFile[] = "vexil.debug.file";
 inline constexpr const char kKeyLibraryPathDir[] = "vexil.library.path.dir";
 inline constexpr const char kKeyStartupCache[] = "vexil.startup.cache";
+// The splash screen: the setting, and the option line of the JDK's launcher that means the same.
+inline constexpr const char kKeySplashImage[] = "vexil.splash.image";
+inline constexpr const char kSplashOptionPrefix[] = "-splash:";
 
 /// Every launcher setting begins with this word.
 inline constexpr const char kCustomPropertyPrefix[] = "vexil";

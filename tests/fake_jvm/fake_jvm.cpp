@@ -14,7 +14,8 @@
 //           files, as a runtime that used them all up would
 // VEXIL_FAKE_JVM_MAIN=await-exit-request makes main print "main waiting for an
 // exit request", then return once a thread has detached, or been refused
-// attaching (after a minute at the latest). Calls of initiateExit are recorded with the
+// attaching (after a minute at the latest). VEXIL_FAKE_JVM_MAIN=close-splash
+// makes main close the splash screen as a runtime's first window does (Windows). Calls of initiateExit are recorded with the
 // thread they come on.
 // On Windows an option that is not plain ASCII is also recorded as the runtime
 // would read it: decoded in the process's code page, written in UTF-8.
@@ -230,6 +231,17 @@ void VEXIL_JNICALL callStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID method
   if (g_mainHook) g_mainHook(g_mainHookContext);
   const char* mainMode = std::getenv("VEXIL_FAKE_JVM_MAIN");
   if (mainMode && std::strcmp(mainMode, "await-exit-request") == 0) awaitExitRequest(detachesBefore);
+#ifdef _WIN32
+  if (mainMode && std::strcmp(mainMode, "close-splash") == 0) {
+    // As the runtime closes the splash when its first window shows: through
+    // the splash-screen library already in the process.
+    HMODULE splash = GetModuleHandleA("splashscreen.dll");
+    auto close = splash ? reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(splash, "SplashClose")))
+                        : nullptr;
+    record(close ? "main closes the splash" : "main finds no splash-screen library in the process");
+    if (close) close();
+  }
+#endif
   if (failure() == "throw") t_exceptionPending = &g_throwable;
 }
 
