@@ -31,7 +31,8 @@ std::string runtimeLibraryName(const Conventions& conventions, const char* name)
 /// Whether HEAD, the first bytes of a file, begin an image that the
 /// splash-screen library reads; it tells the kinds apart by their first byte.
 bool isSplashImage(const std::string& head) {
-  return head.compare(0, 4, "\x89PNG") == 0 || head.compare(0, 4, "GIF8") == 0 || head.compare(0, 3, "\xFF\xD8\xFF") == 0;
+  return head.compare(0, 4, "\x89PNG") == 0 || head.compare(0, 4, "GIF8") == 0 ||
+         head.compare(0, 3, "\xFF\xD8\xFF") == 0;
 }
 
 template <typename Function>

@@ -95,7 +95,8 @@ inline constexpr char kLogSplashScale[] = " at scale ";  // after the image, whe
 inline constexpr char kLogNoSplash[] = "No splash screen: ";
 inline constexpr char kSplashImageMissing[] = "the image cannot be read: ";  // the path
 inline constexpr char kSplashNotAnImage[] = "not a PNG, GIF or JPEG image: ";
-inline constexpr char kSplashNoLibrary[] = "the runtime has no splash-screen library (a runtime without java.desktop, or a headless one): ";
+inline constexpr char kSplashNoLibrary[] =
+    "the runtime has no splash-screen library (a runtime without java.desktop, or a headless one): ";
 inline constexpr char kSplashLibraryNotLoaded[] = "cannot load ";  // the library, ": ", the system's reason
 inline constexpr char kSplashLibraryLacks[] = " lacks ";           // after the library, before the entry's name
 inline constexpr char kSplashPathNotCarried[] = "the runtime's code page cannot carry the image's path: ";

@@ -73,8 +73,8 @@ std::string pngImage(int width, int height, Rgb colour) {
   std::string rows;
   for (int y = 0; y < height; ++y) {
     rows += '\0';  // no filter
-    for (int x = 0; x < width; ++x) rows += {static_cast<char>(colour.red), static_cast<char>(colour.green),
-                                             static_cast<char>(colour.blue)};
+    for (int x = 0; x < width; ++x)
+      rows += {static_cast<char>(colour.red), static_cast<char>(colour.green), static_cast<char>(colour.blue)};
   }
   std::string zlib = "\x78\x01";
   for (size_t at = 0; at < rows.size() || at == 0; at += 65535) {
@@ -382,12 +382,13 @@ TEST(SplashScreenWithout, AnObstacleLeavesANormalStartAndALineInTheDebugFile) {
       {"a runtime without java.desktop",
        [&](SplashCase& s) {
          s.app.writeFile("splash.png", pngImage(120, 80, kRed));
-         const std::string jlink = kTestRuntime.home + "/bin/jlink --add-modules java.base --output '" +
-                                   s.app.path("rt") + "' 2>&1";
+         const std::string jlink =
+             kTestRuntime.home + "/bin/jlink --add-modules java.base --output '" + s.app.path("rt") + "' 2>&1";
          ASSERT_EQ(std::system(jlink.c_str()), 0) << jlink;
-         s.app.writeConfiguration("vexil.main.class=ArgsEcho\nvexil.java.home.path=${SELF_HOME}/rt\n"
-                                  "vexil.debug.file=${SELF_HOME}/debug.log\n-Djava.class.path=" +
-                                  kAppsJar + "\n" + image + "\n");
+         s.app.writeConfiguration(
+             "vexil.main.class=ArgsEcho\nvexil.java.home.path=${SELF_HOME}/rt\n"
+             "vexil.debug.file=${SELF_HOME}/debug.log\n-Djava.class.path=" +
+             kAppsJar + "\n" + image + "\n");
        },
        "the runtime has no splash-screen library (a runtime without java.desktop, or a headless one): "
        "@/rt/lib/libsplashscreen.so",

@@ -38,12 +38,13 @@ class SplashRuntime {
   }
 
   std::string home() const { return app.path(folder); }
-  std::string debugLog() const { return fileContents(app.path(folder + "/debug.log")); }
+  std::string debugLog() const { return withLfLineEnds(fileContents(app.path(folder + "/debug.log"))); }
 
   void configure(const std::string& splashLine) const {
-    app.writeConfiguration("vexil.main.class=Main\r\nvexil.java.home.path=${SELF_HOME}\\rt\r\n"
-                           "vexil.debug.file=${SELF_HOME}\\debug.log\r\n-Xmx64m\r\n" +
-                           splashLine + "\r\n");
+    app.writeConfiguration(
+        "vexil.main.class=Main\r\nvexil.java.home.path=${SELF_HOME}\\rt\r\n"
+        "vexil.debug.file=${SELF_HOME}\\debug.log\r\n-Xmx64m\r\n" +
+        splashLine + "\r\n");
   }
 
   /// The recorded lines, without the runtime's options for monitoring tools.
@@ -71,16 +72,15 @@ class SplashOnWindows : public testing::TestWithParam<std::tuple<Program, const 
 TEST_P(SplashOnWindows, TheRuntimesLibraryShowsTheImageBeforeTheRuntimeIsCreated) {
   struct Case {
     const char* what;
-    std::string line;         // after ${SELF_HOME}\ in the configuration
-    const char* mainMode;     // of the fake runtime
-    std::string closedBy;     // the recorded line of the close
+    std::string line;      // after ${SELF_HOME}\ in the configuration
+    const char* mainMode;  // of the fake runtime
+    std::string closedBy;  // the recorded line of the close
   };
   const std::string image = std::string("画像 ") + std::get<1>(GetParam()) + ".png";
   const Case cases[] = {
       {"the setting; the application closes it", "vexil.splash.image=${SELF_HOME}\\" + image, "close-splash",
        "main closes the splash"},
-      {"the option line; the launcher closes it after the run", "-splash:${SELF_HOME}\\" + image, "",
-       "DestroyJavaVM"},
+      {"the option line; the launcher closes it after the run", "-splash:${SELF_HOME}\\" + image, "", "DestroyJavaVM"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -117,6 +117,25 @@ TEST_P(SplashOnWindows, TheRuntimesLibraryShowsTheImageBeforeTheRuntimeIsCreated
   }
 }
 
+// A report is not left behind the splash: it closes first.
+TEST_P(SplashOnWindows, AFailureClosesTheSplashBeforeItsReport) {
+  const std::string image = std::string("画像 ") + std::get<1>(GetParam()) + ".png";
+  SplashRuntime runtime(std::get<0>(GetParam()), std::string("Apps/") + std::get<1>(GetParam()));
+  runtime.app.writeFile(runtime.folder + "/" + image, kPng);
+  runtime.configure("vexil.splash.image=${SELF_HOME}\\" + image);
+  runtime.app.setEnvironment("VEXIL_FAKE_JVM_FAIL", "main");
+  LaunchResult result = runtime.app.run();
+  EXPECT_TRUE(runtime.app.showsReport(result,
+                                      "Cannot find main method in Java class\nLooked in Main for static main "
+                                      "with signature ([Ljava/lang/String;)V"));
+  const Lines lines = runtime.recorded();
+  auto created = std::find_if(lines.begin(), lines.end(),
+                              [](const std::string& l) { return l.rfind("JNI_CreateJavaVM ", 0) == 0; });
+  ASSERT_NE(created, lines.end()) << fileContents(runtime.app.path("record.txt"));
+  EXPECT_NE(std::find(created, lines.end(), "splash SplashClose"), lines.end())
+      << fileContents(runtime.app.path("record.txt"));
+}
+
 // No splash: the application starts as without one, and the debug file says why.
 TEST_P(SplashOnWindows, WithoutASplashTheLaunchGoesOn) {
   struct Case {
@@ -146,8 +165,8 @@ TEST_P(SplashOnWindows, WithoutASplashTheLaunchGoesOn) {
     const Lines lines = runtime.recorded();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.front().rfind("JNI_CreateJavaVM ", 0), 0u) << lines.front();
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("splash ", 0) == 0; }),
-              0);
+    EXPECT_EQ(
+        std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("splash ", 0) == 0; }), 0);
   }
 }
 

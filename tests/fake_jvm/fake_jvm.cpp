@@ -14,9 +14,10 @@
 //           files, as a runtime that used them all up would
 // VEXIL_FAKE_JVM_MAIN=await-exit-request makes main print "main waiting for an
 // exit request", then return once a thread has detached, or been refused
-// attaching (after a minute at the latest). VEXIL_FAKE_JVM_MAIN=close-splash
-// makes main close the splash screen as a runtime's first window does (Windows). Calls of initiateExit are recorded with the
+// attaching (after a minute at the latest). Calls of initiateExit are recorded with the
 // thread they come on.
+// VEXIL_FAKE_JVM_MAIN=close-splash makes main close the splash screen as a
+// runtime's first window does (Windows).
 // On Windows an option that is not plain ASCII is also recorded as the runtime
 // would read it: decoded in the process's code page, written in UTF-8.
 // VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then tries to
@@ -236,8 +237,8 @@ void VEXIL_JNICALL callStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID method
     // As the runtime closes the splash when its first window shows: through
     // the splash-screen library already in the process.
     HMODULE splash = GetModuleHandleA("splashscreen.dll");
-    auto close = splash ? reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(splash, "SplashClose")))
-                        : nullptr;
+    auto close =
+        splash ? reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(splash, "SplashClose"))) : nullptr;
     record(close ? "main closes the splash" : "main finds no splash-screen library in the process");
     if (close) close();
   }

@@ -73,8 +73,7 @@ __declspec(dllexport) int SplashGetScaledImgNameMaxPstfixLen(const char* file) {
 }
 
 // No scaled image on the displays under test.
-__declspec(dllexport) unsigned char SplashGetScaledImageName(const char*, const char*, float* scale, char*,
-                                                             size_t) {
+__declspec(dllexport) unsigned char SplashGetScaledImageName(const char*, const char*, float* scale, char*, size_t) {
   *scale = 1.0f;
   return 0;
 }
