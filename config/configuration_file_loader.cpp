@@ -67,6 +67,7 @@ const struct {
     {kKeyJavaDownloadUrl, &LauncherProperties::setJavaDownloadUrl},
     {kKeyJavaSearch, &LauncherProperties::setJavaSearch},
     {kKeyJavaHomeFallback, &LauncherProperties::setJavaHomeFallback},
+    {kKeySplashImage, &LauncherProperties::setSplashImage},
 };
 
 }  // namespace
@@ -185,6 +186,12 @@ bool ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
 
 void ConfigurationFileLoader::processProperty(std::string& line) {
   PropertyVariableResolver(m_properties).resolveVariables(line);
+  if (startsWith(line, kSplashOptionPrefix)) {
+    // The JDK's launcher takes this option itself; the runtime would refuse it.
+    std::string image = line.substr(sizeof kSplashOptionPrefix - 1);
+    m_properties.setSplashImage(trim(image));
+    return;
+  }
   if (isJvmOptionLine(line)) {
     m_properties.addJavaSystemProperty(line);
     return;

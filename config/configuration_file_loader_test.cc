@@ -306,6 +306,37 @@ TEST_F(ConfigurationFileLoaderTest, EveryKeyReachesItsSetting) {
   EXPECT_TRUE(properties.getJavaSystemProperties().empty());
 }
 
+// The splash screen's image: the setting, or the option line of the JDK's
+// launcher, which never reaches the runtime's options.
+TEST_F(ConfigurationFileLoaderTest, SplashImageFromTheSettingOrTheOptionLine) {
+  struct Case {
+    Lines lines;
+    std::string image;
+    Lines options;
+  } cases[] = {
+      {{"vexil.splash.image=${SELF_HOME}\\splash.png"}, "C:\\Tools\\splash.png", {}},
+      {{"-splash:${SELF_HOME}\\a b.gif", "-Xmx1m"}, "C:\\Tools\\a b.gif", {"-Xmx1m"}},
+      {{"-splash:  C:\\x.jpg  "}, "C:\\x.jpg", {}},
+      // The option line is processed after the settings, so it wins.
+      {{"-splash:C:\\line.png", "vexil.splash.image=C:\\setting.png"}, "C:\\line.png", {}},
+      {{"-splash:"}, "", {}},
+      // Only the exact prefix: other options pass on unchanged.
+      {{"-splashscreen", "-Splash:x.png"}, "", {"-splashscreen", "-Splash:x.png"}},
+      {{"-Xmx1m"}, "", {"-Xmx1m"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(joined(c.lines));
+    FakePlatform files;
+    files.fileSystem.addFile(kStoredJvmDll);
+    files.fileSystem.addFile(kLap, std::string("vexil.jvm.path=") + kJvmDll + "\n" + joined(c.lines));
+    LauncherProperties record(files.platform);
+    record.setNameOfExecutable(kExe);
+    ASSERT_EQ(reportOf([&] { loadProperties(record); }), "<no report>");
+    EXPECT_EQ(record.getSplashImage(), c.image);
+    EXPECT_EQ(record.getJavaSystemProperties(), c.options);
+  }
+}
+
 TEST_F(ConfigurationFileLoaderTest, JarDirectoriesInProcessingOrder) {
   for (const char* jar : {"C:\\Tools\\lib\\b.jar", "C:\\Tools\\lib\\A.JAR", "C:\\Ext\\x.jar", "C:\\Ext\\notes.txt"}) {
     fake.fileSystem.addFile(jar);

@@ -49,6 +49,8 @@ class LauncherProperties {
   /// it (jvm/jvm_settings.h).
   void setJavaSearch(const std::string& value) { m_javaSearch = value; }
   void setJavaHomeFallback(const std::string& value) { m_javaHomeFallback = value; }
+  /// The image shown as the splash screen before the runtime starts; empty for none.
+  void setSplashImage(const std::string& value) { m_splashImage = value; }
   /// Appends every jar file of DIRECTORY to the class path jars.
   void addJarsInDirectory(const std::string& directory);
   /// Appends DIRECTORY, unchanged, to the library path.
@@ -82,6 +84,7 @@ class LauncherProperties {
   bool isSingleInstance() const;
   const std::string& getJavaSearch() const { return m_javaSearch; }
   const std::string& getJavaHomeFallback() const { return m_javaHomeFallback; }
+  const std::string& getSplashImage() const { return m_splashImage; }
   const std::string& getLibraryPath() const { return m_libraryPath; }
   const Platform& getPlatform() const { return *m_platform; }
 
@@ -128,6 +131,7 @@ class LauncherProperties {
   std::string m_javaDownloadUrl;
   std::string m_javaSearch;
   std::string m_javaHomeFallback;
+  std::string m_splashImage;
 };
 
 /// Whether LINE, as written, is a launcher setting: it begins with "vexil".

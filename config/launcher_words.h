@@ -25,6 +25,9 @@ inline constexpr const char kKeyJavaDownloadUrl[] = "vexil.java.download.url";
 // Where discovery looks for runtimes, and the homes tried before it.
 inline constexpr const char kKeyJavaSearch[] = "vexil.java.search";
 inline constexpr const char kKeyJavaHomeFallback[] = "vexil.java.home.fallback";
+// The splash screen: the setting, and the option line of the JDK's launcher that means the same.
+inline constexpr const char kKeySplashImage[] = "vexil.splash.image";
+inline constexpr const char kSplashOptionPrefix[] = "-splash:";
 
 /// Every launcher setting begins with this word.
 inline constexpr const char kCustomPropertyPrefix[] = "vexil";

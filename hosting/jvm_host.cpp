@@ -8,6 +8,7 @@
 #include "hosting/java_exception.h"
 #include "hosting/main_method.h"
 #include "hosting/runtime_messages.h"
+#include "hosting/splash_screen.h"
 #include "hosting/stack_size.h"
 #include "jvm/jvm.h"
 #include "platform/argument_encoding.h"
@@ -94,12 +95,27 @@ int JvmHost::launch() {
     }
     auto createJavaVM = reinterpret_cast<jni::CreateJavaVMFunction>(findLibrarySymbol(library, jni::kCreateJavaVMName));
     if (!createJavaVM) raiseFailure(launchFailure(path + message::kNoEntryPoint + jni::kCreateJavaVMName));
+    // After the JVM library, which the splash-screen library needs, and before the runtime is created.
+    SplashCloseFunction closeSplash = showRuntimeSplashScreen(
+        m_properties->getSplashImage(), path, m_properties->getPlatform(), [&debugFile](const std::string& line) {
+          if (!debugFile.empty()) appendLogLine(debugFile, line);
+        });
 
     // The runtime's creation, main and its destruction run on a thread with
     // the stack that the runtime gives its own threads, as with the JDK's
     // launcher: the first thread's stack is the system's, whatever -Xss says.
     const std::size_t stackSize = mainThreadStackSize(m_optionTexts, runtimeDefaultStackSize(library));
-    int exitCode = runWithStackSize(stackSize, [&] { return runApplication(createJavaVM, initArgs); });
+    int exitCode = 0;
+    try {
+      exitCode = runWithStackSize(stackSize, [&] { return runApplication(createJavaVM, initArgs); });
+    } catch (...) {
+      // The report is not to be hidden behind the splash.
+      if (closeSplash) closeSplash();
+      throw;
+    }
+    // The application is done: nothing more to wait for behind the splash
+    // (the cache may still take a while).
+    if (closeSplash) closeSplash();
     if (cache.afterRun) cache.afterRun();
     stopForwardingExitRequests();
     freeLibrary(library);

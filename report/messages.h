@@ -103,6 +103,20 @@ inline constexpr char kUndescribableException[] = "(an exception that cannot be 
 inline constexpr char kLogChosenJvm[] = "The chosen JVM: ";
 inline constexpr char kLogProperties[] = "The properties chosen: ";
 inline constexpr char kCannotWriteDebugFile[] = "Cannot write to the debug file ";
+// The splash screen, in the debug file: kLogSplashShown and the image shown,
+// or kLogNoSplash and one of the reasons after it.
+inline constexpr char kLogSplashShown[] = "Splash screen shown: ";
+inline constexpr char kLogSplashScale[] = " at scale ";  // after the image, when a scaled one is shown
+inline constexpr char kLogNoSplash[] = "No splash screen: ";
+inline constexpr char kSplashImageMissing[] = "the image cannot be read: ";  // the path
+inline constexpr char kSplashNotAnImage[] = "not a PNG, GIF or JPEG image: ";
+inline constexpr char kSplashNoLibrary[] =
+    "the runtime has no splash-screen library (a runtime without java.desktop, or a headless one): ";
+inline constexpr char kSplashLibraryNotLoaded[] = "cannot load ";  // the library, ": ", the system's reason
+inline constexpr char kSplashLibraryLacks[] = " lacks ";           // after the library, before the entry's name
+inline constexpr char kSplashPathNotCarried[] = "the runtime's code page cannot carry the image's path: ";
+inline constexpr char kSplashNotShown[] =
+    "the runtime's splash-screen library did not show it (no display it can open, or an image it cannot decode): ";
 
 // One instance (vexil.single.instance) and where to get Java
 // (vexil.java.download.url).

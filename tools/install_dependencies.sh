@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64                              # Windows cross build, run under Wine
   python3-pefile                                                      # reads the Windows programs' resources back
   openjdk-17-jdk-headless                                             # the real JVM and javac
+  openjdk-17-jdk xvfb x11-apps                                        # the runtime's splash-screen library, a display, xwd
   clang libclang-rt-14-dev clang-format clang-tidy                    # sanitizers, fuzzers, style
   mmdebstrap qemu-user                                                # portable builds: Debian 11 roots, ARM64 runs
 )

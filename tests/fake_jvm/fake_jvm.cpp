@@ -17,12 +17,18 @@
 // attaching (after a minute at the latest); VEXIL_FAKE_JVM_AWAIT_DETACHES=N
 // makes it wait for N of them. A static method taking String[] that is not
 // main (a single-instance handler) records its arguments and returns.
-// VEXIL_FAKE_JVM_RECORD_PROCESS=1 (Windows): creation records "process <id>". Calls of initiateExit are recorded with
-// the thread they come on. On Windows an option that is not plain ASCII is also recorded as the runtime would read it:
-// decoded in the process's code page, written in UTF-8. VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then
-// tries to load by name alone (Windows), to show where the process looks afterwards. Asked to list the classes it loads
-// (-XX:DumpLoadedClassList=), it writes two lines into that file, as a runtime lists its classes. A refused creation
-// says why through the runtime's output hook when the launcher passes one ("vfprintf" option), else nothing. A failure
+// VEXIL_FAKE_JVM_MAIN=close-splash makes main close the splash screen as a
+// runtime's first window does (Windows).
+// VEXIL_FAKE_JVM_RECORD_PROCESS=1 (Windows): creation records "process <id>".
+// Calls of initiateExit are recorded with the thread they come on.
+// On Windows an option that is not plain ASCII is also recorded as the runtime
+// would read it: decoded in the process's code page, written in UTF-8.
+// VEXIL_FAKE_JVM_PROBE_LIBRARY names a library that the fake then tries to
+// load by name alone (Windows), to show where the process looks afterwards.
+// Asked to list the classes it loads (-XX:DumpLoadedClassList=), it writes
+// two lines into that file, as a runtime lists its classes.
+// A refused creation says why through the runtime's output hook when the
+// launcher passes one ("vfprintf" option), else nothing. A failure
 // leaves fake.Failure pending, whose toString() and cause the launcher may
 // ask for. VEXIL_FAKE_JVM_RECORD_STACK=1 records
 // the stack size of the thread that runs main (POSIX). As a runtime, its
@@ -245,6 +251,17 @@ void VEXIL_JNICALL callStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID method
   if (g_mainHook) g_mainHook(g_mainHookContext);
   const char* mainMode = std::getenv("VEXIL_FAKE_JVM_MAIN");
   if (mainMode && std::strcmp(mainMode, "await-exit-request") == 0) awaitExitRequest(detachesBefore);
+#ifdef _WIN32
+  if (mainMode && std::strcmp(mainMode, "close-splash") == 0) {
+    // As the runtime closes the splash when its first window shows: through
+    // the splash-screen library already in the process.
+    HMODULE splash = GetModuleHandleA("splashscreen.dll");
+    auto close =
+        splash ? reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(splash, "SplashClose"))) : nullptr;
+    record(close ? "main closes the splash" : "main finds no splash-screen library in the process");
+    if (close) close();
+  }
+#endif
   if (failure() == "throw") t_exceptionPending = &g_throwable;
 }
 
