@@ -157,6 +157,8 @@ TEST_F(PosixFileReadTest, OnlyARegularFileWithinTheLimitIsReadAndNothingWaits) {
   std::string status;
   ASSERT_TRUE(fileSystem.readFile("/proc/self/status", &status));
   EXPECT_NE(status.find("Name:"), std::string::npos);
+}
+
 // Runtime folders are anybody's: a link leads one path to its target's path,
 // and only a regular file is read, never waited for or read without end.
 TEST_F(PosixDirectorySearchTest, ResolvesLinksAndReadsOnlyRegularFiles) {

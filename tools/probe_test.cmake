@@ -1,5 +1,6 @@
 # Runs PROBE with the ;-separated ARGS and checks its exit code (EXIT_CODE)
-# and that its standard output holds every ;-separated text of EXPECT.
+# and that its standard output holds every ;-separated text of EXPECT and
+# none of ABSENT.
 execute_process(COMMAND ${PROBE} ${ARGS} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
 string(REPLACE "\r\n" "\n" out "${out}")
 set(failed FALSE)
@@ -11,6 +12,13 @@ foreach(text IN LISTS EXPECT)
   string(FIND "${out}" "${text}" at)
   if(at EQUAL -1)
     message(SEND_ERROR "missing from the output: ${text}")
+    set(failed TRUE)
+  endif()
+endforeach()
+foreach(text IN LISTS ABSENT)
+  string(FIND "${out}" "${text}" at)
+  if(NOT at EQUAL -1)
+    message(SEND_ERROR "in the output, but should not be: ${text}")
     set(failed TRUE)
   endif()
 endforeach()
