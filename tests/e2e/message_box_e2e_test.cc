@@ -24,7 +24,7 @@ TEST(MessageBoxes, IconAndButtonsAreToldApart) {
       {"0x20", BoxIcon::Question, {IDOK}, IDOK},               // MB_ICONQUESTION
       {"0x0", BoxIcon::None, {IDOK}, IDOK},                    // MB_OK alone
       {"0x31", BoxIcon::Exclamation, {IDOK, IDCANCEL}, IDOK},  // MB_OKCANCEL
-      {"0x14", BoxIcon::Error, {IDYES, IDNO}, IDYES},          // MB_YESNO: no OK button
+      {"0x14", BoxIcon::Error, {IDYES, IDNO}, IDNO},           // MB_YESNO: No, so no test opens a page
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.type);

@@ -105,7 +105,11 @@ TEST_P(SplashOnWindows, TheRuntimesLibraryShowsTheImageBeforeTheRuntimeIsCreated
     const Lines rest(lines.begin() + static_cast<long>(shown.size()), lines.end());
     ASSERT_FALSE(rest.empty());
     EXPECT_EQ(rest.front().rfind("JNI_CreateJavaVM ", 0), 0u) << rest.front();
+    // The configured option and the class path that is always given; nothing else.
     EXPECT_EQ(std::count_if(rest.begin(), rest.end(), [](const std::string& l) { return l.rfind("option ", 0) == 0; }),
+              2);
+    EXPECT_EQ(std::count_if(rest.begin(), rest.end(),
+                            [](const std::string& l) { return l.rfind("option -Djava.class.path=", 0) == 0; }),
               1);
     EXPECT_NE(std::find(rest.begin(), rest.end(), "option -Xmx64m"), rest.end());
     // One close, by the application or else once the runtime has ended.
