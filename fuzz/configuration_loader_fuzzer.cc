@@ -78,6 +78,8 @@ void expectedOutcome(const LauncherProperties& properties, const std::vector<std
       if ((line.compare(0, 5, "vexil") == 0) != step.custom || variables != step.variables) continue;
       std::string resolved = line;
       resolver.resolveVariables(resolved);
+      // A splash screen line is the launcher's own, never the runtime's.
+      if (resolved.compare(0, 8, "-splash:") == 0) continue;
       if (!resolved.empty() && resolved[0] == '-') {
         options->push_back(resolved);
         continue;

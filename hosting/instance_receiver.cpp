@@ -161,7 +161,10 @@ InstanceReceiver::~InstanceReceiver() {
   // The runtime waited for attached threads to detach before it ended; only
   // an attach caught in its end can still be under way. It is waited for a
   // moment, then left to the end of the process.
-  m_shared->stopped.wait_for(hold, kStopWait, [&] { return m_shared->done && m_shared->attached == 0; });
+  // On the system clock: a wait on the steady clock needs glibc 2.30
+  // (pthread_cond_clockwait), above what the portable Linux build may need.
+  m_shared->stopped.wait_until(hold, std::chrono::system_clock::now() + kStopWait,
+                               [&] { return m_shared->done && m_shared->attached == 0; });
 }
 
 bool InstanceReceiver::splitHandler(const std::string& handler, std::string* className, std::string* methodName) {

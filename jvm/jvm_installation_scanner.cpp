@@ -27,7 +27,9 @@ void JvmInstallationScanner::addJvms(const char* bundle, std::vector<Jvm>& jvms)
   const std::vector<std::string>& roots = conventions.installationRoots;
   for (size_t root = 0; root < roots.size(); ++root) {
     for (const DirectoryEntry& entry : fileSystem.findFiles(roots[root] + separator + "*")) {
-      if (!entry.isDirectory) continue;
+      // A listing names no entry without a name; a damaged one must not make
+      // the root itself a home.
+      if (!entry.isDirectory || entry.name.empty()) continue;
       std::string home = roots[root] + separator + entry.name;
       if (fileSystem.exists(home + javac) != wantSdk) continue;
       if (!holdsJvm(home, parents)) continue;

@@ -357,7 +357,9 @@ void PeFile::replaceResources(const std::vector<Resource>& resources) {
         m_bytes.find_first_not_of('\0', target.header) < target.header + kSectionHeaderSize) {
       throw StampError(stamp_message::kNoRoomForSection);
     }
-    target.rva = static_cast<std::uint32_t>(imageEnd);
+    // The image maps its headers at address 0: a section begins after them,
+    // on its alignment, never at 0 (which a table's address cannot be).
+    target.rva = alignUp(std::max<std::uint64_t>({imageEnd, sizeOfHeaders, 1}), sectionAlignment);
     target.rawOffset = alignUp(m_bytes.size(), fileAlignment);
     m_bytes.resize(target.rawOffset, '\0');
     m_bytes.replace(target.header, 8, std::string(".rsrc\0\0\0", 8));
