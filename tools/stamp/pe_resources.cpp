@@ -340,7 +340,8 @@ void PeFile::replaceResources(const std::vector<Resource>& resources) {
   }
   // A table alone in the section that is last in the image and in the file can grow or shrink in place.
   const bool rewriteInPlace =
-      old == &all.back() && old->rva == oldRva && old->rawOffset != 0 &&
+      old != nullptr && old == &all.back() && old->rva == oldRva && old->rawOffset != 0 &&
+      old->rawOffset <= m_bytes.size() && old->rawOffset >= all.back().header + kSectionHeaderSize &&
       std::all_of(all.begin(), all.end(), [&](const Section& section) { return section.rva <= old->rva; }) &&
       std::uint64_t{old->rawOffset} + old->rawSize >= m_bytes.size();
 
