@@ -2,6 +2,7 @@
 #define VEXIL_PLATFORM_SINGLE_INSTANCE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,6 +18,22 @@
 
 /// The longest message a launch may hand over.
 inline constexpr std::size_t kMaxInstanceMessage = 1024 * 1024;
+
+/// A message on the channel is framed by its length: four bytes, least
+/// significant first, then the message itself.
+inline constexpr std::size_t kInstanceFrameHeaderSize = 4;
+
+inline std::string framedInstanceMessage(const std::string& message) {
+  std::string frame(kInstanceFrameHeaderSize, '\0');
+  const auto length = static_cast<std::uint32_t>(message.size());
+  for (std::size_t i = 0; i < kInstanceFrameHeaderSize; ++i) frame[i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+  return frame + message;
+}
+
+/// The length that a frame's HEADER announces.
+inline std::uint32_t instanceFrameLength(const unsigned char (&header)[kInstanceFrameHeaderSize]) {
+  return header[0] | (header[1] << 8) | (header[2] << 16) | (std::uint32_t{header[3]} << 24);
+}
 
 /// How long a later launch waits for the lock, and then for the first launch
 /// to accept its message, before it starts on its own. The first accepts once

@@ -119,14 +119,6 @@ bool readAll(int socket, char* data, std::size_t size) {
   return true;
 }
 
-/// The message's length in four bytes, least significant first, then the message.
-std::string framed(const std::string& message) {
-  std::string frame(4, '\0');
-  const auto length = static_cast<std::uint32_t>(message.size());
-  for (int i = 0; i < 4; ++i) frame[static_cast<std::size_t>(i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
-  return frame + message;
-}
-
 class LinuxEndpoint : public InstanceEndpoint {
  public:
   LinuxEndpoint(Descriptor folder, Descriptor listener, std::string name, ino_t inode)
@@ -151,12 +143,12 @@ class LinuxEndpoint : public InstanceEndpoint {
         continue;
       }
       setTimeouts(peer.get(), kReceiveMilliseconds);
-      unsigned char size[4];
+      unsigned char size[kInstanceFrameHeaderSize];
       if (!readAll(peer.get(), reinterpret_cast<char*>(size), sizeof size)) {
         log(TurnedAway::kNoMessage, "");
         continue;
       }
-      const std::uint32_t length = size[0] | (size[1] << 8) | (size[2] << 16) | (std::uint32_t{size[3]} << 24);
+      const std::uint32_t length = instanceFrameLength(size);
       if (length > kMaxInstanceMessage) {
         log(TurnedAway::kTooLong, std::to_string(length) + " bytes");
         continue;
@@ -278,7 +270,7 @@ InstanceClaim claimInstance(const std::string& programPath, const std::string& m
     if (!peerUid(client.get(), &uid) || uid != geteuid()) {
       return unavailable(Problem::kOtherUser, socketPath + ": uid " + std::to_string(uid));
     }
-    const std::string frame = framed(message);
+    const std::string frame = framedInstanceMessage(message);
     char answer = 0;
     if (!writeAll(client.get(), frame.data(), frame.size()) || !readAll(client.get(), &answer, 1) ||
         answer != kAccepted) {

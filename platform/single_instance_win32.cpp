@@ -121,13 +121,6 @@ bool transfer(HANDLE pipe, bool write, char* data, DWORD size, DWORD millisecond
   return true;
 }
 
-std::string framed(const std::string& message) {
-  std::string frame(4, '\0');
-  const auto length = static_cast<std::uint32_t>(message.size());
-  for (int i = 0; i < 4; ++i) frame[static_cast<std::size_t>(i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
-  return frame + message;
-}
-
 class Win32Endpoint : public InstanceEndpoint {
  public:
   Win32Endpoint(HANDLE pipe, std::vector<unsigned char> user)
@@ -167,12 +160,13 @@ class Win32Endpoint : public InstanceEndpoint {
       log(TurnedAway::kOtherUser, "process " + std::to_string(pid));
       return;
     }
-    unsigned char size[4];
-    if (!transfer(m_pipe.value, false, reinterpret_cast<char*>(size), 4, kReceiveMilliseconds, m_stop.value)) {
+    unsigned char size[kInstanceFrameHeaderSize];
+    if (!transfer(m_pipe.value, false, reinterpret_cast<char*>(size), sizeof size, kReceiveMilliseconds,
+                  m_stop.value)) {
       log(TurnedAway::kNoMessage, "");
       return;
     }
-    const std::uint32_t length = size[0] | (size[1] << 8) | (size[2] << 16) | (std::uint32_t{size[3]} << 24);
+    const std::uint32_t length = instanceFrameLength(size);
     if (length > kMaxInstanceMessage) {
       log(TurnedAway::kTooLong, std::to_string(length) + " bytes");
       return;
@@ -275,7 +269,7 @@ InstanceClaim claimInstance(const std::string& programPath, const std::string& m
       }
       // The first launch may then bring its window to the front.
       AllowSetForegroundWindow(server);
-      std::string frame = framed(message);
+      std::string frame = framedInstanceMessage(message);
       char answer = 0;
       if (!transfer(client.value, true, frame.data(), static_cast<DWORD>(frame.size()), kInstanceHandOverMilliseconds,
                     nullptr) ||
