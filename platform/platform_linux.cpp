@@ -1,7 +1,5 @@
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -29,24 +27,10 @@ class LinuxFileSystem : public FileSystem {
   bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const override {
     return readWholeFile(path, contents, failure);
   }
+  // Runtime files are looked at in folders that anybody may fill: the shared
+  // reader takes only a regular file, and never waits for one.
   bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override {
-    // Runtime files are looked at in folders that anybody may fill: a FIFO
-    // would block the launch and a device never end, so only a regular file
-    // is read, and never waited for.
-    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file < 0) return false;
-    struct stat info;
-    bool ok = fstat(file, &info) == 0 && S_ISREG(info.st_mode);
-    contents->clear();
-    while (ok && contents->size() < maxBytes) {
-      char buffer[4096];
-      const ssize_t count = read(file, buffer, std::min(sizeof buffer, maxBytes - contents->size()));
-      if (count < 0) ok = false;
-      if (count <= 0) break;
-      contents->append(buffer, static_cast<size_t>(count));
-    }
-    close(file);
-    return ok;
+    return ::readFileStart(path, maxBytes, contents);
   }
   bool canonicalPath(const std::string& path, std::string* canonical) const override {
     char* resolved = realpath(path.c_str(), nullptr);
