@@ -21,10 +21,10 @@
 #include "jvm/jvm.h"
 #include "jvm/jvm_selector.h"
 #include "platform/platform.h"
-#include "platform/wildcard.h"
 #include "report/failure.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/image_headers.h"
+#include "text/wildcard.h"
 
 namespace {
 

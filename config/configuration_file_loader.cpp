@@ -4,11 +4,11 @@
 #include "config/launcher_words.h"
 #include "config/property_variable_resolver.h"
 #include "jvm/jvm_selector.h"
-#include "platform/ascii_text.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "report/failure.h"
 #include "report/messages.h"
+#include "text/ascii_text.h"
 
 namespace {
 

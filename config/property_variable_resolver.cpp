@@ -3,9 +3,9 @@
 #include "config/launcher_properties.h"
 #include "config/launcher_words.h"
 #include "jvm/jvm.h"
-#include "platform/ascii_text.h"
 #include "report/failure.h"
 #include "report/messages.h"
+#include "text/ascii_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "platform/argument_encoding.h"
-#include "platform/modified_utf8.h"
+#include "text/modified_utf8.h"
 
 namespace {
 

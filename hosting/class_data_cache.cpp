@@ -9,7 +9,6 @@
 #include <memory>
 #include <utility>
 
-#include "platform/ascii_text.h"
 #include "platform/background_process.h"
 #include "platform/file_lock.h"
 #include "platform/file_updates.h"
@@ -17,6 +16,7 @@
 #include "platform/process.h"
 #include "platform/user_cache_folder.h"
 #include "report/messages.h"
+#include "text/ascii_text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "hosting/java_exception.h"
 
-#include "platform/modified_utf8.h"
 #include "report/messages.h"
+#include "text/modified_utf8.h"
 
 namespace {
 

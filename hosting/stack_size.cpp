@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "platform/ascii_text.h"
+#include "text/ascii_text.h"
 
 namespace {
 

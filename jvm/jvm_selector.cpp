@@ -8,10 +8,10 @@
 #include "jvm/machine_type.h"
 #include "jvm/runtime_sources.h"
 #include "jvm/version_order.h"
-#include "platform/ascii_text.h"
 #include "report/diagnostics_log.h"
 #include "report/failure.h"
 #include "report/messages.h"
+#include "text/ascii_text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "jvm/version_order.h"
-#include "platform/ascii_text.h"
+#include "text/ascii_text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "jvm/jvm_settings.h"
-#include "platform/ascii_text.h"
+#include "text/ascii_text.h"
 
 namespace {
 

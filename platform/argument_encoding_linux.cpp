@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "platform/argument_encoding.h"
-#include "platform/modified_utf8.h"
+#include "text/modified_utf8.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/ascii_text.h"
 #include "platform/platform.h"
 #include "platform/standard_io.h"
-#include "platform/wildcard.h"
+#include "text/ascii_text.h"
+#include "text/wildcard.h"
 
 extern char** environ;
 

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-#include "platform/ascii_text.h"
 #include "platform/process.h"
 #include "platform/standard_io.h"
 #include "report/messages.h"
+#include "text/ascii_text.h"
 
 namespace {
 

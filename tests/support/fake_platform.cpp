@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/wildcard.h"
+#include "text/wildcard.h"
 
 void FakeFileSystem::addFile(const std::string& path, const std::string& contents) { m_files[path] = contents; }
 

@@ -7,11 +7,11 @@
 #include <utility>
 
 #include "platform/argument_encoding.h"
-#include "platform/ascii_text.h"
 #include "platform/conventions.h"
 #include "platform/file_checks.h"
 #include "platform/file_updates.h"
 #include "platform/standard_io.h"
+#include "text/ascii_text.h"
 #include "tools/stamp/pe_resources.h"
 #include "tools/stamp/stamp_messages.h"
 

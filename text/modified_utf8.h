@@ -1,5 +1,5 @@
-#ifndef VEXIL_PLATFORM_MODIFIED_UTF8_H_
-#define VEXIL_PLATFORM_MODIFIED_UTF8_H_
+#ifndef VEXIL_TEXT_MODIFIED_UTF8_H_
+#define VEXIL_TEXT_MODIFIED_UTF8_H_
 
 #include <string>
 
@@ -26,4 +26,4 @@ std::string utf8FromModifiedUtf8(const std::string& text);
 /// U+FFFD REPLACEMENT CHARACTER, which stands for undecodable input.
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 
-#endif  // VEXIL_PLATFORM_MODIFIED_UTF8_H_
+#endif  // VEXIL_TEXT_MODIFIED_UTF8_H_

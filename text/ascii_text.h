@@ -1,5 +1,5 @@
-#ifndef VEXIL_PLATFORM_ASCII_TEXT_H_
-#define VEXIL_PLATFORM_ASCII_TEXT_H_
+#ifndef VEXIL_TEXT_ASCII_TEXT_H_
+#define VEXIL_TEXT_ASCII_TEXT_H_
 
 #include <string>
 
@@ -28,4 +28,4 @@ inline bool endsWith(const std::string& text, const std::string& suffix) {
 /// TEXT without the bytes of BLANKS at either end.
 std::string trimmed(const std::string& text, const char* blanks);
 
-#endif  // VEXIL_PLATFORM_ASCII_TEXT_H_
+#endif  // VEXIL_TEXT_ASCII_TEXT_H_

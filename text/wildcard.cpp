@@ -1,6 +1,6 @@
-#include "platform/wildcard.h"
+#include "text/wildcard.h"
 
-#include "platform/ascii_text.h"
+#include "text/ascii_text.h"
 
 bool matchesWildcardIgnoringCase(const std::string& pattern, const std::string& name) {
   // Greedy match with one back-tracking point: linear for the usual "*.jar".

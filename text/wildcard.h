@@ -1,5 +1,5 @@
-#ifndef VEXIL_PLATFORM_WILDCARD_H_
-#define VEXIL_PLATFORM_WILDCARD_H_
+#ifndef VEXIL_TEXT_WILDCARD_H_
+#define VEXIL_TEXT_WILDCARD_H_
 
 #include <string>
 
@@ -7,4 +7,4 @@
 /// and "?" for one character, comparing letters A to Z without regard to case.
 bool matchesWildcardIgnoringCase(const std::string& pattern, const std::string& name);
 
-#endif  // VEXIL_PLATFORM_WILDCARD_H_
+#endif  // VEXIL_TEXT_WILDCARD_H_

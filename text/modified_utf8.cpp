@@ -1,4 +1,4 @@
-#include "platform/modified_utf8.h"
+#include "text/modified_utf8.h"
 
 namespace {
 

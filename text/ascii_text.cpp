@@ -1,4 +1,4 @@
-#include "platform/ascii_text.h"
+#include "text/ascii_text.h"
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
