@@ -1,13 +1,13 @@
 #include "config/configuration_file_loader.h"
 
 #include "config/launcher_properties.h"
-#include "config/launcher_words.h"
 #include "config/property_variable_resolver.h"
 #include "jvm/jvm_selector.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "report/failure.h"
 #include "report/messages.h"
+#include "report/words.h"
 #include "text/ascii_text.h"
 
 namespace {

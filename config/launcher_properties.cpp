@@ -1,8 +1,8 @@
 #include "config/launcher_properties.h"
 
-#include "config/launcher_words.h"
 #include "report/failure.h"
 #include "report/messages.h"
+#include "report/words.h"
 #include "text/ascii_text.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #include "config/property_variable_resolver.h"
 
 #include "config/launcher_properties.h"
-#include "config/launcher_words.h"
 #include "jvm/jvm.h"
 #include "report/failure.h"
 #include "report/messages.h"
+#include "report/words.h"
 #include "text/ascii_text.h"
 
 namespace {

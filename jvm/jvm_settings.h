@@ -3,24 +3,10 @@
 
 #include <string>
 
-// What the runtime choice is asked for: the words of its wishes, the wishes
-// as values, the version bounds and the settings of one selection.
+#include "report/words.h"
 
-// Java bundles: the kind of a runtime, and the words of the wishes about it.
-inline constexpr const char kBundleJre[] = "jre";
-inline constexpr const char kBundleSdk[] = "sdk";
-inline constexpr const char kPreferJre[] = "prefer_jre";
-inline constexpr const char kPreferSdk[] = "prefer_sdk";
-inline constexpr const char kRequireJre[] = "require_jre";
-inline constexpr const char kRequireSdk[] = "require_sdk";
-
-// JVM types: the directory of a JVM library, and the words of the wishes about it.
-inline constexpr const char kJvmDirClient[] = "client";
-inline constexpr const char kJvmDirServer[] = "server";
-inline constexpr const char kPreferClient[] = "prefer_client";
-inline constexpr const char kPreferServer[] = "prefer_server";
-inline constexpr const char kRequireClient[] = "require_client";
-inline constexpr const char kRequireServer[] = "require_server";
+// What the runtime choice is asked for: the wishes as values (their words are
+// in report/words.h), the version bounds and the settings of one selection.
 
 /// A wish about one of two kinds (bundle: sdk or jre; JVM type: client or
 /// server). kUnknown stands for a word that is none of the wishes: it goes
@@ -54,13 +40,6 @@ struct VersionBounds {
   /// Whether VERSION is not above the maximum version (true when none is set).
   bool isLessThanMaxVersion(const std::string& version) const;
 };
-
-// The groups of places that discovery reads, as "vexil.java.search" names
-// them; they are read in this order.
-inline constexpr const char kSearchRegistry[] = "registry";
-inline constexpr const char kSearchEnvironment[] = "environment";
-inline constexpr const char kSearchFolders[] = "folders";
-inline constexpr const char kSearchPath[] = "path";
 
 /// Which groups of places discovery reads.
 struct SearchGroups {

@@ -1,9 +1,11 @@
-#ifndef VEXIL_CONFIG_LAUNCHER_WORDS_H_
-#define VEXIL_CONFIG_LAUNCHER_WORDS_H_
+#ifndef VEXIL_REPORT_WORDS_H_
+#define VEXIL_REPORT_WORDS_H_
 
-// The words the launcher's settings and variables are made of (the words of
-// the runtime wishes are in jvm/jvm_settings.h). Keys and variable names are
-// compared exactly, with case.
+// Header only: a table of words, like report/messages.h.
+
+// The words the launcher's settings, variables and runtime wishes are made
+// of: what users write in a configuration file. Keys, variable names and
+// wishes are compared exactly, with case; the search groups without.
 
 // Configuration keys, in the order a property's name is compared with them.
 inline constexpr const char kKeyMainClass[] = "vexil.main.class";
@@ -41,4 +43,27 @@ inline constexpr const char kVarSelfHome[] = "SELF_HOME";
 inline constexpr const char kVarFoundExeFolder[] = "FOUND_EXE_FOLDER";
 inline constexpr const char kVarEnvPrefix[] = "env.";
 
-#endif  // VEXIL_CONFIG_LAUNCHER_WORDS_H_
+// Java bundles: the kind of a runtime, and the words of the wishes about it.
+inline constexpr const char kBundleJre[] = "jre";
+inline constexpr const char kBundleSdk[] = "sdk";
+inline constexpr const char kPreferJre[] = "prefer_jre";
+inline constexpr const char kPreferSdk[] = "prefer_sdk";
+inline constexpr const char kRequireJre[] = "require_jre";
+inline constexpr const char kRequireSdk[] = "require_sdk";
+
+// JVM types: the directory of a JVM library, and the words of the wishes about it.
+inline constexpr const char kJvmDirClient[] = "client";
+inline constexpr const char kJvmDirServer[] = "server";
+inline constexpr const char kPreferClient[] = "prefer_client";
+inline constexpr const char kPreferServer[] = "prefer_server";
+inline constexpr const char kRequireClient[] = "require_client";
+inline constexpr const char kRequireServer[] = "require_server";
+
+// The groups of places that discovery reads, as "vexil.java.search" names
+// them; they are read in this order.
+inline constexpr const char kSearchRegistry[] = "registry";
+inline constexpr const char kSearchEnvironment[] = "environment";
+inline constexpr const char kSearchFolders[] = "folders";
+inline constexpr const char kSearchPath[] = "path";
+
+#endif  // VEXIL_REPORT_WORDS_H_
