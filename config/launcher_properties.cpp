@@ -129,12 +129,10 @@ JvmSettings LauncherProperties::getJvmSettings() const {
   return settings;
 }
 
-bool LauncherProperties::isClassPathOption(const std::string& option) {
-  return startsWith(option, "-Djava.class.path");
-}
+bool LauncherProperties::isClassPathOption(const std::string& option) { return startsWith(option, kClassPathProperty); }
 
 bool LauncherProperties::isLibraryPathOption(const std::string& option) {
-  return startsWith(option, "-Djava.library.path");
+  return startsWith(option, kLibraryPathProperty);
 }
 
 std::string LauncherProperties::toString() const {

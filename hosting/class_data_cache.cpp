@@ -16,11 +16,17 @@
 #include "platform/process.h"
 #include "platform/user_cache_folder.h"
 #include "report/messages.h"
+#include "report/words.h"
 #include "text/ascii_text.h"
 
 namespace {
 
-const char kClassPathOption[] = "-Djava.class.path=";
+/// Whether OPTION is the class path as the runtime receives it ("-Djava.class.path=...").
+bool setsClassPath(const std::string& option) {
+  return startsWith(option, kClassPathProperty) && option.size() > sizeof kClassPathProperty - 1 &&
+         option[sizeof kClassPathProperty - 1] == '=';
+}
+
 // A launch that uses an archive holds a locked file of this name (and its
 // process number) until its runtime has ended; one found unlocked is of a
 // launch that died while the archive was in use.
@@ -89,23 +95,12 @@ bool loadsNativeAgent(const std::string& option) {
 // path (keyed by its files). The few properties that change how classes are
 // found count.
 bool isKeyed(const std::string& option) {
-  if (startsWith(option, kClassPathOption)) return false;
+  if (setsClassPath(option)) return false;
   if (startsWith(option, "-D")) {
     return startsWith(option, "-Djava.system.class.loader=") || startsWith(option, "-Djdk.module.") ||
            startsWith(option, "-Djava.security.manager");
   }
   return !startsWith(option, "-Xlog") && !startsWith(option, "-verbose");
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t cut = text.find(separator); cut != std::string::npos; cut = text.find(separator, start)) {
-    parts.push_back(text.substr(start, cut - start));
-    start = cut + 1;
-  }
-  parts.push_back(text.substr(start));
-  return parts;
 }
 
 // A jar's part of the key: besides size and time, what a copy or an unpacked
@@ -331,8 +326,8 @@ ClassDataCachePlan planClassDataCache(const ClassDataCacheRequest& request, cons
   for (const std::string& option : request.options) {
     if (managesClassData(option)) return notUsed(message::kCacheOptionManagesClassData + option);
     if (loadsNativeAgent(option)) return notUsed(message::kCacheNativeAgent + option);
-    if (startsWith(option, kClassPathOption)) {
-      classPath = option.substr(sizeof kClassPathOption - 1);
+    if (setsClassPath(option)) {
+      classPath = option.substr(sizeof kClassPathProperty);
       hasClassPath = true;
     }
     if (isKeyed(option)) keyedOptions.push_back(option);

@@ -10,6 +10,7 @@
 #include "platform/text_encoding.h"
 #include "report/failure.h"
 #include "report/messages.h"
+#include "report/words.h"
 
 namespace {
 
@@ -17,8 +18,6 @@ const char kCommandOption[] = "-Dsun.java.command=";
 const char kLauncherOption[] = "-Dsun.java.launcher=";
 const char kStandardLauncher[] = "SUN_STANDARD";
 
-const char kClassPathProperty[] = "-Djava.class.path";
-const char kLibraryPathProperty[] = "-Djava.library.path";
 // Appended to the program's own path: a path list element that names
 // nothing. The runtime reads an empty class or library path as the current
 // directory, so "none" has to be said with a path; beside the program, where

@@ -43,16 +43,6 @@ const char kReleaseBlanks[] = " \t\r\n";
 /// is bigger, or endless, is read no further.
 constexpr size_t kReleaseFileLimit = size_t{64} * 1024;
 
-std::vector<std::string> split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1) {
-    parts.push_back(text.substr(start, end - start));
-  }
-  parts.push_back(text.substr(start));
-  return parts;
-}
-
 /// "zulu-17" and "jdk-17.0.2" name version 17 and 17.0.2; a name without a
 /// digit is taken whole.
 std::string versionInName(const std::string& name) {

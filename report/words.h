@@ -37,6 +37,10 @@ inline constexpr const char kCustomPropertyPrefix[] = "vexil";
 /// The blanks trimmed from both ends of lines, names, values and references.
 inline constexpr const char kBlanks[] = " \t\n";
 
+// The runtime's path properties, as option lines set them ("-Dname=value").
+inline constexpr const char kClassPathProperty[] = "-Djava.class.path";
+inline constexpr const char kLibraryPathProperty[] = "-Djava.library.path";
+
 // Variable names of "${...}" references.
 inline constexpr const char kVarFoundJavaHome[] = "FOUND_JAVA_HOME";
 inline constexpr const char kVarSelfHome[] = "SELF_HOME";

@@ -26,3 +26,13 @@ std::string trimmed(const std::string& text, const char* blanks) {
   if (first == std::string::npos) return std::string();
   return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1) {
+    parts.push_back(text.substr(start, end - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}

@@ -2,6 +2,7 @@
 #define VEXIL_TEXT_ASCII_TEXT_H_
 
 #include <string>
+#include <vector>
 
 // Case and blanks of byte text as the launcher compares it: only the letters
 // A to Z have a case, whatever the code page; other bytes compare as they are.
@@ -24,6 +25,10 @@ inline bool startsWith(const std::string& text, const std::string& prefix) {
 inline bool endsWith(const std::string& text, const std::string& suffix) {
   return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
+
+/// The pieces of TEXT between the SEPARATORs, empty ones included: one piece
+/// for a TEXT without SEPARATOR, two empty ones for the SEPARATOR alone.
+std::vector<std::string> split(const std::string& text, char separator);
 
 /// TEXT without the bytes of BLANKS at either end.
 std::string trimmed(const std::string& text, const char* blanks);
