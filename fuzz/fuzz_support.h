@@ -1,6 +1,8 @@
 #ifndef VEXIL_FUZZ_FUZZ_SUPPORT_H_
 #define VEXIL_FUZZ_FUZZ_SUPPORT_H_
 
+// Header only: small helpers inlined into each fuzz target.
+
 // Shared by the fuzz targets. A failure report is an ordinary outcome for
 // hostile input: the target catches the failure, so that only crashes, hangs
 // and sanitizer reports count as findings.

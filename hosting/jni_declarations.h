@@ -1,6 +1,8 @@
 #ifndef VEXIL_HOSTING_JNI_DECLARATIONS_H_
 #define VEXIL_HOSTING_JNI_DECLARATIONS_H_
 
+// Header only: the layout of the runtime's interface, nothing to define.
+
 // The part of the Java Native Interface that the launcher uses: the
 // invocation entry point, the init arguments and the two function tables.
 // The tables are laid out slot by slot as the runtime publishes them; slots

@@ -1,6 +1,8 @@
 #ifndef VEXIL_REPORT_MESSAGES_H_
 #define VEXIL_REPORT_MESSAGES_H_
 
+// Header only: a table of texts.
+
 // Every text the launcher shows the user, in one place. A report is the
 // heading, a space and one of the texts below; a text that ends in a space or
 // a colon is followed by the name it is about. Tests compare reports with

@@ -1,6 +1,8 @@
 #ifndef VEXIL_TESTS_E2E_HARNESS_SYSTEM_H_
 #define VEXIL_TESTS_E2E_HARNESS_SYSTEM_H_
 
+// Header only: declares what launch_harness_linux.cpp and launch_harness_win32.cpp define.
+
 // What the launch harness needs from the operating system: one implementation
 // per system (launch_harness_linux.cpp, launch_harness_win32.cpp). Operations
 // that can fail return an empty string on success, else what went wrong.

@@ -1,6 +1,8 @@
 #ifndef VEXIL_TESTS_SUPPORT_FAKE_INSTANCE_ENDPOINT_H_
 #define VEXIL_TESTS_SUPPORT_FAKE_INSTANCE_ENDPOINT_H_
 
+// Header only: a small fake, whole in its class.
+
 // An endpoint of the single-instance channel without a system behind it: it
 // hands the receiver the messages it was given, one after the other, and
 // keeps which of them were accepted, in a record the test holds on to.

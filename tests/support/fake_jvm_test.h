@@ -1,6 +1,8 @@
 #ifndef VEXIL_TESTS_SUPPORT_FAKE_JVM_TEST_H_
 #define VEXIL_TESTS_SUPPORT_FAKE_JVM_TEST_H_
 
+// Header only: a test fixture, whole in its class.
+
 // A test that launches the fake JVM library (tests/fake_jvm) in process: a
 // temporary directory for the fake's record of calls, and properties whose
 // chosen JVM is the fake with main class org.example.Main.

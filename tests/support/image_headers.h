@@ -1,6 +1,8 @@
 #ifndef VEXIL_TESTS_SUPPORT_IMAGE_HEADERS_H_
 #define VEXIL_TESTS_SUPPORT_IMAGE_HEADERS_H_
 
+// Header only: small builders of file heads, inlined.
+
 #include <cstdint>
 #include <string>
 

@@ -1,6 +1,8 @@
 #ifndef VEXIL_TESTS_SUPPORT_REPORT_CAPTURE_H_
 #define VEXIL_TESTS_SUPPORT_REPORT_CAPTURE_H_
 
+// Header only: one template.
+
 #include <string>
 
 #include "report/failure.h"

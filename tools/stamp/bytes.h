@@ -1,6 +1,8 @@
 #ifndef VEXIL_TOOLS_STAMP_BYTES_H_
 #define VEXIL_TOOLS_STAMP_BYTES_H_
 
+// Header only: small inline readers and writers of fields.
+
 // Little-endian fields in byte strings, as Windows files store them.
 
 #include <cstddef>

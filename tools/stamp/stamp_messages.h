@@ -1,6 +1,8 @@
 #ifndef VEXIL_TOOLS_STAMP_STAMP_MESSAGES_H_
 #define VEXIL_TOOLS_STAMP_STAMP_MESSAGES_H_
 
+// Header only: a table of texts.
+
 // Every text vexil-stamp shows, in one place. "{1}", "{2}", ... stand for the
 // values that fill() puts in: paths come in quotes, so that blanks show.
 // Tests compare messages with these texts, so change a text here only.
