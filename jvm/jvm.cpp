@@ -8,8 +8,6 @@
 
 namespace {
 
-bool isVersionSeparator(char c) { return c == '.' || c == '_'; }
-
 // Where the JVM directories of a runtime lie below its home. With one
 // convention there is nothing to probe. With several (the layouts of
 // different Java releases), the first one that holds a JVM directory wins;
@@ -31,22 +29,6 @@ const std::string& jvmParentBelow(const Platform& platform, const std::string& h
 
 }  // namespace
 
-std::string Jvm::getComparableVersion(const std::string& version) {
-  std::string comparable;
-  size_t position = 0;
-  for (int piece = 0; piece < 4; ++piece) {
-    while (position < version.size() && isVersionSeparator(version[position])) ++position;
-    size_t end = position;
-    while (end < version.size() && !isVersionSeparator(version[end])) ++end;
-    std::string text = end > position ? version.substr(position, end - position) : std::string("0");
-    position = end;
-    if (text.size() < 3) comparable.append(3 - text.size(), '0');
-    comparable += text;
-    comparable += '.';
-  }
-  return comparable;
-}
-
 void Jvm::adjustComparableVersionBundle(BundleWish desiredBundle) {
   const bool sdk = m_javaBundle == kBundleSdk;
   if (!sdk && m_javaBundle != kBundleJre) raiseFailure(message::kBundleNotSet);
@@ -60,31 +42,16 @@ void Jvm::adjustComparableVersionJvmDir(JvmTypeWish desiredJvmDir) {
 }
 
 void Jvm::appendWishCode(char letter, bool isFirst, Wish wish, bool noWishPrefersFirst, const char* unknownWishText) {
-  unsigned code = 0;
-  switch (wish) {
-    case Wish::kRequireFirst:
-      code = isFirst ? 3 : 0;
-      break;
-    case Wish::kRequireSecond:
-      code = isFirst ? 0 : 3;
-      break;
-    case Wish::kPreferFirst:
-      code = isFirst ? 2 : 1;
-      break;
-    case Wish::kPreferSecond:
-      code = isFirst ? 1 : 2;
-      break;
-    case Wish::kNone:
-      code = isFirst == noWishPrefersFirst ? 2 : 1;
-      break;
-    case Wish::kUnknown:
-      raiseFailure(unknownWishText);
-  }
+  if (wish == Wish::kUnknown) raiseFailure(unknownWishText);
+  const bool wishesFirst =
+      wish == Wish::kRequireFirst || wish == Wish::kPreferFirst || (wish == Wish::kNone && noWishPrefersFirst);
+  const bool met = isFirst == wishesFirst;
+  const unsigned code = isRequirement(wish) ? (met ? 3 : 0) : (met ? 2 : 1);
   if (code == 0) m_acceptable = false;
   m_comparableVersion += letter + std::to_string(code) + ".";
 }
 
-const std::string& Jvm::getJrePath(const Platform& platform) {
+const std::string& Jvm::resolveJrePath(const Platform& platform) {
   if (!m_jrePath.empty()) return m_jrePath;
   const Conventions& conventions = *platform.conventions;
   if (m_javaBundle == kBundleJre) {
@@ -97,13 +64,13 @@ const std::string& Jvm::getJrePath(const Platform& platform) {
   return m_jrePath;
 }
 
-std::string Jvm::getJvmDllPath(const Platform& platform, const std::string& jvmDir) {
+std::string Jvm::resolveJvmDllPath(const Platform& platform, const std::string& jvmDir) {
   const Conventions& conventions = *platform.conventions;
-  return getJrePath(platform) + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
+  return resolveJrePath(platform) + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
 }
 
 bool Jvm::jvmDllExists(const Platform& platform, const std::string& jvmDir) {
-  return platform.fileSystem->exists(getJvmDllPath(platform, jvmDir));
+  return platform.fileSystem->exists(resolveJvmDllPath(platform, jvmDir));
 }
 
 Jvm Jvm::duplicate() const {

@@ -41,10 +41,10 @@ void addKit(FakePlatform& fake, const Layout& layout, const std::string& home, c
 }
 
 /// "version home <- source" for each runtime.
-std::vector<std::string> described(const std::vector<FoundRuntime>& runtimes) {
+std::vector<std::string> described(const std::vector<Jvm>& runtimes) {
   std::vector<std::string> lines;
-  for (const FoundRuntime& runtime : runtimes) {
-    lines.push_back(runtime.version + " " + runtime.home + " <- " + runtime.source);
+  for (const Jvm& runtime : runtimes) {
+    lines.push_back(runtime.getVersion() + " " + runtime.getJavaHomePath() + " <- " + runtime.getSource());
   }
   return lines;
 }

@@ -1,4 +1,4 @@
-#include "jvm/version_order.h"
+#include "jvm/java_version.h"
 
 #include <gtest/gtest.h>
 
