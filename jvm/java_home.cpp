@@ -37,9 +37,13 @@ std::optional<std::string> releaseVersion(const FileSystem& fileSystem, const Co
   return std::nullopt;
 }
 
+std::string jvmLibraryIn(const Conventions& conventions, const std::string& directory, const std::string& jvmDir) {
+  return directory + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
+}
+
 bool holdsJvmLibrary(const FileSystem& fileSystem, const Conventions& conventions, const std::string& directory) {
   for (const char* jvmDir : {kJvmDirServer, kJvmDirClient}) {
-    if (fileSystem.exists(directory + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName)) return true;
+    if (fileSystem.exists(jvmLibraryIn(conventions, directory, jvmDir))) return true;
   }
   return false;
 }

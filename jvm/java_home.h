@@ -19,6 +19,10 @@
 std::optional<std::string> releaseVersion(const FileSystem& fileSystem, const Conventions& conventions,
                                           const std::string& home);
 
+/// The JVM library in the JVM directory JVM_DIR ("client"/"server") of
+/// DIRECTORY, which ends in a separator.
+std::string jvmLibraryIn(const Conventions& conventions, const std::string& directory, const std::string& jvmDir);
+
 /// Whether DIRECTORY (ending in a separator) holds a client or a server JVM library.
 bool holdsJvmLibrary(const FileSystem& fileSystem, const Conventions& conventions, const std::string& directory);
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "jvm/java_home.h"
 #include "platform/platform.h"
 #include "report/failure.h"
 #include "report/messages.h"
@@ -53,20 +54,16 @@ void Jvm::appendWishCode(char letter, bool isFirst, Wish wish, bool noWishPrefer
 
 const std::string& Jvm::resolveJrePath(const Platform& platform) {
   if (!m_jrePath.empty()) return m_jrePath;
+  const bool jre = m_javaBundle == kBundleJre;
+  if (!jre && m_javaBundle != kBundleSdk) raiseFailure(message::kJavaHomeNotSet);
   const Conventions& conventions = *platform.conventions;
-  if (m_javaBundle == kBundleJre) {
-    m_jrePath = m_javaHomePath + jvmParentBelow(platform, m_javaHomePath, conventions.jreJvmParents);
-  } else if (m_javaBundle == kBundleSdk) {
-    m_jrePath = m_javaHomePath + jvmParentBelow(platform, m_javaHomePath, conventions.sdkJvmParents);
-  } else {
-    raiseFailure(message::kJavaHomeNotSet);
-  }
+  const std::vector<std::string>& parents = jre ? conventions.jreJvmParents : conventions.sdkJvmParents;
+  m_jrePath = m_javaHomePath + jvmParentBelow(platform, m_javaHomePath, parents);
   return m_jrePath;
 }
 
 std::string Jvm::resolveJvmDllPath(const Platform& platform, const std::string& jvmDir) {
-  const Conventions& conventions = *platform.conventions;
-  return resolveJrePath(platform) + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
+  return jvmLibraryIn(*platform.conventions, resolveJrePath(platform), jvmDir);
 }
 
 bool Jvm::jvmDllExists(const Platform& platform, const std::string& jvmDir) {

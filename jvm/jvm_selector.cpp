@@ -55,11 +55,9 @@ size_t bestOf(const std::vector<Jvm>& jvms) {
 /// The homes of "vexil.java.home.fallback", without blanks around them.
 std::vector<std::string> fallbackHomes(const std::string& text) {
   std::vector<std::string> homes;
-  for (size_t start = 0; start <= text.size();) {
-    const size_t end = std::min(text.find(';', start), text.size());
-    std::string home = trimmed(text.substr(start, end - start), " \t");
+  for (const std::string& piece : split(text, ';')) {
+    std::string home = trimmed(piece, " \t");
     if (!home.empty()) homes.push_back(std::move(home));
-    start = end + 1;
   }
   return homes;
 }
@@ -168,7 +166,7 @@ Jvm JvmSelector::getJvmFromCustomJavaHome() const {
 std::optional<Jvm> JvmSelector::getJvmFromJavaHome(const std::string& home, const std::string& jvmDir) const {
   const Conventions& conventions = *m_platform.conventions;
   for (const std::string& parent : conventions.javaHomeJvmParents) {
-    std::string path = home + parent + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
+    std::string path = jvmLibraryIn(conventions, home + parent, jvmDir);
     if (m_platform.fileSystem->exists(path)) {
       // A library for another machine counts as none; the report says so.
       if (std::optional<std::string> mismatch = machineMismatch(path)) {
