@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "jvm/java_home.h"
+#include "jvm/sources/java_home.h"
 #include "tests/support/fake_platform.h"
 
 namespace {

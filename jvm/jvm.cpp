@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "jvm/java_home.h"
 #include "platform/platform.h"
 #include "report/failure.h"
 #include "report/messages.h"
@@ -29,6 +28,10 @@ const std::string& jvmParentBelow(const Platform& platform, const std::string& h
 }
 
 }  // namespace
+
+std::string jvmLibraryIn(const Conventions& conventions, const std::string& directory, const std::string& jvmDir) {
+  return directory + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
+}
 
 void Jvm::adjustComparableVersionBundle(BundleWish desiredBundle) {
   const bool sdk = m_javaBundle == kBundleSdk;

@@ -5,6 +5,7 @@
 
 #include "jvm/jvm_settings.h"
 
+struct Conventions;
 struct Platform;
 
 /// One Java runtime found on the machine together with one JVM library of it.
@@ -78,5 +79,9 @@ class Jvm {
   bool m_acceptable = true;
   std::string m_source;
 };
+
+/// The JVM library in the JVM directory JVM_DIR ("client"/"server") of
+/// DIRECTORY, which ends in a separator.
+std::string jvmLibraryIn(const Conventions& conventions, const std::string& directory, const std::string& jvmDir);
 
 #endif  // VEXIL_JVM_JVM_H_

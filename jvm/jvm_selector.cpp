@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "jvm/java_home.h"
 #include "jvm/java_version.h"
-#include "jvm/jvm_installation_scanner.h"
-#include "jvm/jvm_registry_reader.h"
 #include "jvm/machine_type.h"
-#include "jvm/runtime_sources.h"
+#include "jvm/sources/java_home.h"
+#include "jvm/sources/jvm_installation_scanner.h"
+#include "jvm/sources/jvm_registry_reader.h"
+#include "jvm/sources/runtime_sources.h"
 #include "report/diagnostics_log.h"
 #include "report/failure.h"
 #include "report/messages.h"

@@ -1,5 +1,5 @@
-#ifndef VEXIL_JVM_JVM_REGISTRY_READER_H_
-#define VEXIL_JVM_JVM_REGISTRY_READER_H_
+#ifndef VEXIL_JVM_SOURCES_JVM_REGISTRY_READER_H_
+#define VEXIL_JVM_SOURCES_JVM_REGISTRY_READER_H_
 
 #include <string>
 #include <vector>
@@ -33,4 +33,4 @@ class JvmRegistryReader {
   Registry& m_registry;
 };
 
-#endif  // VEXIL_JVM_JVM_REGISTRY_READER_H_
+#endif  // VEXIL_JVM_SOURCES_JVM_REGISTRY_READER_H_

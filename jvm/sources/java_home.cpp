@@ -1,4 +1,4 @@
-#include "jvm/java_home.h"
+#include "jvm/sources/java_home.h"
 
 #include <vector>
 
@@ -35,10 +35,6 @@ std::optional<std::string> releaseVersion(const FileSystem& fileSystem, const Co
     return version;
   }
   return std::nullopt;
-}
-
-std::string jvmLibraryIn(const Conventions& conventions, const std::string& directory, const std::string& jvmDir) {
-  return directory + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
 }
 
 bool holdsJvmLibrary(const FileSystem& fileSystem, const Conventions& conventions, const std::string& directory) {

@@ -1,4 +1,4 @@
-#include "jvm/java_home.h"
+#include "jvm/sources/java_home.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "jvm/jvm_registry_reader.h"
+#include "jvm/sources/jvm_registry_reader.h"
 
 #include "report/failure.h"
 #include "report/messages.h"

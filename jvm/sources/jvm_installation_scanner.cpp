@@ -1,10 +1,10 @@
-#include "jvm/jvm_installation_scanner.h"
+#include "jvm/sources/jvm_installation_scanner.h"
 
 #include <algorithm>
 #include <tuple>
 #include <utility>
 
-#include "jvm/java_home.h"
+#include "jvm/sources/java_home.h"
 
 void JvmInstallationScanner::addJdkJvms(std::vector<Jvm>& jvms) const { addJvms(kBundleSdk, jvms); }
 

@@ -1,4 +1,4 @@
-#include "jvm/runtime_sources.h"
+#include "jvm/sources/runtime_sources.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#ifndef VEXIL_JVM_JAVA_HOME_H_
-#define VEXIL_JVM_JAVA_HOME_H_
+#ifndef VEXIL_JVM_SOURCES_JAVA_HOME_H_
+#define VEXIL_JVM_SOURCES_JAVA_HOME_H_
 
 // What a Java home is, read from its files alone: never by running or loading
 // anything of it.
@@ -18,10 +18,6 @@
 /// file cannot be read, sets no JAVA_VERSION, or its first one is empty.
 std::optional<std::string> releaseVersion(const FileSystem& fileSystem, const Conventions& conventions,
                                           const std::string& home);
-
-/// The JVM library in the JVM directory JVM_DIR ("client"/"server") of
-/// DIRECTORY, which ends in a separator.
-std::string jvmLibraryIn(const Conventions& conventions, const std::string& directory, const std::string& jvmDir);
 
 /// Whether DIRECTORY (ending in a separator) holds a client or a server JVM library.
 bool holdsJvmLibrary(const FileSystem& fileSystem, const Conventions& conventions, const std::string& directory);
@@ -64,4 +60,4 @@ class FoundHomes {
   std::set<std::string> m_homes;
 };
 
-#endif  // VEXIL_JVM_JAVA_HOME_H_
+#endif  // VEXIL_JVM_SOURCES_JAVA_HOME_H_

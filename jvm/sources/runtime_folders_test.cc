@@ -9,7 +9,7 @@
 
 #include "config/launcher_properties.h"
 #include "jvm/jvm_selector.h"
-#include "jvm/runtime_sources.h"
+#include "jvm/sources/runtime_sources.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/image_headers.h"
 #include "tests/support/report_capture.h"

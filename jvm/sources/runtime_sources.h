@@ -1,5 +1,5 @@
-#ifndef VEXIL_JVM_RUNTIME_SOURCES_H_
-#define VEXIL_JVM_RUNTIME_SOURCES_H_
+#ifndef VEXIL_JVM_SOURCES_RUNTIME_SOURCES_H_
+#define VEXIL_JVM_SOURCES_RUNTIME_SOURCES_H_
 
 // The places where today's Java runtimes are, read after the two JavaSoft
 // trees of the old installers: the keys that Oracle 9+, Corretto, Adoptium,
@@ -13,8 +13,8 @@
 #include <optional>
 #include <vector>
 
-#include "jvm/java_home.h"
 #include "jvm/jvm.h"
+#include "jvm/sources/java_home.h"
 #include "platform/conventions.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
@@ -48,4 +48,4 @@ std::vector<Jvm> findFolderRuntimes(const Platform& platform, FoundHomes& found)
 /// skipped, as are homes among FOUND.
 std::vector<Jvm> findPathRuntimes(const Platform& platform, FoundHomes& found);
 
-#endif  // VEXIL_JVM_RUNTIME_SOURCES_H_
+#endif  // VEXIL_JVM_SOURCES_RUNTIME_SOURCES_H_
