@@ -242,7 +242,6 @@ void JvmSelector::separateClientAndServerJvms(std::vector<Jvm>& jvms) const {
       // Where the JVMs were found, which the bundle alone does not tell for
       // a probed layout.
       serverJvm.setJrePath(jvm.resolveJrePath(m_platform));
-      serverJvm.setSource(jvm.getSource());
       serverJvm.setBinJvmDir(kJvmDirServer);
       serverJvm.setJvmPath(serverJvm.resolveJvmDllPath(m_platform, kJvmDirServer));
       servers.push_back(std::move(serverJvm));

@@ -23,12 +23,11 @@ class JvmRegistryReader {
   /// Appends the runtime environments ("jre").
   void addJreJvms(std::vector<Jvm>& jvms);
 
-  /// The text of value VALUE_NAME of the key at KEY_PATH; a key or value that
-  /// cannot be read ends the launch.
-  std::string getRegistryStringValue(const std::string& keyPath, const std::string& valueName);
-
  private:
   void addJvms(const char* treePath, const char* bundle, std::vector<Jvm>& jvms);
+  /// The text of value VALUE_NAME of the key at KEY_PATH; fails when the key
+  /// or the value cannot be read.
+  std::string readStringValue(const std::string& keyPath, const std::string& valueName);
 
   Registry& m_registry;
 };

@@ -94,7 +94,7 @@ class SourceWalk {
       return;
     }
     const std::string& segment = m_segments[index];
-    if (!segment.empty() && segment.back() == '*') {
+    if (endsWith(segment, "*")) {
       const std::string prefix = segment.substr(0, segment.size() - 1);
       for (const std::string& name : subkeys(m_registry, m_root, m_view, path)) {
         if (name.empty() || !startsWith(name, prefix)) continue;
