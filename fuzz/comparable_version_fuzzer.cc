@@ -9,8 +9,8 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
+#include "jvm/java_version.h"
 #include "jvm/jvm.h"
-#include "jvm/version_order.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string version = input.ConsumeRemainingBytesAsString();
 
   std::string comparable;
-  if (!fuzz::completes([&] { comparable = Jvm::getComparableVersion(version); })) return 0;
+  if (!fuzz::completes([&] { comparable = comparableJavaVersion(version); })) return 0;
   // Four pieces of at least three characters, each closed by '.', and no
   // separator left inside a piece.
   fuzz::require(std::count(comparable.begin(), comparable.end(), '.') == 4, "four pieces");
@@ -27,10 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::require(comparable.find('_') == std::string::npos, "no underscore");
   // A comparable version is its own comparable version, and the two
   // separators are interchangeable.
-  fuzz::require(Jvm::getComparableVersion(comparable) == comparable, "idempotent");
+  fuzz::require(comparableJavaVersion(comparable) == comparable, "idempotent");
   std::string dotted = version;
   std::replace(dotted.begin(), dotted.end(), '_', '.');
-  fuzz::require(Jvm::getComparableVersion(dotted) == comparable, "'_' and '.' are alike");
+  fuzz::require(comparableJavaVersion(dotted) == comparable, "'_' and '.' are alike");
 
   fuzz::completes([&] {
     const VersionBounds bounds{bound, bound};

@@ -12,8 +12,8 @@
 
 #include "fuzz/fuzz_support.h"
 #include "jvm/jvm.h"
-#include "jvm/jvm_installation_scanner.h"
-#include "jvm/jvm_registry_reader.h"
+#include "jvm/sources/jvm_installation_scanner.h"
+#include "jvm/sources/jvm_registry_reader.h"
 #include "tests/support/fake_platform.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "jvm/runtime_sources.h"
+#include "jvm/sources/java_home.h"
 #include "tests/support/fake_platform.h"
 
 namespace {
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string home = conventions->pathSeparator == '\\' ? "C:\\jdk" : "/usr/lib/jvm/jdk";
     fake.fileSystem.addDirectory(home);
     fake.fileSystem.addFile(home + conventions->pathSeparator + "release", release);
-    const std::string version = releaseVersion(fake.fileSystem, *conventions, home);
+    const std::string version = releaseVersion(fake.fileSystem, *conventions, home).value_or("");
     fuzz::require(version == modelVersion(release), "the version is the model's");
   }
   return 0;

@@ -8,8 +8,6 @@
 
 namespace {
 
-bool isVersionSeparator(char c) { return c == '.' || c == '_'; }
-
 // Where the JVM directories of a runtime lie below its home. With one
 // convention there is nothing to probe. With several (the layouts of
 // different Java releases), the first one that holds a JVM directory wins;
@@ -31,20 +29,8 @@ const std::string& jvmParentBelow(const Platform& platform, const std::string& h
 
 }  // namespace
 
-std::string Jvm::getComparableVersion(const std::string& version) {
-  std::string comparable;
-  size_t position = 0;
-  for (int piece = 0; piece < 4; ++piece) {
-    while (position < version.size() && isVersionSeparator(version[position])) ++position;
-    size_t end = position;
-    while (end < version.size() && !isVersionSeparator(version[end])) ++end;
-    std::string text = end > position ? version.substr(position, end - position) : std::string("0");
-    position = end;
-    if (text.size() < 3) comparable.append(3 - text.size(), '0');
-    comparable += text;
-    comparable += '.';
-  }
-  return comparable;
+std::string jvmLibraryIn(const Conventions& conventions, const std::string& directory, const std::string& jvmDir) {
+  return directory + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
 }
 
 void Jvm::adjustComparableVersionBundle(BundleWish desiredBundle) {
@@ -60,50 +46,31 @@ void Jvm::adjustComparableVersionJvmDir(JvmTypeWish desiredJvmDir) {
 }
 
 void Jvm::appendWishCode(char letter, bool isFirst, Wish wish, bool noWishPrefersFirst, const char* unknownWishText) {
-  unsigned code = 0;
-  switch (wish) {
-    case Wish::kRequireFirst:
-      code = isFirst ? 3 : 0;
-      break;
-    case Wish::kRequireSecond:
-      code = isFirst ? 0 : 3;
-      break;
-    case Wish::kPreferFirst:
-      code = isFirst ? 2 : 1;
-      break;
-    case Wish::kPreferSecond:
-      code = isFirst ? 1 : 2;
-      break;
-    case Wish::kNone:
-      code = isFirst == noWishPrefersFirst ? 2 : 1;
-      break;
-    case Wish::kUnknown:
-      raiseFailure(unknownWishText);
-  }
+  if (wish == Wish::kUnknown) raiseFailure(unknownWishText);
+  const bool wishesFirst =
+      wish == Wish::kRequireFirst || wish == Wish::kPreferFirst || (wish == Wish::kNone && noWishPrefersFirst);
+  const bool met = isFirst == wishesFirst;
+  const unsigned code = isRequirement(wish) ? (met ? 3 : 0) : (met ? 2 : 1);
   if (code == 0) m_acceptable = false;
   m_comparableVersion += letter + std::to_string(code) + ".";
 }
 
-const std::string& Jvm::getJrePath(const Platform& platform) {
+const std::string& Jvm::resolveJrePath(const Platform& platform) {
   if (!m_jrePath.empty()) return m_jrePath;
+  const bool jre = m_javaBundle == kBundleJre;
+  if (!jre && m_javaBundle != kBundleSdk) raiseFailure(message::kJavaHomeNotSet);
   const Conventions& conventions = *platform.conventions;
-  if (m_javaBundle == kBundleJre) {
-    m_jrePath = m_javaHomePath + jvmParentBelow(platform, m_javaHomePath, conventions.jreJvmParents);
-  } else if (m_javaBundle == kBundleSdk) {
-    m_jrePath = m_javaHomePath + jvmParentBelow(platform, m_javaHomePath, conventions.sdkJvmParents);
-  } else {
-    raiseFailure(message::kJavaHomeNotSet);
-  }
+  const std::vector<std::string>& parents = jre ? conventions.jreJvmParents : conventions.sdkJvmParents;
+  m_jrePath = m_javaHomePath + jvmParentBelow(platform, m_javaHomePath, parents);
   return m_jrePath;
 }
 
-std::string Jvm::getJvmDllPath(const Platform& platform, const std::string& jvmDir) {
-  const Conventions& conventions = *platform.conventions;
-  return getJrePath(platform) + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
+std::string Jvm::resolveJvmDllPath(const Platform& platform, const std::string& jvmDir) {
+  return jvmLibraryIn(*platform.conventions, resolveJrePath(platform), jvmDir);
 }
 
 bool Jvm::jvmDllExists(const Platform& platform, const std::string& jvmDir) {
-  return platform.fileSystem->exists(getJvmDllPath(platform, jvmDir));
+  return platform.fileSystem->exists(resolveJvmDllPath(platform, jvmDir));
 }
 
 Jvm Jvm::duplicate() const {

@@ -5,6 +5,7 @@
 
 #include "jvm/jvm_settings.h"
 
+struct Conventions;
 struct Platform;
 
 /// One Java runtime found on the machine together with one JVM library of it.
@@ -18,6 +19,9 @@ class Jvm {
   const std::string& getComparableVersion() const { return m_comparableVersion; }
   const std::string& getJvmPath() const { return m_jvmPath; }
   const std::string& getJavaHomePath() const { return m_javaHomePath; }
+  /// The directory that holds the JVM directories as set or resolved so far;
+  /// empty before (see resolveJrePath).
+  const std::string& getJrePath() const { return m_jrePath; }
   bool isAcceptable() const { return m_acceptable; }
   /// What found the runtime: a registry key, a folder, a variable, a setting.
   /// Not part of the dump.
@@ -35,13 +39,6 @@ class Jvm {
   void setAcceptable(bool acceptable) { m_acceptable = acceptable; }
   void setSource(const std::string& source) { m_source = source; }
 
-  /// VERSION rewritten so that plain string comparison orders versions: its
-  /// first four pieces (split at runs of '.' and '_'; missing ones are "0"),
-  /// each left-filled with '0' to three characters and followed by '.'.
-  /// 1.4.2_05 gives 001.004.002.005. Versions and pieces of any length are
-  /// handled whole: nothing is cut, so long pieces still compare in full.
-  static std::string getComparableVersion(const std::string& version);
-
   /// Appends "B<code>." for how well the bundle ("sdk"/"jre") meets the
   /// desired Java bundle; a missed requirement makes the record unacceptable.
   void adjustComparableVersionBundle(BundleWish desiredBundle);
@@ -51,10 +48,11 @@ class Jvm {
   void adjustComparableVersionJvmDir(JvmTypeWish desiredJvmDir);
 
   /// The directory below the home that holds the JVM directories, ending in
-  /// a separator. Computed once, then cached even if the home changes.
-  const std::string& getJrePath(const Platform& platform);
+  /// a separator. Worked out once from the bundle and the home's layout, then
+  /// kept even if the home changes; a record without a bundle fails.
+  const std::string& resolveJrePath(const Platform& platform);
   /// The JVM library inside the JVM directory JVM_DIR ("client"/"server").
-  std::string getJvmDllPath(const Platform& platform, const std::string& jvmDir);
+  std::string resolveJvmDllPath(const Platform& platform, const std::string& jvmDir);
   bool jvmDllExists(const Platform& platform, const std::string& jvmDir);
 
   /// A new record with only the home, the bundle, the version and the source
@@ -81,5 +79,9 @@ class Jvm {
   bool m_acceptable = true;
   std::string m_source;
 };
+
+/// The JVM library in the JVM directory JVM_DIR ("client"/"server") of
+/// DIRECTORY, which ends in a separator.
+std::string jvmLibraryIn(const Conventions& conventions, const std::string& directory, const std::string& jvmDir);
 
 #endif  // VEXIL_JVM_JVM_H_

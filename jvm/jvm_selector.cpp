@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "jvm/jvm_installation_scanner.h"
-#include "jvm/jvm_registry_reader.h"
+#include "jvm/java_version.h"
 #include "jvm/machine_type.h"
-#include "jvm/runtime_sources.h"
-#include "jvm/version_order.h"
+#include "jvm/sources/java_home.h"
+#include "jvm/sources/jvm_installation_scanner.h"
+#include "jvm/sources/jvm_registry_reader.h"
+#include "jvm/sources/runtime_sources.h"
 #include "report/diagnostics_log.h"
 #include "report/failure.h"
 #include "report/messages.h"
@@ -18,7 +19,7 @@ namespace {
 /// The preference codes that the rating appended to a record's comparable version.
 std::string preferenceCodes(const Jvm& jvm) {
   const std::string& comparable = jvm.getComparableVersion();
-  return comparable.substr(std::min(Jvm::getComparableVersion(jvm.getVersion()).size(), comparable.size()));
+  return comparable.substr(std::min(comparableJavaVersion(jvm.getVersion()).size(), comparable.size()));
 }
 
 /// Where to get a runtime that BOUNDS admit: the line that follows the report
@@ -32,16 +33,6 @@ std::string downloadLine(const VersionBounds& bounds, const std::string& url) {
     line += message::kVersionsUpTo + bounds.maximum;
   }
   return line + message::kDownloadAt + url;
-}
-
-Jvm recordOf(const FoundRuntime& runtime) {
-  Jvm jvm;
-  jvm.setJavaBundle(runtime.bundle);
-  jvm.setJavaHomePath(runtime.home);
-  jvm.setVersion(runtime.version);
-  jvm.setJrePath(runtime.jrePath);
-  jvm.setSource(runtime.source);
-  return jvm;
 }
 
 /// The best of the rated, acceptable JVMS: versions first, in the version
@@ -64,20 +55,39 @@ size_t bestOf(const std::vector<Jvm>& jvms) {
 /// The homes of "vexil.java.home.fallback", without blanks around them.
 std::vector<std::string> fallbackHomes(const std::string& text) {
   std::vector<std::string> homes;
-  for (size_t start = 0; start <= text.size();) {
-    const size_t end = std::min(text.find(';', start), text.size());
-    std::string home = trimmed(text.substr(start, end - start), " \t");
+  for (const std::string& piece : split(text, ';')) {
+    std::string home = trimmed(piece, " \t");
     if (!home.empty()) homes.push_back(std::move(home));
-    start = end + 1;
   }
   return homes;
+}
+
+/// The JVM directories to look in below a configured Java home, in the order
+/// the JVM type wish asks, and the report when none holds a library.
+struct HomeSearch {
+  std::vector<const char*> jvmDirs;
+  const char* notFound;
+};
+
+HomeSearch homeSearchFor(JvmTypeWish jvmType) {
+  switch (jvmType) {
+    case Wish::kRequireSecond:
+      return {{kJvmDirServer}, message::kServerJvmNotFound};
+    case Wish::kRequireFirst:
+      return {{kJvmDirClient}, message::kClientJvmNotFound};
+    case Wish::kPreferSecond:
+      return {{kJvmDirServer, kJvmDirClient}, message::kNoJvmForJavaHome};
+    default:
+      // Also an unknown wish: no error here.
+      return {{kJvmDirClient, kJvmDirServer}, message::kNoJvmForJavaHome};
+  }
 }
 
 }  // namespace
 
 Jvm JvmSelector::getMostAppropriateJvm() const {
-  if (std::optional<Jvm> jvm = getJvmFromCustomJvmPath()) return std::move(*jvm);
-  if (std::optional<Jvm> jvm = getJvmFromCustomJavaHome()) return std::move(*jvm);
+  if (!m_settings.jvmPath.empty()) return getJvmFromCustomJvmPath();
+  if (!m_settings.javaHomePath.empty()) return getJvmFromCustomJavaHome();
   if (std::optional<Jvm> jvm = getJvmFromFallbackHomes()) return std::move(*jvm);
 
   std::vector<Jvm> jvms;
@@ -85,21 +95,22 @@ Jvm JvmSelector::getMostAppropriateJvm() const {
   separateClientAndServerJvms(jvms);
   determineVersions(jvms);
   removeUnacceptableJvms(jvms);
-  if (jvms.empty()) {
-    // What was seen follows the first line, and goes to the debug file too.
-    std::string report = message::kNoAcceptableJvm;
-    for (const std::string& line : m_rejections) {
-      report += "\n" + line;
-      if (!m_settings.debugFile.empty()) appendLogLine(m_settings.debugFile, line);
-    }
-    if (!m_settings.downloadUrl.empty()) {
-      raiseFailureOfferingPage(report + "\n" + downloadLine(m_settings.bounds, m_settings.downloadUrl),
-                               m_settings.downloadUrl);
-    }
-    raiseFailure(report);
-  }
-
+  if (jvms.empty()) raiseNoneAcceptable();
   return std::move(jvms[bestOf(jvms)]);
+}
+
+void JvmSelector::raiseNoneAcceptable() const {
+  // What was seen follows the first line, and goes to the debug file too.
+  std::string report = message::kNoAcceptableJvm;
+  for (const std::string& line : m_rejections) {
+    report += "\n" + line;
+    if (!m_settings.debugFile.empty()) appendLogLine(m_settings.debugFile, line);
+  }
+  if (!m_settings.downloadUrl.empty()) {
+    raiseFailureOfferingPage(report + "\n" + downloadLine(m_settings.bounds, m_settings.downloadUrl),
+                             m_settings.downloadUrl);
+  }
+  raiseFailure(report);
 }
 
 std::optional<Jvm> JvmSelector::getJvmFromFallbackHomes() const {
@@ -112,11 +123,11 @@ std::optional<Jvm> JvmSelector::getJvmFromFallbackHomes() const {
     // anybody may have put a runtime: write it with ${SELF_HOME}.
     if (!isAbsolutePath(home, *platform.conventions)) continue;
     const size_t cut = home.find_last_of(platform.conventions->pathSeparator);
-    std::optional<FoundRuntime> runtime = probeHome(*platform.fileSystem, *platform.conventions, home,
-                                                    cut == std::string::npos ? home : home.substr(cut + 1));
+    std::optional<Jvm> runtime = probeHome(*platform.fileSystem, *platform.conventions, home,
+                                           cut == std::string::npos ? home : home.substr(cut + 1));
     if (!runtime) continue;
-    runtime->source = kFallbackSource;
-    std::vector<Jvm> jvms{recordOf(*runtime)};
+    runtime->setSource(kFallbackSource);
+    std::vector<Jvm> jvms{std::move(*runtime)};
     separateClientAndServerJvms(jvms);
     determineVersions(jvms);
     removeUnacceptableJvms(jvms);
@@ -125,13 +136,11 @@ std::optional<Jvm> JvmSelector::getJvmFromFallbackHomes() const {
   return std::nullopt;
 }
 
-std::optional<Jvm> JvmSelector::getJvmFromCustomJvmPath() const {
+Jvm JvmSelector::getJvmFromCustomJvmPath() const {
   const std::string& path = m_settings.jvmPath;
-  if (path.empty()) return std::nullopt;
   if (!m_platform.fileSystem->exists(path)) raiseFailure(message::kJvmFileNotFound + path);
-  std::string mismatch;
-  if (!isForThisMachine(path, &mismatch)) {
-    raiseFailure(message::kJvmFileNotFound + path + "\n" + message::kWrongMachineFound + mismatch + ".");
+  if (std::optional<std::string> mismatch = machineMismatch(path)) {
+    raiseFailure(message::kJvmFileNotFound + path + "\n" + message::kWrongMachineFound + *mismatch + ".");
   }
   Jvm jvm;
   jvm.setJvmPath(path);
@@ -139,37 +148,17 @@ std::optional<Jvm> JvmSelector::getJvmFromCustomJvmPath() const {
   return jvm;
 }
 
-std::optional<Jvm> JvmSelector::getJvmFromCustomJavaHome() const {
+Jvm JvmSelector::getJvmFromCustomJavaHome() const {
   const std::string& home = m_settings.javaHomePath;
-  if (home.empty()) return std::nullopt;
-  std::vector<const char*> jvmDirs;
-  const char* notFound;
-  switch (m_settings.jvmType) {
-    case Wish::kRequireSecond:
-      jvmDirs = {kJvmDirServer};
-      notFound = message::kServerJvmNotFound;
-      break;
-    case Wish::kRequireFirst:
-      jvmDirs = {kJvmDirClient};
-      notFound = message::kClientJvmNotFound;
-      break;
-    case Wish::kPreferSecond:
-      jvmDirs = {kJvmDirServer, kJvmDirClient};
-      notFound = message::kNoJvmForJavaHome;
-      break;
-    default:
-      // Also an unknown wish: no error here.
-      jvmDirs = {kJvmDirClient, kJvmDirServer};
-      notFound = message::kNoJvmForJavaHome;
-  }
+  const HomeSearch search = homeSearchFor(m_settings.jvmType);
   m_mismatchedLibraries.clear();
-  for (const char* jvmDir : jvmDirs) {
+  for (const char* jvmDir : search.jvmDirs) {
     if (std::optional<Jvm> jvm = getJvmFromJavaHome(home, jvmDir)) {
       jvm->setSource(kJavaHomeSource);
-      return jvm;
+      return std::move(*jvm);
     }
   }
-  std::string report = notFound + home;
+  std::string report = search.notFound + home;
   for (const std::string& line : m_mismatchedLibraries) report += "\n" + line;
   raiseFailure(report);
 }
@@ -177,12 +166,11 @@ std::optional<Jvm> JvmSelector::getJvmFromCustomJavaHome() const {
 std::optional<Jvm> JvmSelector::getJvmFromJavaHome(const std::string& home, const std::string& jvmDir) const {
   const Conventions& conventions = *m_platform.conventions;
   for (const std::string& parent : conventions.javaHomeJvmParents) {
-    std::string path = home + parent + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName;
+    std::string path = jvmLibraryIn(conventions, home + parent, jvmDir);
     if (m_platform.fileSystem->exists(path)) {
       // A library for another machine counts as none; the report says so.
-      std::string mismatch;
-      if (!isForThisMachine(path, &mismatch)) {
-        m_mismatchedLibraries.push_back(path + ": " + mismatch + ".");
+      if (std::optional<std::string> mismatch = machineMismatch(path)) {
+        m_mismatchedLibraries.push_back(path + ": " + *mismatch + ".");
         continue;
       }
       Jvm jvm;
@@ -217,23 +205,20 @@ void JvmSelector::locateJvms(std::vector<Jvm>& jvms) const {
       if (found.add(jvm.getJavaHomePath())) jvms.push_back(std::move(jvm));
     }
   }
-  std::vector<FoundRuntime> runtimes;
+  const auto append = [&jvms](std::vector<Jvm> found) {
+    for (Jvm& jvm : found) jvms.push_back(std::move(jvm));
+  };
   if (groups.registry) {
-    runtimes = findRegisteredRuntimes(*platform.registry, *platform.fileSystem, *platform.conventions, found);
+    append(findRegisteredRuntimes(*platform.registry, *platform.fileSystem, *platform.conventions, found));
   }
   if (groups.environment) {
-    if (std::optional<FoundRuntime> runtime =
+    if (std::optional<Jvm> jvm =
             findJavaHomeRuntime(*platform.environment, *platform.fileSystem, *platform.conventions, found)) {
-      runtimes.push_back(std::move(*runtime));
+      jvms.push_back(std::move(*jvm));
     }
   }
-  if (groups.folders) {
-    for (FoundRuntime& runtime : findFolderRuntimes(platform, found)) runtimes.push_back(std::move(runtime));
-  }
-  if (groups.path) {
-    for (FoundRuntime& runtime : findPathRuntimes(platform, found)) runtimes.push_back(std::move(runtime));
-  }
-  for (const FoundRuntime& runtime : runtimes) jvms.push_back(recordOf(runtime));
+  if (groups.folders) append(findFolderRuntimes(platform, found));
+  if (groups.path) append(findPathRuntimes(platform, found));
 }
 
 void JvmSelector::separateClientAndServerJvms(std::vector<Jvm>& jvms) const {
@@ -251,21 +236,20 @@ void JvmSelector::separateClientAndServerJvms(std::vector<Jvm>& jvms) const {
       client = jvm.jvmDllExists(m_platform, kJvmDirClient);
       server = jvm.jvmDllExists(m_platform, kJvmDirServer);
     }
-    if (!client && !server) reject(jvm, message::kNoJvmLibrary + jvm.getJrePath(m_platform));
+    if (!client && !server) reject(jvm, message::kNoJvmLibrary + jvm.resolveJrePath(m_platform));
     if (client && server) {
       Jvm serverJvm = jvm.duplicate();
       // Where the JVMs were found, which the bundle alone does not tell for
       // a probed layout.
-      serverJvm.setJrePath(jvm.getJrePath(m_platform));
-      serverJvm.setSource(jvm.getSource());
+      serverJvm.setJrePath(jvm.resolveJrePath(m_platform));
       serverJvm.setBinJvmDir(kJvmDirServer);
-      serverJvm.setJvmPath(serverJvm.getJvmDllPath(m_platform, kJvmDirServer));
+      serverJvm.setJvmPath(serverJvm.resolveJvmDllPath(m_platform, kJvmDirServer));
       servers.push_back(std::move(serverJvm));
     }
     if (client || server) {
       const char* jvmDir = client ? kJvmDirClient : kJvmDirServer;
       jvm.setBinJvmDir(jvmDir);
-      jvm.setJvmPath(jvm.getJvmDllPath(m_platform, jvmDir));
+      jvm.setJvmPath(jvm.resolveJvmDllPath(m_platform, jvmDir));
     }
   }
   // Records without a JVM library have no directory; dropped in one pass,
@@ -283,44 +267,52 @@ void JvmSelector::determineVersions(std::vector<Jvm>& jvms) const {
   const bool bundleFirst = (bundle == Wish::kNone && jvmType == Wish::kNone) || isRequirement(bundle) ||
                            (isPreference(bundle) && !isRequirement(jvmType));
   for (Jvm& jvm : jvms) {
-    if (!m_settings.bounds.isGreaterThanMinVersion(jvm.getVersion())) {
+    applyBounds(jvm);
+    jvm.setComparableVersion(comparableJavaVersion(jvm.getVersion()));
+    rateByWishes(jvm, bundleFirst);
+    if (!jvm.isAcceptable()) continue;
+    if (std::optional<std::string> mismatch = machineMismatch(jvm.getJvmPath())) {
       jvm.setAcceptable(false);
-      reject(jvm, message::kTooOld + m_settings.bounds.minimum);
-    } else if (!m_settings.bounds.isLessThanMaxVersion(jvm.getVersion())) {
-      jvm.setAcceptable(false);
-      reject(jvm, message::kTooNew + m_settings.bounds.maximum);
+      reject(jvm, *mismatch);
     }
-    jvm.setComparableVersion(Jvm::getComparableVersion(jvm.getVersion()));
-    // A requirement that the record misses makes it unacceptable; say which.
-    bool missesBundle = false;
-    bool missesJvmType = false;
-    auto adjustBundle = [&] {
-      const bool before = jvm.isAcceptable();
-      jvm.adjustComparableVersionBundle(bundle);
-      missesBundle = before && !jvm.isAcceptable();
-    };
-    auto adjustJvmType = [&] {
-      const bool before = jvm.isAcceptable();
-      jvm.adjustComparableVersionJvmDir(jvmType);
-      missesJvmType = before && !jvm.isAcceptable();
-    };
-    if (bundleFirst) {
-      adjustBundle();
-      adjustJvmType();
-    } else {
-      adjustJvmType();
-      adjustBundle();
-    }
-    if (missesBundle) {
-      reject(jvm, jvm.getJavaBundle() == kBundleJre ? message::kNotADevelopmentKit : message::kNotARuntimeEnvironment);
-    } else if (missesJvmType) {
-      reject(jvm, jvm.getBinJvmDir() == kJvmDirClient ? message::kNotTheServerJvm : message::kNotTheClientJvm);
-    }
-    std::string mismatch;
-    if (jvm.isAcceptable() && !isForThisMachine(jvm.getJvmPath(), &mismatch)) {
-      jvm.setAcceptable(false);
-      reject(jvm, mismatch);
-    }
+  }
+}
+
+void JvmSelector::applyBounds(Jvm& jvm) const {
+  if (!m_settings.bounds.isGreaterThanMinVersion(jvm.getVersion())) {
+    jvm.setAcceptable(false);
+    reject(jvm, message::kTooOld + m_settings.bounds.minimum);
+  } else if (!m_settings.bounds.isLessThanMaxVersion(jvm.getVersion())) {
+    jvm.setAcceptable(false);
+    reject(jvm, message::kTooNew + m_settings.bounds.maximum);
+  }
+}
+
+void JvmSelector::rateByWishes(Jvm& jvm, bool bundleFirst) const {
+  // A requirement that the record misses makes it unacceptable; say which.
+  bool missesBundle = false;
+  bool missesJvmType = false;
+  auto adjustBundle = [&] {
+    const bool before = jvm.isAcceptable();
+    jvm.adjustComparableVersionBundle(m_settings.bundle);
+    missesBundle = before && !jvm.isAcceptable();
+  };
+  auto adjustJvmType = [&] {
+    const bool before = jvm.isAcceptable();
+    jvm.adjustComparableVersionJvmDir(m_settings.jvmType);
+    missesJvmType = before && !jvm.isAcceptable();
+  };
+  if (bundleFirst) {
+    adjustBundle();
+    adjustJvmType();
+  } else {
+    adjustJvmType();
+    adjustBundle();
+  }
+  if (missesBundle) {
+    reject(jvm, jvm.getJavaBundle() == kBundleJre ? message::kNotADevelopmentKit : message::kNotARuntimeEnvironment);
+  } else if (missesJvmType) {
+    reject(jvm, jvm.getBinJvmDir() == kJvmDirClient ? message::kNotTheServerJvm : message::kNotTheClientJvm);
   }
 }
 
@@ -334,11 +326,10 @@ void JvmSelector::reject(const Jvm& jvm, const std::string& reason) const {
   if (m_rejected.insert(line).second) m_rejections.push_back(std::move(line));
 }
 
-bool JvmSelector::isForThisMachine(const std::string& path, std::string* mismatch) const {
+std::optional<std::string> JvmSelector::machineMismatch(const std::string& path) const {
   // A header that cannot be read proves nothing: loading the library will tell.
   const Machine machine = readLibraryMachine(*m_platform.fileSystem, path);
-  if (machine == Machine::Unknown || machine == launcherMachine()) return true;
-  *mismatch =
-      message::kRuntimeIs + describeMachine(machine) + message::kAndThisLauncherIs + describeMachine(launcherMachine());
-  return false;
+  if (machine == Machine::Unknown || machine == launcherMachine()) return std::nullopt;
+  return message::kRuntimeIs + describeMachine(machine) + message::kAndThisLauncherIs +
+         describeMachine(launcherMachine());
 }

@@ -31,11 +31,13 @@ class JvmSelector {
 
   // The steps of the choice, in the order getMostAppropriateJvm takes them.
 
-  /// A record for the configured JVM path when it is set and exists.
-  std::optional<Jvm> getJvmFromCustomJvmPath() const;
-  /// A record for the JVM below the configured Java home when it is set,
+  /// A record for the configured JVM path, which must be set. Fails when no
+  /// file is there or it is made for another machine.
+  Jvm getJvmFromCustomJvmPath() const;
+  /// A record for the JVM below the configured Java home, which must be set,
   /// looking in the JVM directories in the order the JVM type wish asks.
-  std::optional<Jvm> getJvmFromCustomJavaHome() const;
+  /// Fails when none holds a library for this machine.
+  Jvm getJvmFromCustomJavaHome() const;
   /// The best runtime of the first home of the fallback setting that holds an
   /// acceptable one (this machine's, within the bounds and requirements);
   /// none when no home does or the setting is empty.
@@ -63,10 +65,18 @@ class JvmSelector {
   const std::vector<std::string>& getRejections() const { return m_rejections; }
 
  private:
+  /// Fails with the report of no acceptable runtime, listing the rejections.
+  [[noreturn]] void raiseNoneAcceptable() const;
+  /// Makes JVM unacceptable, and says why, when its version is out of the bounds.
+  void applyBounds(Jvm& jvm) const;
+  /// Appends the bundle and JVM type codes, BUNDLE_FIRST deciding their
+  /// order, and says which requirement an unacceptable record misses.
+  void rateByWishes(Jvm& jvm, bool bundleFirst) const;
   void reject(const Jvm& jvm, const std::string& reason) const;
-  /// Whether the library at PATH is for the launcher's machine, as far as its
-  /// header tells; if not, MISMATCH says what it is made for.
-  bool isForThisMachine(const std::string& path, std::string* mismatch) const;
+  /// What the library at PATH is made for, for a report, when its header
+  /// names another machine than the launcher's; none when it is for this one
+  /// or its header does not tell.
+  std::optional<std::string> machineMismatch(const std::string& path) const;
 
   JvmSettings m_settings;
   const Platform& m_platform;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "jvm/version_order.h"
+#include "jvm/java_version.h"
 #include "text/ascii_text.h"
 
 namespace {

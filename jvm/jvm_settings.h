@@ -30,7 +30,7 @@ JvmTypeWish jvmTypeWishOf(const std::string& word);
 
 /// The lowest and highest Java versions a runtime may have; an empty text
 /// sets no bound. Versions are compared in the version order
-/// (jvm/version_order.h).
+/// (jvm/java_version.h).
 struct VersionBounds {
   std::string minimum;
   std::string maximum;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "jvm/java_version.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/report_capture.h"
 
@@ -45,26 +46,26 @@ TEST(ComparableVersionTest, RewritesFourZeroFilledPieces) {
       {"1.4.2_1000", "001.004.002.1000."},
       {"1.4.2_999", "001.004.002.999."},
   };
-  for (const Case& c : cases) EXPECT_EQ(Jvm::getComparableVersion(c.version), c.comparable) << c.version;
+  for (const Case& c : cases) EXPECT_EQ(comparableJavaVersion(c.version), c.comparable) << c.version;
 }
 
 TEST(ComparableVersionTest, OrdersByLeadingCharactersOfEachPiece) {
-  EXPECT_GT(Jvm::getComparableVersion("1.4.10"), Jvm::getComparableVersion("1.4.9"));
+  EXPECT_GT(comparableJavaVersion("1.4.10"), comparableJavaVersion("1.4.9"));
   // A fourth character no longer pads, so 1000 ranks by its "100" against 999.
-  EXPECT_LT(Jvm::getComparableVersion("1.4.2_1000"), Jvm::getComparableVersion("1.4.2_999"));
-  EXPECT_GT(Jvm::getComparableVersion("1.4.2_05"), Jvm::getComparableVersion("1.4.2"));
+  EXPECT_LT(comparableJavaVersion("1.4.2_1000"), comparableJavaVersion("1.4.2_999"));
+  EXPECT_GT(comparableJavaVersion("1.4.2_05"), comparableJavaVersion("1.4.2"));
 }
 
 // Versions beyond the 99 characters and pieces beyond the 48 characters that
 // older launchers could hold are rewritten whole, never cut or overrun.
 TEST(ComparableVersionTest, HandlesLongVersionsAndPiecesWhole) {
   const std::string longPiece(300, '7');
-  EXPECT_EQ(Jvm::getComparableVersion("1." + longPiece + ".2"), "001." + longPiece + ".002.000.");
+  EXPECT_EQ(comparableJavaVersion("1." + longPiece + ".2"), "001." + longPiece + ".002.000.");
   const std::string longVersion = "1.2.3.4." + std::string(500, '9');
-  EXPECT_EQ(Jvm::getComparableVersion(longVersion), "001.002.003.004.");
+  EXPECT_EQ(comparableJavaVersion(longVersion), "001.002.003.004.");
   // Two long versions that differ only far behind the old limits still differ.
-  EXPECT_LT(Jvm::getComparableVersion("1." + std::string(120, '5') + "4"),
-            Jvm::getComparableVersion("1." + std::string(120, '5') + "5"));
+  EXPECT_LT(comparableJavaVersion("1." + std::string(120, '5') + "4"),
+            comparableJavaVersion("1." + std::string(120, '5') + "5"));
 }
 
 struct CodeCase {
@@ -163,20 +164,20 @@ TEST(JrePathTest, WindowsFollowsTheBundleWithoutProbing) {
   Jvm jdk = record("sdk", "C:\\j2sdk1.4.2_05");
   Jvm jre = record("jre", "C:\\Program Files\\Java\\j2re1.4.2_05");
   Jvm slashed = record("jre", "C:\\jre\\");
-  EXPECT_EQ(jdk.getJrePath(fake.platform), "C:\\j2sdk1.4.2_05\\jre\\bin\\");
-  EXPECT_EQ(jre.getJrePath(fake.platform), "C:\\Program Files\\Java\\j2re1.4.2_05\\bin\\");
-  EXPECT_EQ(slashed.getJrePath(fake.platform), "C:\\jre\\\\bin\\");
+  EXPECT_EQ(jdk.resolveJrePath(fake.platform), "C:\\j2sdk1.4.2_05\\jre\\bin\\");
+  EXPECT_EQ(jre.resolveJrePath(fake.platform), "C:\\Program Files\\Java\\j2re1.4.2_05\\bin\\");
+  EXPECT_EQ(slashed.resolveJrePath(fake.platform), "C:\\jre\\\\bin\\");
   EXPECT_TRUE(fake.fileSystem.probes().empty());
 }
 
 TEST(JrePathTest, IsCachedAcrossChangesOfHomeAndBundle) {
   FakePlatform fake;
   Jvm jvm = record("sdk", "C:\\jdk");
-  EXPECT_EQ(jvm.getJrePath(fake.platform), "C:\\jdk\\jre\\bin\\");
+  EXPECT_EQ(jvm.resolveJrePath(fake.platform), "C:\\jdk\\jre\\bin\\");
   jvm.setJavaHomePath("D:\\other");
   jvm.setJavaBundle("jre");
-  EXPECT_EQ(jvm.getJrePath(fake.platform), "C:\\jdk\\jre\\bin\\");
-  EXPECT_EQ(jvm.getJvmDllPath(fake.platform, "server"), "C:\\jdk\\jre\\bin\\server\\jvm.dll");
+  EXPECT_EQ(jvm.resolveJrePath(fake.platform), "C:\\jdk\\jre\\bin\\");
+  EXPECT_EQ(jvm.resolveJvmDllPath(fake.platform, "server"), "C:\\jdk\\jre\\bin\\server\\jvm.dll");
   EXPECT_NE(jvm.toString().find(",m_jrePath=C:\\jdk\\jre\\bin\\,"), std::string::npos);
 }
 
@@ -185,9 +186,9 @@ TEST(JrePathTest, FailsWithoutABundle) {
   for (const char* bundle : {"", "JRE", "other"}) {
     Jvm jvm = record(bundle, "C:\\jdk");
     const char* message = "Java home path must be determined before the JRE path can be determined.";
-    EXPECT_EQ(reportOf([&] { jvm.getJrePath(fake.platform); }), reportText(message)) << bundle;
+    EXPECT_EQ(reportOf([&] { jvm.resolveJrePath(fake.platform); }), reportText(message)) << bundle;
     // Reported by the JRE path itself, not as the failure of its callers.
-    EXPECT_EQ(reportOf([&] { jvm.getJvmDllPath(fake.platform, "client"); }), reportText(message)) << bundle;
+    EXPECT_EQ(reportOf([&] { jvm.resolveJvmDllPath(fake.platform, "client"); }), reportText(message)) << bundle;
     EXPECT_EQ(reportOf([&] { jvm.jvmDllExists(fake.platform, "client"); }), reportText(message)) << bundle;
   }
 }
@@ -211,8 +212,8 @@ TEST(JrePathTest, PosixFindsTheLayoutThatHoldsTheJvmDirectories) {
     FakePlatform fake(linuxConventions());
     for (const char* directory : c.directories) fake.fileSystem.addDirectory(directory);
     Jvm jvm = record(c.bundle, "/j");
-    EXPECT_EQ(jvm.getJrePath(fake.platform), c.jrePath) << c.jrePath;
-    EXPECT_EQ(jvm.getJvmDllPath(fake.platform, "server"), std::string(c.jrePath) + "server/libjvm.so");
+    EXPECT_EQ(jvm.resolveJrePath(fake.platform), c.jrePath) << c.jrePath;
+    EXPECT_EQ(jvm.resolveJvmDllPath(fake.platform, "server"), std::string(c.jrePath) + "server/libjvm.so");
   }
 }
 
@@ -222,8 +223,9 @@ TEST(JvmDllTest, PathsAndExistence) {
   fake.fileSystem.addDirectory("C:\\j2sdk1.4.2_05\\jre\\bin\\server\\jvm.dll");  // a directory counts
   Jvm jdk = record("sdk", "C:\\j2sdk1.4.2_05");
   Jvm jre = record("jre", "C:\\Program Files\\Java\\j2re1.4.2_05");
-  EXPECT_EQ(jdk.getJvmDllPath(fake.platform, "client"), "C:\\j2sdk1.4.2_05\\jre\\bin\\client\\jvm.dll");
-  EXPECT_EQ(jre.getJvmDllPath(fake.platform, "server"), "C:\\Program Files\\Java\\j2re1.4.2_05\\bin\\server\\jvm.dll");
+  EXPECT_EQ(jdk.resolveJvmDllPath(fake.platform, "client"), "C:\\j2sdk1.4.2_05\\jre\\bin\\client\\jvm.dll");
+  EXPECT_EQ(jre.resolveJvmDllPath(fake.platform, "server"),
+            "C:\\Program Files\\Java\\j2re1.4.2_05\\bin\\server\\jvm.dll");
   EXPECT_TRUE(jdk.jvmDllExists(fake.platform, "client"));
   EXPECT_TRUE(jdk.jvmDllExists(fake.platform, "server"));
   EXPECT_FALSE(jre.jvmDllExists(fake.platform, "client"));
@@ -234,7 +236,7 @@ TEST(JvmTest, DuplicateCarriesOnlyHomeBundleAndVersion) {
   FakePlatform fake;
   Jvm jvm = record("sdk", "C:\\jdk", "1.5");
   jvm.setBinJvmDir("client");
-  jvm.setJvmPath(jvm.getJvmDllPath(fake.platform, "client"));
+  jvm.setJvmPath(jvm.resolveJvmDllPath(fake.platform, "client"));
   jvm.setComparableVersion("001.005.000.000.B1.");
   jvm.setAcceptable(false);
   Jvm copy = jvm.duplicate();
@@ -251,8 +253,8 @@ TEST(JvmTest, Dumps) {
   FakePlatform fake;
   Jvm jvm = record("sdk", "C:\\j2sdk1.4.2_05");
   jvm.setBinJvmDir("client");
-  jvm.setJvmPath(jvm.getJvmDllPath(fake.platform, "client"));
-  jvm.setComparableVersion(Jvm::getComparableVersion(jvm.getVersion()));
+  jvm.setJvmPath(jvm.resolveJvmDllPath(fake.platform, "client"));
+  jvm.setComparableVersion(comparableJavaVersion(jvm.getVersion()));
   jvm.adjustComparableVersionBundle(bundleWishOf(""));
   jvm.adjustComparableVersionJvmDir(jvmTypeWishOf(""));
   EXPECT_EQ(jvm.toString(),

@@ -1,9 +1,9 @@
-#include "jvm/runtime_sources.h"
+#include "jvm/sources/runtime_sources.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "jvm/jvm_settings.h"
+#include "jvm/java_version.h"
 #include "text/ascii_text.h"
 
 namespace {
@@ -36,25 +36,6 @@ const std::pair<RegistryRoot, RegistryView> kLocations[] = {
     {RegistryRoot::CurrentUser, RegistryView::Bits64},
     {RegistryRoot::CurrentUser, RegistryView::Bits32},
 };
-
-const char kVersionKey[] = "JAVA_VERSION=";
-const char kReleaseBlanks[] = " \t\r\n";
-/// More than any runtime's release file holds (a few kilobytes): a file that
-/// is bigger, or endless, is read no further.
-constexpr size_t kReleaseFileLimit = size_t{64} * 1024;
-
-/// "zulu-17" and "jdk-17.0.2" name version 17 and 17.0.2; a name without a
-/// digit is taken whole.
-std::string versionInName(const std::string& name) {
-  const size_t digit = name.find_first_of("0123456789");
-  return digit == std::string::npos ? name : name.substr(digit);
-}
-
-std::string withoutTrailingSeparators(std::string home, char separator) {
-  // A drive's root keeps its separator: "C:\" is not "C:".
-  while (home.size() > 1 && home.back() == separator && !(home.size() == 3 && home[1] == ':')) home.pop_back();
-  return home;
-}
 
 /// The names of the subkeys of PATH; none when it cannot be opened.
 std::vector<std::string> subkeys(Registry& registry, RegistryRoot root, RegistryView view, const std::string& path) {
@@ -91,7 +72,7 @@ std::string registryLocation(RegistryRoot root, RegistryView view, const std::st
 class SourceWalk {
  public:
   SourceWalk(Registry& registry, const FileSystem& fileSystem, const Conventions& conventions, FoundHomes& found,
-             std::vector<FoundRuntime>& runtimes, RegistryRoot root, RegistryView view)
+             std::vector<Jvm>& runtimes, RegistryRoot root, RegistryView view)
       : m_registry(registry),
         m_fileSystem(fileSystem),
         m_conventions(conventions),
@@ -113,10 +94,10 @@ class SourceWalk {
       return;
     }
     const std::string& segment = m_segments[index];
-    if (!segment.empty() && segment.back() == '*') {
+    if (endsWith(segment, "*")) {
       const std::string prefix = segment.substr(0, segment.size() - 1);
       for (const std::string& name : subkeys(m_registry, m_root, m_view, path)) {
-        if (name.empty() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (name.empty() || !startsWith(name, prefix)) continue;
         walkFrom(index + 1, path + '\\' + name, namedVersion.empty() ? name : namedVersion);
       }
     } else if (segment.size() > 1 && segment.front() == '{' && segment.back() == '}') {
@@ -133,9 +114,9 @@ class SourceWalk {
   void take(const std::string& path, const std::string& namedVersion) {
     std::optional<std::string> home = value(m_registry, m_root, m_view, path, m_valueName);
     if (!home || home->empty()) return;
-    std::optional<FoundRuntime> runtime = probeHome(m_fileSystem, m_conventions, *home, namedVersion);
-    if (!runtime || !m_found.add(runtime->home)) return;
-    runtime->source = registryLocation(m_root, m_view, path);
+    std::optional<Jvm> runtime = probeHome(m_fileSystem, m_conventions, *home, namedVersion);
+    if (!runtime || !m_found.add(runtime->getJavaHomePath())) return;
+    runtime->setSource(registryLocation(m_root, m_view, path));
     m_runtimes.push_back(std::move(*runtime));
   }
 
@@ -143,7 +124,7 @@ class SourceWalk {
   const FileSystem& m_fileSystem;
   const Conventions& m_conventions;
   FoundHomes& m_found;
-  std::vector<FoundRuntime>& m_runtimes;
+  std::vector<Jvm>& m_runtimes;
   RegistryRoot m_root;
   RegistryView m_view;
   std::vector<std::string> m_segments;
@@ -157,20 +138,22 @@ std::string lastName(const std::string& path, const Conventions& conventions) {
 }
 
 /// The home whose bin folder holds the launcher at LAUNCHER (a resolved
-/// path); empty when the launcher lies in no folder named bin.
-std::string homeOfLauncher(const std::string& launcher, const Conventions& conventions) {
+/// path); none when the launcher lies in no folder named bin.
+std::optional<std::string> homeOfLauncher(const std::string& launcher, const Conventions& conventions) {
   const char separator = conventions.pathSeparator;
   const size_t name = launcher.rfind(separator);
-  if (name == std::string::npos || name == 0) return std::string();
+  if (name == std::string::npos || name == 0) return std::nullopt;
   const size_t bin = launcher.rfind(separator, name - 1);
-  if (bin == std::string::npos || bin == 0) return std::string();
+  if (bin == std::string::npos || bin == 0) return std::nullopt;
   std::string binName = launcher.substr(bin + 1, name - bin - 1);
   if (conventions.lowerCaseJvmPath) binName = lowerCasedAscii(binName);
-  return binName == "bin" ? launcher.substr(0, bin) : std::string();
+  if (binName != "bin") return std::nullopt;
+  return launcher.substr(0, bin);
 }
 
-/// The first of FOLDER's bases that names an absolute folder; empty if none.
-std::string folderBase(const JavaFolder& folder, const Environment& environment, const Conventions& conventions) {
+/// The first of FOLDER's bases that names an absolute folder, if any.
+std::optional<std::string> folderBase(const JavaFolder& folder, const Environment& environment,
+                                      const Conventions& conventions) {
   for (const std::string& base : folder.bases) {
     std::string path = base;
     if (!base.empty() && base[0] == '$') {
@@ -181,7 +164,7 @@ std::string folderBase(const JavaFolder& folder, const Environment& environment,
     }
     if (isAbsolutePath(path, conventions)) return path;
   }
-  return std::string();
+  return std::nullopt;
 }
 
 /// The version a folder's name gives: that of the last matched name that
@@ -198,7 +181,7 @@ std::string versionInNames(const std::vector<std::string>& names) {
 struct FolderWalk {
   const Platform& platform;
   FoundHomes& found;
-  std::vector<FoundRuntime>& runtimes;
+  std::vector<Jvm>& runtimes;
   std::vector<std::string> segments;
   std::string source;
   std::vector<std::string> matched;  ///< the names the wildcards matched so far
@@ -225,81 +208,18 @@ struct FolderWalk {
   void take(const std::string& home) {
     const FileSystem& fileSystem = *platform.fileSystem;
     if (!looksLikeJavaHome(fileSystem, *platform.conventions, home)) return;
-    std::optional<FoundRuntime> runtime = probeHome(fileSystem, *platform.conventions, home, versionInNames(matched));
-    if (!runtime || !found.add(runtime->home)) return;
-    runtime->source = source;
+    std::optional<Jvm> runtime = probeHome(fileSystem, *platform.conventions, home, versionInNames(matched));
+    if (!runtime || !found.add(runtime->getJavaHomePath())) return;
+    runtime->setSource(source);
     runtimes.push_back(std::move(*runtime));
   }
 };
 
 }  // namespace
 
-std::string releaseVersion(const FileSystem& fileSystem, const Conventions& conventions, const std::string& home) {
-  std::string release;
-  if (!fileSystem.readFileStart(home + conventions.pathSeparator + "release", kReleaseFileLimit, &release)) {
-    return std::string();
-  }
-  for (const std::string& rawLine : split(release, '\n')) {
-    const std::string line = trimmed(rawLine, kReleaseBlanks);
-    if (line.compare(0, sizeof kVersionKey - 1, kVersionKey) != 0) continue;
-    std::string version = trimmed(line.substr(sizeof kVersionKey - 1), kReleaseBlanks);
-    if (version.size() >= 2 && version.front() == '"' && version.back() == '"') {
-      version = version.substr(1, version.size() - 2);
-    }
-    return version;
-  }
-  return std::string();
-}
-
-bool FoundHomes::add(const std::string& home) {
-  // Links, junctions and "current" folders lead many paths to one home: the
-  // path the system resolves them to tells. One that resolves to nothing is
-  // kept as written, so that it is still said once.
-  std::string key;
-  if (!m_fileSystem.canonicalPath(home, &key)) key = home;
-  key = withoutTrailingSeparators(key, m_conventions.pathSeparator);
-  // Where file names ignore case (the conventions that lower-case a JVM
-  // path), so do homes, and either slash separates.
-  if (m_conventions.lowerCaseJvmPath) {
-    key = lowerCasedAscii(key);
-    for (char& c : key) {
-      if (c == '/') c = '\\';
-    }
-  }
-  return m_homes.insert(key).second;
-}
-
-std::optional<FoundRuntime> probeHome(const FileSystem& fileSystem, const Conventions& conventions,
-                                      const std::string& home, const std::string& namedVersion) {
-  const char separator = conventions.pathSeparator;
-  FoundRuntime runtime;
-  runtime.home = withoutTrailingSeparators(home, separator);
-  if (!fileSystem.exists(runtime.home)) return std::nullopt;
-
-  runtime.version = releaseVersion(fileSystem, conventions, runtime.home);
-  if (runtime.version.empty()) runtime.version = versionInName(namedVersion);
-
-  const std::string bin = std::string(1, separator) + "bin" + separator;
-  runtime.bundle = fileSystem.exists(runtime.home + bin + conventions.javaCompilerName) ? kBundleSdk : kBundleJre;
-
-  // Java 9 and later keep the JVM directories in bin\ (Linux: lib/), Java 8
-  // in jre\bin\ of a development kit; the first layout that holds one wins.
-  const std::vector<std::string>& parents = conventions.javaHomeJvmParents;
-  runtime.jrePath = runtime.home + parents.front();
-  for (const std::string& parent : parents) {
-    const std::string directory = runtime.home + parent;
-    if (fileSystem.exists(directory + "server" + separator + conventions.jvmLibraryName) ||
-        fileSystem.exists(directory + "client" + separator + conventions.jvmLibraryName)) {
-      runtime.jrePath = directory;
-      break;
-    }
-  }
-  return runtime;
-}
-
-std::vector<FoundRuntime> findRegisteredRuntimes(Registry& registry, const FileSystem& fileSystem,
-                                                 const Conventions& conventions, FoundHomes& found) {
-  std::vector<FoundRuntime> runtimes;
+std::vector<Jvm> findRegisteredRuntimes(Registry& registry, const FileSystem& fileSystem,
+                                        const Conventions& conventions, FoundHomes& found) {
+  std::vector<Jvm> runtimes;
   for (const RegistrySource& source : kRegistrySources) {
     for (const auto& [root, view] : kLocations) {
       SourceWalk(registry, fileSystem, conventions, found, runtimes, root, view).walk(source);
@@ -308,55 +228,36 @@ std::vector<FoundRuntime> findRegisteredRuntimes(Registry& registry, const FileS
   return runtimes;
 }
 
-std::optional<FoundRuntime> findJavaHomeRuntime(const Environment& environment, const FileSystem& fileSystem,
-                                                const Conventions& conventions, FoundHomes& found) {
+std::optional<Jvm> findJavaHomeRuntime(const Environment& environment, const FileSystem& fileSystem,
+                                       const Conventions& conventions, FoundHomes& found) {
   std::string home;
   if (!environment.lookup("JAVA_HOME", &home) || !isAbsolutePath(home, conventions)) return std::nullopt;
-  std::optional<FoundRuntime> runtime = probeHome(fileSystem, conventions, home, lastName(home, conventions));
-  if (!runtime || !found.add(runtime->home)) return std::nullopt;
-  runtime->source = "JAVA_HOME";
+  std::optional<Jvm> runtime = probeHome(fileSystem, conventions, home, lastName(home, conventions));
+  if (!runtime || !found.add(runtime->getJavaHomePath())) return std::nullopt;
+  runtime->setSource("JAVA_HOME");
   return runtime;
 }
 
-bool isAbsolutePath(const std::string& path, const Conventions& conventions) {
-  const char separator = conventions.pathSeparator;
-  if (separator == '/') return !path.empty() && path[0] == '/';
-  // "C:\..." or "C:/...", or a share "\\server\...": "C:x" and "\x" depend
-  // on the current drive or directory.
-  const auto isSlash = [](char c) { return c == '\\' || c == '/'; };
-  const char drive = lowerAscii(path.empty() ? ' ' : path[0]);
-  if (path.size() >= 3 && drive >= 'a' && drive <= 'z' && path[1] == ':' && isSlash(path[2])) return true;
-  return path.size() >= 3 && isSlash(path[0]) && isSlash(path[1]) && !isSlash(path[2]);
-}
-
-bool looksLikeJavaHome(const FileSystem& fileSystem, const Conventions& conventions, const std::string& home) {
-  if (fileSystem.exists(home + conventions.pathSeparator + "release")) return true;
-  for (const std::string& parent : conventions.javaHomeJvmParents) {
-    for (const char* jvmDir : {kJvmDirServer, kJvmDirClient}) {
-      if (fileSystem.exists(home + parent + jvmDir + conventions.pathSeparator + conventions.jvmLibraryName)) {
-        return true;
-      }
-    }
-  }
-  return false;
-}
-
-std::vector<FoundRuntime> findFolderRuntimes(const Platform& platform, FoundHomes& found) {
-  std::vector<FoundRuntime> runtimes;
+std::vector<Jvm> findFolderRuntimes(const Platform& platform, FoundHomes& found) {
+  std::vector<Jvm> runtimes;
   for (const JavaFolder& folder : platform.conventions->javaFolders) {
-    const std::string base = folderBase(folder, *platform.environment, *platform.conventions);
-    if (base.empty()) continue;
-    FolderWalk walk{platform, found, runtimes, split(folder.pattern, platform.conventions->pathSeparator),
-                    base + platform.conventions->pathSeparator + folder.pattern};
-    walk.walk(0, base);
+    const std::optional<std::string> base = folderBase(folder, *platform.environment, *platform.conventions);
+    if (!base) continue;
+    FolderWalk walk{platform,
+                    found,
+                    runtimes,
+                    split(folder.pattern, platform.conventions->pathSeparator),
+                    *base + platform.conventions->pathSeparator + folder.pattern,
+                    {}};
+    walk.walk(0, *base);
   }
   return runtimes;
 }
 
-std::vector<FoundRuntime> findPathRuntimes(const Platform& platform, FoundHomes& found) {
+std::vector<Jvm> findPathRuntimes(const Platform& platform, FoundHomes& found) {
   const Conventions& conventions = *platform.conventions;
   const FileSystem& fileSystem = *platform.fileSystem;
-  std::vector<FoundRuntime> runtimes;
+  std::vector<Jvm> runtimes;
   std::string path;
   if (!platform.environment->lookup("PATH", &path)) return runtimes;
   for (std::string folder : split(path, conventions.pathListSeparator)) {
@@ -369,11 +270,11 @@ std::vector<FoundRuntime> findPathRuntimes(const Platform& platform, FoundHomes&
                                  conventions.pathSeparator + conventions.javaLauncherName;
     std::string resolved;
     if (!fileSystem.exists(launcher) || !fileSystem.canonicalPath(launcher, &resolved)) continue;
-    const std::string home = homeOfLauncher(resolved, conventions);
-    if (home.empty() || !looksLikeJavaHome(fileSystem, conventions, home)) continue;
-    std::optional<FoundRuntime> runtime = probeHome(fileSystem, conventions, home, lastName(home, conventions));
-    if (!runtime || !found.add(runtime->home)) continue;
-    runtime->source = "PATH " + launcher;
+    const std::optional<std::string> home = homeOfLauncher(resolved, conventions);
+    if (!home || !looksLikeJavaHome(fileSystem, conventions, *home)) continue;
+    std::optional<Jvm> runtime = probeHome(fileSystem, conventions, *home, lastName(*home, conventions));
+    if (!runtime || !found.add(runtime->getJavaHomePath())) continue;
+    runtime->setSource("PATH " + launcher);
     runtimes.push_back(std::move(*runtime));
   }
   return runtimes;

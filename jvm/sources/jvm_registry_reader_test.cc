@@ -1,4 +1,4 @@
-#include "jvm/jvm_registry_reader.h"
+#include "jvm/sources/jvm_registry_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#ifndef VEXIL_JVM_JVM_REGISTRY_READER_H_
-#define VEXIL_JVM_JVM_REGISTRY_READER_H_
+#ifndef VEXIL_JVM_SOURCES_JVM_REGISTRY_READER_H_
+#define VEXIL_JVM_SOURCES_JVM_REGISTRY_READER_H_
 
 #include <string>
 #include <vector>
@@ -23,14 +23,13 @@ class JvmRegistryReader {
   /// Appends the runtime environments ("jre").
   void addJreJvms(std::vector<Jvm>& jvms);
 
-  /// The text of value VALUE_NAME of the key at KEY_PATH; a key or value that
-  /// cannot be read ends the launch.
-  std::string getRegistryStringValue(const std::string& keyPath, const std::string& valueName);
-
  private:
   void addJvms(const char* treePath, const char* bundle, std::vector<Jvm>& jvms);
+  /// The text of value VALUE_NAME of the key at KEY_PATH; fails when the key
+  /// or the value cannot be read.
+  std::string readStringValue(const std::string& keyPath, const std::string& valueName);
 
   Registry& m_registry;
 };
 
-#endif  // VEXIL_JVM_JVM_REGISTRY_READER_H_
+#endif  // VEXIL_JVM_SOURCES_JVM_REGISTRY_READER_H_

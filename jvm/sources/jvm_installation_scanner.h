@@ -1,5 +1,5 @@
-#ifndef VEXIL_JVM_JVM_INSTALLATION_SCANNER_H_
-#define VEXIL_JVM_JVM_INSTALLATION_SCANNER_H_
+#ifndef VEXIL_JVM_SOURCES_JVM_INSTALLATION_SCANNER_H_
+#define VEXIL_JVM_SOURCES_JVM_INSTALLATION_SCANNER_H_
 
 #include <string>
 #include <vector>
@@ -34,4 +34,4 @@ class JvmInstallationScanner {
   const Platform& m_platform;
 };
 
-#endif  // VEXIL_JVM_JVM_INSTALLATION_SCANNER_H_
+#endif  // VEXIL_JVM_SOURCES_JVM_INSTALLATION_SCANNER_H_

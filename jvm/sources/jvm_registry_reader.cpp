@@ -1,4 +1,4 @@
-#include "jvm/jvm_registry_reader.h"
+#include "jvm/sources/jvm_registry_reader.h"
 
 #include "report/failure.h"
 #include "report/messages.h"
@@ -37,7 +37,7 @@ void JvmRegistryReader::addJvms(const char* treePath, const char* bundle, std::v
   for (unsigned long index = 0; m_registry.enumerateSubkey(tree.get(), index, &name); ++index) {
     if (name.empty()) continue;
     const std::string keyPath = std::string(treePath) + "\\" + name;
-    std::string home = getRegistryStringValue(keyPath, kJavaHomeValue);
+    std::string home = readStringValue(keyPath, kJavaHomeValue);
     if (home.empty()) continue;
     Jvm jvm;
     jvm.setJavaBundle(bundle);
@@ -48,7 +48,7 @@ void JvmRegistryReader::addJvms(const char* treePath, const char* bundle, std::v
   }
 }
 
-std::string JvmRegistryReader::getRegistryStringValue(const std::string& keyPath, const std::string& valueName) {
+std::string JvmRegistryReader::readStringValue(const std::string& keyPath, const std::string& valueName) {
   Registry::Key handle;
   if (!m_registry.openKey(keyPath, &handle)) raiseFailure(message::kOpeningRegistryKey + keyPath);
   OpenKey key(m_registry, handle);

@@ -1,10 +1,10 @@
-#include "jvm/jvm_installation_scanner.h"
+#include "jvm/sources/jvm_installation_scanner.h"
 
 #include <algorithm>
 #include <tuple>
 #include <utility>
 
-#include "jvm/runtime_sources.h"
+#include "jvm/sources/java_home.h"
 
 void JvmInstallationScanner::addJdkJvms(std::vector<Jvm>& jvms) const { addJvms(kBundleSdk, jvms); }
 
@@ -50,19 +50,12 @@ void JvmInstallationScanner::addJvms(const char* bundle, std::vector<Jvm>& jvms)
 }
 
 std::string JvmInstallationScanner::versionOf(const std::string& home, const std::string& name) const {
-  std::string version = releaseVersion(*m_platform.fileSystem, *m_platform.conventions, home);
-  return version.empty() ? name : version;
+  return releaseVersion(*m_platform.fileSystem, *m_platform.conventions, home).value_or(name);
 }
 
 bool JvmInstallationScanner::holdsJvm(const std::string& home, const std::vector<std::string>& parents) const {
-  const Conventions& conventions = *m_platform.conventions;
   for (const std::string& parent : parents) {
-    for (const char* jvmDir : {kJvmDirClient, kJvmDirServer}) {
-      if (m_platform.fileSystem->exists(home + parent + jvmDir + conventions.pathSeparator +
-                                        conventions.jvmLibraryName)) {
-        return true;
-      }
-    }
+    if (holdsJvmLibrary(*m_platform.fileSystem, *m_platform.conventions, home + parent)) return true;
   }
   return false;
 }

@@ -1,7 +1,8 @@
-#include "jvm/version_order.h"
+#include "jvm/java_version.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,23 @@ TEST(VersionOrderTest, OrdersVersionsAsPeopleReadThem) {
       }
     }
   }
+}
+
+// The feature release decides which start-up cache mechanism a runtime has.
+TEST(JavaFeatureReleaseTest, ReadsTheFeatureReleaseOrNone) {
+  struct Case {
+    const char* version;
+    std::optional<int> feature;
+  } cases[] = {
+      {"1.8.0_292", 8},     {"17.0.2", 17},
+      {"25-ea", 25},        {"21", 21},
+      {"1.4.2_05", 4},      {"1", 1},
+      {"1.", std::nullopt}, {"1.x", std::nullopt},
+      {"9999.1", 9999},     {"10000", std::nullopt},
+      {"", std::nullopt},   {"jdk-17", std::nullopt},
+      {"0.9", 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(javaFeatureRelease(c.version), c.feature) << c.version;
 }
 
 }  // namespace

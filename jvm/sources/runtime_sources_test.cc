@@ -1,4 +1,4 @@
-#include "jvm/runtime_sources.h"
+#include "jvm/sources/runtime_sources.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +24,10 @@ class RuntimeSourcesTest : public ::testing::Test {
   static std::vector<std::string> found(FakePlatform& platform) {
     FoundHomes homes(platform.fileSystem, *platform.platform.conventions);
     std::vector<std::string> lines;
-    for (const FoundRuntime& runtime :
+    for (const Jvm& runtime :
          findRegisteredRuntimes(platform.registry, platform.fileSystem, *platform.platform.conventions, homes)) {
-      lines.push_back(runtime.version + " " + runtime.bundle + " " + runtime.home + " " + runtime.jrePath);
+      lines.push_back(runtime.getVersion() + " " + runtime.getJavaBundle() + " " + runtime.getJavaHomePath() + " " +
+                      runtime.getJrePath());
     }
     return lines;
   }
@@ -143,11 +144,10 @@ TEST_F(RuntimeSourcesTest, JavaHomeOnBothSystems) {
     FoundHomes homes(platform.fileSystem, c.conventions);
     EXPECT_FALSE(findJavaHomeRuntime(platform.environment, platform.fileSystem, c.conventions, homes)) << "unset";
     platform.environment.set("JAVA_HOME", c.home);
-    std::optional<FoundRuntime> runtime =
-        findJavaHomeRuntime(platform.environment, platform.fileSystem, c.conventions, homes);
+    std::optional<Jvm> runtime = findJavaHomeRuntime(platform.environment, platform.fileSystem, c.conventions, homes);
     ASSERT_TRUE(runtime) << c.home;
-    EXPECT_EQ(runtime->version + " " + runtime->bundle + " " + runtime->jrePath, c.expected);
-    EXPECT_EQ(runtime->home, home);
+    EXPECT_EQ(runtime->getVersion() + " " + runtime->getJavaBundle() + " " + runtime->getJrePath(), c.expected);
+    EXPECT_EQ(runtime->getJavaHomePath(), home);
     // Already found through another source: not again.
     EXPECT_FALSE(findJavaHomeRuntime(platform.environment, platform.fileSystem, c.conventions, homes)) << c.home;
   }

@@ -1,6 +1,12 @@
-#ifndef VEXIL_JVM_VERSION_ORDER_H_
-#define VEXIL_JVM_VERSION_ORDER_H_
+#ifndef VEXIL_JVM_JAVA_VERSION_H_
+#define VEXIL_JVM_JAVA_VERSION_H_
 
+// How a Java version text is read: ordered against another, rewritten for a
+// record's ranking, and cut to its feature release. Versions are split into
+// pieces at runs of '.' and '_' everywhere here.
+
+#include <optional>
+#include <string>
 #include <string_view>
 
 /// Orders two Java version texts as people read them, which the comparable
@@ -22,4 +28,21 @@
 /// to or above B. A total order: equal versions are interchangeable.
 int compareJavaVersions(std::string_view a, std::string_view b);
 
-#endif  // VEXIL_JVM_VERSION_ORDER_H_
+/// VERSION rewritten so that plain string comparison orders versions: its
+/// first four pieces (missing ones are "0"), each left-filled with '0' to
+/// three characters and followed by '.'. 1.4.2_05 gives 001.004.002.005.
+/// Versions and pieces of any length are handled whole: nothing is cut, so
+/// long pieces still compare in full.
+std::string comparableJavaVersion(std::string_view version);
+
+/// The feature release of VERSION: 8 for "1.8.0_292", 17 for "17.0.2", 25
+/// for "25-ea"; none when it does not begin with one to four digits (nor
+/// "1." and those).
+std::optional<int> javaFeatureRelease(std::string_view version);
+
+/// The version that a key's or a folder's name gives, from its first digit
+/// on: "zulu-17" and "jdk-17.0.2" give 17 and 17.0.2. A name without a digit
+/// is taken whole.
+std::string versionInName(const std::string& name);
+
+#endif  // VEXIL_JVM_JAVA_VERSION_H_

@@ -1,6 +1,7 @@
-#include "jvm/version_order.h"
+#include "jvm/java_version.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -25,6 +26,8 @@ int comparePieces(std::string_view a, std::string_view b) {
   if (int order = compareNumbers(a.substr(0, aDigits), b.substr(0, bDigits))) return order;
   return sign(a.substr(aDigits).compare(b.substr(bDigits)));
 }
+
+const char kPieceSeparators[] = "._";
 
 /// The next piece of TEXT from POSITION on, skipping a run of SEPARATORS
 /// first; "0" once the text is used up, so that missing pieces count as 0.
@@ -86,8 +89,34 @@ VersionParts split(std::string_view version) {
 int compareJavaVersions(std::string_view a, std::string_view b) {
   const VersionParts aParts = split(a);
   const VersionParts bParts = split(b);
-  if (int order = compareSequences(aParts.numbers, bParts.numbers, "._")) return order;
+  if (int order = compareSequences(aParts.numbers, bParts.numbers, kPieceSeparators)) return order;
   if (aParts.preRelease.empty() != bParts.preRelease.empty()) return aParts.preRelease.empty() ? 1 : -1;
   if (int order = compareSequences(aParts.preRelease, bParts.preRelease, ".-_")) return order;
   return compareSequences(aParts.build, bParts.build, ".-_");
+}
+
+std::string comparableJavaVersion(std::string_view version) {
+  std::string comparable;
+  size_t position = 0;
+  for (int piece = 0; piece < 4; ++piece) {
+    const std::string_view text = nextPiece(version, position, kPieceSeparators);
+    if (text.size() < 3) comparable.append(3 - text.size(), '0');
+    comparable += text;
+    comparable += '.';
+  }
+  return comparable;
+}
+
+std::optional<int> javaFeatureRelease(std::string_view version) {
+  const size_t digits = std::min(version.find_first_not_of("0123456789"), version.size());
+  if (digits == 0 || digits > 4) return std::nullopt;
+  const int feature = std::atoi(std::string(version.substr(0, digits)).c_str());
+  // Up to Java 8 the feature release follows "1.".
+  if (feature == 1 && digits < version.size() && version[digits] == '.') return javaFeatureRelease(version.substr(2));
+  return feature;
+}
+
+std::string versionInName(const std::string& name) {
+  const size_t digit = name.find_first_of("0123456789");
+  return digit == std::string::npos ? name : name.substr(digit);
 }

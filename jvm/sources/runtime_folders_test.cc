@@ -9,7 +9,7 @@
 
 #include "config/launcher_properties.h"
 #include "jvm/jvm_selector.h"
-#include "jvm/runtime_sources.h"
+#include "jvm/sources/runtime_sources.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/image_headers.h"
 #include "tests/support/report_capture.h"
@@ -41,10 +41,10 @@ void addKit(FakePlatform& fake, const Layout& layout, const std::string& home, c
 }
 
 /// "version home <- source" for each runtime.
-std::vector<std::string> described(const std::vector<FoundRuntime>& runtimes) {
+std::vector<std::string> described(const std::vector<Jvm>& runtimes) {
   std::vector<std::string> lines;
-  for (const FoundRuntime& runtime : runtimes) {
-    lines.push_back(runtime.version + " " + runtime.home + " <- " + runtime.source);
+  for (const Jvm& runtime : runtimes) {
+    lines.push_back(runtime.getVersion() + " " + runtime.getJavaHomePath() + " <- " + runtime.getSource());
   }
   return lines;
 }

@@ -1,4 +1,4 @@
-#include "jvm/jvm_installation_scanner.h"
+#include "jvm/sources/jvm_installation_scanner.h"
 
 #include <gtest/gtest.h>
 
