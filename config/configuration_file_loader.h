@@ -59,6 +59,11 @@ class ConfigurationFileLoader {
   LauncherProperties& m_properties;
 };
 
+/// Appends every jar file of DIRECTORY, in the order the file system lists
+/// them, to the class path jars of PROPERTIES; an empty DIRECTORY adds none.
+/// Raises when a jar's path holds the path list separator.
+void addJarsInDirectory(LauncherProperties& properties, const std::string& directory);
+
 /// Reads the configuration file beside the executable named in PROPERTIES
 /// and applies it, choosing the JVM: a loader for this one call. False when
 /// BEFORE_RUNTIME_CHOICE ended the load before the choice.
