@@ -103,7 +103,7 @@ void addJarsInDirectory(LauncherProperties& properties, const std::string& direc
   });
 }
 
-bool loadProperties(LauncherProperties& properties, const BeforeRuntimeChoice& beforeRuntimeChoice) {
+LoadEnd loadProperties(LauncherProperties& properties, const BeforeRuntimeChoice& beforeRuntimeChoice) {
   ConfigurationFileLoader loader(properties);
   loader.setBeforeRuntimeChoice(beforeRuntimeChoice);
   return loader.load();
@@ -120,7 +120,7 @@ const std::string& ConfigurationFileLoader::getConfigurationFileName() {
   return m_configurationFileName;
 }
 
-bool ConfigurationFileLoader::load() {
+LoadEnd ConfigurationFileLoader::load() {
   const std::string& fileName = getConfigurationFileName();
   std::string contents;
   FileReadFailure failure;
@@ -175,7 +175,7 @@ std::string& ConfigurationFileLoader::trim(std::string& text) {
   return text;
 }
 
-bool ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
+LoadEnd ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
   struct Line {
     std::string text;
     bool processed;
@@ -203,14 +203,14 @@ bool ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
   step(true, Variables::kEarly);
   step(false, Variables::kNone);
   step(false, Variables::kEarly);
-  if (m_beforeRuntimeChoice && !m_beforeRuntimeChoice(m_properties)) return false;
+  if (m_beforeRuntimeChoice && !m_beforeRuntimeChoice(m_properties)) return LoadEnd::kEndedBeforeRuntimeChoice;
   // Every setting the selection reads is in place; what refers to the chosen
   // home comes after it.
   JvmSelector selector(m_properties.getJvmSettings(), m_properties.getPlatform());
   m_properties.setFoundJvm(selector.getMostAppropriateJvm());
   step(true, Variables::kLate);
   step(false, Variables::kLate);
-  return true;
+  return LoadEnd::kComplete;
 }
 
 void ConfigurationFileLoader::processProperty(std::string& line) {

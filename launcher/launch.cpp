@@ -74,7 +74,7 @@ bool claimOrHandOver(const LauncherProperties& properties, InstanceOutcome& outc
 }  // namespace
 
 LauncherProperties createLauncherProperties(const Platform& platform, int argc, char** argv,
-                                            const BeforeRuntimeChoice& beforeRuntimeChoice, bool* loaded) {
+                                            const BeforeRuntimeChoice& beforeRuntimeChoice, LoadEnd* end) {
   std::string program, reason;
   if (!findExecutablePath(&program, &reason)) {
     // The configuration lies beside the program; it is never looked for in
@@ -84,8 +84,8 @@ LauncherProperties createLauncherProperties(const Platform& platform, int argc, 
   LauncherProperties properties(platform);
   properties.setNameOfExecutable(program);
   for (int i = 1; i < argc; ++i) properties.addCommandLineArgument(argv[i]);
-  const bool complete = loadProperties(properties, beforeRuntimeChoice);
-  if (loaded) *loaded = complete;
+  const LoadEnd loadEnd = loadProperties(properties, beforeRuntimeChoice);
+  if (end) *end = loadEnd;
   return properties;
 }
 
@@ -98,12 +98,12 @@ int runLaunch(const LauncherProperties& properties, ReportChannel channel,
 
 int launchApplication(const Platform& platform, int argc, char** argv, ReportChannel channel) {
   InstanceOutcome instance;
-  bool loaded = false;
+  LoadEnd end = LoadEnd::kComplete;
   // The record is finished once loaded; hosting only reads it.
   const LauncherProperties properties = createLauncherProperties(
-      platform, argc, argv, [&](const LauncherProperties& early) { return claimOrHandOver(early, instance); }, &loaded);
+      platform, argc, argv, [&](const LauncherProperties& early) { return claimOrHandOver(early, instance); }, &end);
   // Only a hand-over ends the load early: the running instance has the
   // arguments, and no runtime is chosen or loaded.
-  if (!loaded) return 0;
+  if (end == LoadEnd::kEndedBeforeRuntimeChoice) return 0;
   return runLaunch(properties, channel, std::move(instance.endpoint));
 }

@@ -19,11 +19,11 @@ int launchApplication(const Platform& platform, int argc, char** argv, ReportCha
 
 /// A record of PLATFORM named after the running executable, holding ARGV[1..]
 /// and loaded from the configuration file, with the JVM chosen.
-/// BEFORE_RUNTIME_CHOICE may end the load before the choice; LOADED (when
-/// given) then says false.
+/// BEFORE_RUNTIME_CHOICE may end the load before the choice; END (when given)
+/// says how the load ended.
 LauncherProperties createLauncherProperties(const Platform& platform, int argc, char** argv,
                                             const BeforeRuntimeChoice& beforeRuntimeChoice = {},
-                                            bool* loaded = nullptr);
+                                            LoadEnd* end = nullptr);
 
 /// Runs the Java application described by PROPERTIES in a program that shows
 /// failures through CHANNEL; the later launches come in through
