@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 #include "tools/stamp/bytes.h"
@@ -259,17 +260,17 @@ PeFile::PeFile(std::string bytes) : m_bytes(std::move(bytes)) {
     end = std::uint64_t{section.rva} + (section.virtualSize != 0 ? section.virtualSize : section.rawSize);
   }
 
-  const std::uint32_t security = dataDirectory(kSecurityDirectory);
-  if (security != 0 && get32(m_bytes, security + 4) != 0) {
+  const std::optional<std::uint32_t> security = dataDirectory(kSecurityDirectory);
+  if (security && get32(m_bytes, *security + 4) != 0) {
     throw StampError(stamp_message::kSigned);
   }
 }
 
-std::uint32_t PeFile::dataDirectory(int index) const {
+std::optional<std::uint32_t> PeFile::dataDirectory(int index) const {
   const std::uint32_t count = get32(m_bytes, m_optionalHeader + (m_pe32Plus ? 108 : 92));
   const std::uint32_t at = m_optionalHeader + (m_pe32Plus ? 112 : 96) + 8 * static_cast<std::uint32_t>(index);
   const std::uint32_t optionalEnd = m_optionalHeader + get16(m_bytes, m_optionalHeader - 4);
-  if (static_cast<std::uint32_t>(index) >= count || at + 8 > optionalEnd) return 0;
+  if (static_cast<std::uint32_t>(index) >= count || at + 8 > optionalEnd) return std::nullopt;
   return at;
 }
 
@@ -301,10 +302,10 @@ std::uint32_t PeFile::fileOffset(std::uint32_t rva, std::uint32_t length) const 
 }
 
 std::vector<Resource> PeFile::resources() const {
-  const std::uint32_t directory = dataDirectory(kResourceDirectory);
-  if (directory == 0) return {};
-  const std::uint32_t tableRva = get32(m_bytes, directory);
-  if (tableRva == 0 || get32(m_bytes, directory + 4) == 0) return {};
+  const std::optional<std::uint32_t> directory = dataDirectory(kResourceDirectory);
+  if (!directory) return {};
+  const std::uint32_t tableRva = get32(m_bytes, *directory);
+  if (tableRva == 0 || get32(m_bytes, *directory + 4) == 0) return {};
 
   // Every offset inside the table is relative to its start.
   const StampError damaged(stamp_message::kTableDamaged);
@@ -368,16 +369,13 @@ std::vector<Resource> PeFile::resources() const {
   return resources;
 }
 
-void PeFile::replaceResources(const std::vector<Resource>& resources) {
-  const std::uint32_t directory = dataDirectory(kResourceDirectory);
-  if (directory == 0) throw StampError(stamp_message::kNoResourceEntry);
+PeFile::Section PeFile::sectionForTable(std::uint32_t oldRva) {
   const std::uint32_t sectionAlignment = get32(m_bytes, m_optionalHeader + 32);
   const std::uint32_t fileAlignment = get32(m_bytes, m_optionalHeader + 36);
   const std::uint32_t sizeOfHeaders = get32(m_bytes, m_optionalHeader + 60);
   const std::vector<Section> all = m_sections;
 
   // The section that holds the present table, if any, and where the image ends.
-  const std::uint32_t oldRva = get32(m_bytes, directory);
   const Section* old = nullptr;
   std::uint64_t imageEnd = get32(m_bytes, m_optionalHeader + 56);
   std::uint64_t firstRaw = m_bytes.size();
@@ -421,6 +419,16 @@ void PeFile::replaceResources(const std::vector<Resource>& resources) {
       m_bytes.replace(old->header, 8, std::string(".rsrc0\0\0", 8));
     }
   }
+  return target;
+}
+
+void PeFile::replaceResources(const std::vector<Resource>& resources) {
+  const std::optional<std::uint32_t> entry = dataDirectory(kResourceDirectory);
+  if (!entry) throw StampError(stamp_message::kNoResourceEntry);
+  const std::uint32_t directory = *entry;
+  const std::uint32_t sectionAlignment = get32(m_bytes, m_optionalHeader + 32);
+  const std::uint32_t fileAlignment = get32(m_bytes, m_optionalHeader + 36);
+  const Section target = sectionForTable(get32(m_bytes, directory));
 
   const std::string table = buildResourceTable(resources, target.rva);
   m_bytes += table;
