@@ -45,36 +45,65 @@ std::string readFailureText(const FileReadFailure& failure) {
   return std::string();
 }
 
+/// Applies a setting by calling the record's setter SET.
+template <void (LauncherProperties::*Set)(const std::string& value)>
+void set(LauncherProperties& properties, const std::string& value) {
+  (properties.*Set)(value);
+}
+
 /// The configuration keys, in the order a name is compared with them.
 const struct {
   const char* key;
-  void (LauncherProperties::*apply)(const std::string& value);
+  void (*apply)(LauncherProperties& properties, const std::string& value);
 } kKeys[] = {
-    {kKeyMainClass, &LauncherProperties::setMainClass},
-    {kKeyJavaBundle, &LauncherProperties::setCustomJavaBundle},
-    {kKeyBinJvmDir, &LauncherProperties::setCustomBinJvmDir},
-    {kKeyJvmPath, &LauncherProperties::setCustomJvmPath},
-    {kKeyJavaHomePath, &LauncherProperties::setCustomJavaHomePath},
-    {kKeyMinJavaVersion, &LauncherProperties::setMinJavaVersion},
-    {kKeyMaxJavaVersion, &LauncherProperties::setMaxJavaVersion},
-    {kKeyTrapConsoleCtrl, &LauncherProperties::setTrapConsoleCtrl},
-    {kKeyClasspathJarsDir, &LauncherProperties::addJarsInDirectory},
-    {kKeyDebugFile, &LauncherProperties::setDebugFile},
-    {kKeyLibraryPathDir, &LauncherProperties::addLibraryPathDirectory},
-    {kKeyStartupCache, &LauncherProperties::setStartupCache},
-    {kKeySingleInstance, &LauncherProperties::setSingleInstance},
-    {kKeySingleInstanceHandler, &LauncherProperties::setSingleInstanceHandler},
-    {kKeyJavaDownloadUrl, &LauncherProperties::setJavaDownloadUrl},
-    {kKeyJavaSearch, &LauncherProperties::setJavaSearch},
-    {kKeyJavaHomeFallback, &LauncherProperties::setJavaHomeFallback},
-    {kKeySplashImage, &LauncherProperties::setSplashImage},
+    {kKeyMainClass, &set<&LauncherProperties::setMainClass>},
+    {kKeyJavaBundle, &set<&LauncherProperties::setCustomJavaBundle>},
+    {kKeyBinJvmDir, &set<&LauncherProperties::setCustomBinJvmDir>},
+    {kKeyJvmPath, &set<&LauncherProperties::setCustomJvmPath>},
+    {kKeyJavaHomePath, &set<&LauncherProperties::setCustomJavaHomePath>},
+    {kKeyMinJavaVersion, &set<&LauncherProperties::setMinJavaVersion>},
+    {kKeyMaxJavaVersion, &set<&LauncherProperties::setMaxJavaVersion>},
+    {kKeyTrapConsoleCtrl, &set<&LauncherProperties::setTrapConsoleCtrl>},
+    {kKeyClasspathJarsDir, &addJarsInDirectory},
+    {kKeyDebugFile, &set<&LauncherProperties::setDebugFile>},
+    {kKeyLibraryPathDir, &set<&LauncherProperties::addLibraryPathDirectory>},
+    {kKeyStartupCache, &set<&LauncherProperties::setStartupCache>},
+    {kKeySingleInstance, &set<&LauncherProperties::setSingleInstance>},
+    {kKeySingleInstanceHandler, &set<&LauncherProperties::setSingleInstanceHandler>},
+    {kKeyJavaDownloadUrl, &set<&LauncherProperties::setJavaDownloadUrl>},
+    {kKeyJavaSearch, &set<&LauncherProperties::setJavaSearch>},
+    {kKeyJavaHomeFallback, &set<&LauncherProperties::setJavaHomeFallback>},
+    {kKeySplashImage, &set<&LauncherProperties::setSplashImage>},
 };
 
 }  // namespace
 
 ConfigurationFileLoader::ConfigurationFileLoader(LauncherProperties& properties) : m_properties(properties) {}
 
-bool loadProperties(LauncherProperties& properties, const BeforeRuntimeChoice& beforeRuntimeChoice) {
+void addJarsInDirectory(LauncherProperties& properties, const std::string& directory) {
+  guardedStep(message::kAddingJars, [&] {
+    // An empty value names no directory; searching "\*.jar" (the root of the
+    // current drive) would surprise everybody.
+    if (directory.empty()) return;
+    const Platform& platform = properties.getPlatform();
+    const Conventions& conventions = *platform.conventions;
+    std::string prefix = directory;
+    if (prefix.back() != conventions.pathSeparator) prefix += conventions.pathSeparator;
+    for (const DirectoryEntry& entry : platform.fileSystem->findFiles(prefix + "*.jar")) {
+      if (entry.isDirectory) continue;
+      const std::string path = prefix + entry.name;
+      // The runtime would split it in two, and a relative second half would
+      // be looked for in the current directory.
+      if (path.find(conventions.pathListSeparator) != std::string::npos) {
+        failWithReport(std::string(message::kAddingJars) + "\n" + path + message::kHoldsListSeparator +
+                       conventions.pathListSeparator);
+      }
+      properties.addClassPathJar(path);
+    }
+  });
+}
+
+LoadEnd loadProperties(LauncherProperties& properties, const BeforeRuntimeChoice& beforeRuntimeChoice) {
   ConfigurationFileLoader loader(properties);
   loader.setBeforeRuntimeChoice(beforeRuntimeChoice);
   return loader.load();
@@ -91,7 +120,7 @@ const std::string& ConfigurationFileLoader::getConfigurationFileName() {
   return m_configurationFileName;
 }
 
-bool ConfigurationFileLoader::load() {
+LoadEnd ConfigurationFileLoader::load() {
   const std::string& fileName = getConfigurationFileName();
   std::string contents;
   FileReadFailure failure;
@@ -101,7 +130,7 @@ bool ConfigurationFileLoader::load() {
   }
   // Editors may begin a UTF-8 file with a byte-order mark (Notepad does); it
   // is no part of the first line.
-  if (contents.compare(0, sizeof kUtf8ByteOrderMark - 1, kUtf8ByteOrderMark) == 0) {
+  if (startsWith(contents, kUtf8ByteOrderMark)) {
     contents.erase(0, sizeof kUtf8ByteOrderMark - 1);
   } else if (looksLikeUtf16(contents)) {
     raiseFailure(std::string(message::kLoadingConfigurationFile) + "\n" + fileName + message::kSavedAsUtf16);
@@ -146,7 +175,7 @@ std::string& ConfigurationFileLoader::trim(std::string& text) {
   return text;
 }
 
-bool ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
+LoadEnd ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
   struct Line {
     std::string text;
     bool processed;
@@ -174,14 +203,14 @@ bool ConfigurationFileLoader::applyLines(std::vector<std::string> texts) {
   step(true, Variables::kEarly);
   step(false, Variables::kNone);
   step(false, Variables::kEarly);
-  if (m_beforeRuntimeChoice && !m_beforeRuntimeChoice(m_properties)) return false;
+  if (m_beforeRuntimeChoice && !m_beforeRuntimeChoice(m_properties)) return LoadEnd::kEndedBeforeRuntimeChoice;
   // Every setting the selection reads is in place; what refers to the chosen
   // home comes after it.
   JvmSelector selector(m_properties.getJvmSettings(), m_properties.getPlatform());
   m_properties.setFoundJvm(selector.getMostAppropriateJvm());
   step(true, Variables::kLate);
   step(false, Variables::kLate);
-  return true;
+  return LoadEnd::kComplete;
 }
 
 void ConfigurationFileLoader::processProperty(std::string& line) {
@@ -205,7 +234,7 @@ bool ConfigurationFileLoader::applySetting(LauncherProperties& properties, const
                                            const std::string& value) {
   for (const auto& key : kKeys) {
     if (name == key.key) {
-      (properties.*key.apply)(value);
+      key.apply(properties, value);
       return true;
     }
   }

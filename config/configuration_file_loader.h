@@ -12,6 +12,12 @@ class LauncherProperties;
 /// before the runtime is chosen; false ends the load there.
 using BeforeRuntimeChoice = std::function<bool(const LauncherProperties& properties)>;
 
+/// How a load that raised no failure ended.
+enum class LoadEnd {
+  kComplete,                 ///< every line applied, the runtime chosen
+  kEndedBeforeRuntimeChoice  ///< the step before the runtime choice ended it
+};
+
 /// Reads the ".lap" file beside the executable and applies its lines to the
 /// launcher properties, choosing the JVM between the lines that need no chosen
 /// JVM and those that refer to its home.
@@ -24,9 +30,8 @@ class ConfigurationFileLoader {
   /// or with ".lap" appended.
   const std::string& getConfigurationFileName();
 
-  /// Reads the file and applies its lines in their processing order. False
-  /// when the step before the runtime choice ended the load there.
-  bool load();
+  /// Reads the file and applies its lines in their processing order.
+  LoadEnd load();
 
   void setBeforeRuntimeChoice(BeforeRuntimeChoice step) { m_beforeRuntimeChoice = std::move(step); }
 
@@ -52,16 +57,20 @@ class ConfigurationFileLoader {
  private:
   /// The seven steps: settings and options that need no chosen JVM, the
   /// selection, then the lines that refer to the chosen JVM's home.
-  bool applyLines(std::vector<std::string> lines);
+  LoadEnd applyLines(std::vector<std::string> lines);
 
   std::string m_configurationFileName;
   BeforeRuntimeChoice m_beforeRuntimeChoice;
   LauncherProperties& m_properties;
 };
 
+/// Appends every jar file of DIRECTORY, in the order the file system lists
+/// them, to the class path jars of PROPERTIES; an empty DIRECTORY adds none.
+/// Raises when a jar's path holds the path list separator.
+void addJarsInDirectory(LauncherProperties& properties, const std::string& directory);
+
 /// Reads the configuration file beside the executable named in PROPERTIES
-/// and applies it, choosing the JVM: a loader for this one call. False when
-/// BEFORE_RUNTIME_CHOICE ended the load before the choice.
-bool loadProperties(LauncherProperties& properties, const BeforeRuntimeChoice& beforeRuntimeChoice = {});
+/// and applies it, choosing the JVM: a loader for this one call.
+LoadEnd loadProperties(LauncherProperties& properties, const BeforeRuntimeChoice& beforeRuntimeChoice = {});
 
 #endif  // VEXIL_CONFIG_CONFIGURATION_FILE_LOADER_H_

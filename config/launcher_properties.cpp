@@ -17,9 +17,12 @@ std::string wishWord(const std::string& value, const char* first, const char* re
   return word;
 }
 
-}  // namespace
+/// Each of LIST as "<OPENING><index>]=<element>".
+void appendList(std::string& dump, const char* opening, const std::vector<std::string>& list) {
+  for (size_t i = 0; i < list.size(); ++i) dump += opening + std::to_string(i) + "]=" + list[i];
+}
 
-LauncherProperties::LauncherProperties() : LauncherProperties(hostPlatform()) {}
+}  // namespace
 
 LauncherProperties::LauncherProperties(const Platform& platform) : m_platform(&platform) {}
 
@@ -61,27 +64,9 @@ void LauncherProperties::setMaxJavaVersion(const std::string& value) { m_maxJava
 void LauncherProperties::setTrapConsoleCtrl(const std::string& value) { m_trapConsoleCtrl = value; }
 void LauncherProperties::setDebugFile(const std::string& value) { m_debugFile = value; }
 
-void LauncherProperties::addJarsInDirectory(const std::string& directory) {
-  guardedStep(message::kAddingJars, [&] {
-    // An empty value names no directory; searching "\*.jar" (the root of the
-    // current drive) would surprise everybody.
-    if (directory.empty()) return;
-    const Conventions& conventions = *m_platform->conventions;
-    std::string prefix = directory;
-    if (prefix.back() != conventions.pathSeparator) prefix += conventions.pathSeparator;
-    for (const DirectoryEntry& entry : m_platform->fileSystem->findFiles(prefix + "*.jar")) {
-      if (entry.isDirectory) continue;
-      const std::string path = prefix + entry.name;
-      // The runtime would split it in two, and a relative second half would
-      // be looked for in the current directory.
-      if (path.find(conventions.pathListSeparator) != std::string::npos) {
-        failWithReport(std::string(message::kAddingJars) + "\n" + path + message::kHoldsListSeparator +
-                       conventions.pathListSeparator);
-      }
-      m_jarsInClasspath += conventions.pathListSeparator;
-      m_jarsInClasspath += path;
-    }
-  });
+void LauncherProperties::addClassPathJar(const std::string& path) {
+  m_jarsInClasspath += m_platform->conventions->pathListSeparator;
+  m_jarsInClasspath += path;
 }
 
 void LauncherProperties::addLibraryPathDirectory(const std::string& directory) {
@@ -98,18 +83,6 @@ std::string LauncherProperties::getJniMainClass() const {
   }
   return name;
 }
-
-namespace {
-
-bool isTrueWord(const std::string& value) {
-  static const char* const kTrueWords[] = {"Y", "y", "YES", "yes", "t", "T", "true", "TRUE"};
-  for (const char* word : kTrueWords) {
-    if (value == word) return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 bool LauncherProperties::isTrapConsoleCtrl() const { return isTrueWord(m_trapConsoleCtrl); }
 
@@ -150,12 +123,8 @@ std::string LauncherProperties::toString() const {
   dump += ",m_jarsInClasspath=" + m_jarsInClasspath;
   dump += ",m_libraryPath=" + m_libraryPath;
   dump += ",m_debugFile=" + m_debugFile;
-  for (size_t i = 0; i < m_javaSystemProperties.size(); ++i) {
-    dump += ",m_javaSystemProperties[" + std::to_string(i) + "]=" + m_javaSystemProperties[i];
-  }
-  for (size_t i = 0; i < m_commandLineArguments.size(); ++i) {
-    dump += ",m_commandLineArguments[" + std::to_string(i) + "]=" + m_commandLineArguments[i];
-  }
+  appendList(dump, ",m_javaSystemProperties[", m_javaSystemProperties);
+  appendList(dump, ",m_commandLineArguments[", m_commandLineArguments);
   return dump;
 }
 

@@ -15,9 +15,7 @@
 /// interpreted where they are used.
 class LauncherProperties {
  public:
-  /// A record that reads the running system.
-  LauncherProperties();
-  /// A record that reads PLATFORM, which must outlive it (tests, fuzzers).
+  /// A record that reads PLATFORM (the running system's, or a fake), which must outlive it.
   explicit LauncherProperties(const Platform& platform);
   LauncherProperties(const LauncherProperties&) = default;
   LauncherProperties& operator=(const LauncherProperties&) = default;
@@ -51,8 +49,8 @@ class LauncherProperties {
   void setJavaHomeFallback(const std::string& value) { m_javaHomeFallback = value; }
   /// The image shown as the splash screen before the runtime starts; empty for none.
   void setSplashImage(const std::string& value) { m_splashImage = value; }
-  /// Appends every jar file of DIRECTORY to the class path jars.
-  void addJarsInDirectory(const std::string& directory);
+  /// Appends the jar file at PATH to the class path jars.
+  void addClassPathJar(const std::string& path);
   /// Appends DIRECTORY, unchanged, to the library path.
   void addLibraryPathDirectory(const std::string& directory);
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "config/configuration_file_loader.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/report_capture.h"
 
@@ -199,7 +200,7 @@ TEST_F(LauncherPropertiesTest, JarDirectoriesAddTheirJarFilesOnly) {
   };
   for (const Case& c : cases) {
     LauncherProperties record(fake.platform);
-    for (const char* directory : c.directories) record.addJarsInDirectory(directory);
+    for (const char* directory : c.directories) addJarsInDirectory(record, directory);
     EXPECT_EQ(record.getJarsInClasspath(), c.jars) << c.directories[0];
   }
 }
@@ -217,9 +218,9 @@ TEST(LauncherPropertiesPosixTest, JarAndLibraryListsUseTheJvmPathSeparator) {
   fake.fileSystem.addFile("/app/lib/B.Jar");
   fake.fileSystem.addDirectory("/app/lib/x.jar");
   LauncherProperties record(fake.platform);
-  record.addJarsInDirectory("/app/lib");
-  record.addJarsInDirectory("/app/lib/");
-  record.addJarsInDirectory("");
+  addJarsInDirectory(record, "/app/lib");
+  addJarsInDirectory(record, "/app/lib/");
+  addJarsInDirectory(record, "");
   record.addLibraryPathDirectory("/app/native");
   record.addLibraryPathDirectory("/usr/lib");
   EXPECT_EQ(record.getJarsInClasspath(), ":/app/lib/B.Jar:/app/lib/a.jar:/app/lib/B.Jar:/app/lib/a.jar");
@@ -237,7 +238,7 @@ TEST(LauncherPropertiesFailureTest, JarSearchFailureHasItsOwnText) {
   Platform platform = fake.platform;
   platform.fileSystem = &fileSystem;
   LauncherProperties record(platform);
-  EXPECT_EQ(reportOf([&] { record.addJarsInDirectory("C:\\App\\lib"); }),
+  EXPECT_EQ(reportOf([&] { addJarsInDirectory(record, "C:\\App\\lib"); }),
             reportText("Error adding jars to classpath."));
 }
 
@@ -253,7 +254,7 @@ TEST(LauncherPropertiesFailureTest, AJarPathHoldingTheListSeparatorIsReported) {
     FakePlatform fake;
     fake.fileSystem.addFile(c.directory + "\\" + c.jar);
     LauncherProperties record(fake.platform);
-    EXPECT_EQ(reportOf([&] { record.addJarsInDirectory(c.directory); }),
+    EXPECT_EQ(reportOf([&] { addJarsInDirectory(record, c.directory); }),
               reportText("Error adding jars to classpath.\n" + c.directory + "\\" + c.jar +
                          " holds the character that separates the entries of a path list: ;"));
   }

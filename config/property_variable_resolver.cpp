@@ -65,7 +65,7 @@ std::string PropertyVariableResolver::getVariableValue(const std::string& refere
       const Jvm* jvm = m_properties.getFoundJvm();
       return jvm ? jvm->getJavaHomePath() : std::string();
     }
-    if (name.compare(0, envPrefixLength, kVarEnvPrefix) == 0) {
+    if (startsWith(name, kVarEnvPrefix)) {
       std::string value;
       if (!m_properties.getPlatform().environment->lookup(name.substr(envPrefixLength), &value)) value.clear();
       return value;

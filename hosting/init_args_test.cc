@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "config/configuration_file_loader.h"
 #include "config/launcher_properties.h"
 #include "hosting/jvm_host.h"
 #include "tests/support/fake_platform.h"
@@ -139,7 +140,7 @@ TEST(InitArgsTest, OptionsMergeTheJarsAndLibraryDirectories) {
     LauncherProperties properties(fake.platform);
     properties.setNameOfExecutable(kProgram);
     for (const std::string& option : c.configured) properties.addJavaSystemProperty(option);
-    if (!c.jarFiles.empty()) properties.addJarsInDirectory("C:\\App\\lib");
+    if (!c.jarFiles.empty()) addJarsInDirectory(properties, "C:\\App\\lib");
     for (const std::string& directory : c.libraryDirectories) properties.addLibraryPathDirectory(directory);
 
     JvmHost host(properties);
@@ -175,7 +176,7 @@ TEST(InitArgsTest, PosixListsUseTheirOwnSeparator) {
   fake.fileSystem.addFile("/opt/app/lib/a.jar");
   LauncherProperties properties(fake.platform);
   properties.addJavaSystemProperty("-Djava.class.path=/opt/app/classes");
-  properties.addJarsInDirectory("/opt/app/lib");
+  addJarsInDirectory(properties, "/opt/app/lib");
   properties.addLibraryPathDirectory("/opt/app/native");
   JvmHost host(properties);
   jni::JavaVMInitArgs args;

@@ -3,6 +3,7 @@
 
 #include "launcher/launch.h"
 #include "platform/command_line.h"
+#include "platform/platform.h"
 #include "report/report_channel.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     std::vector<char*> vector;
     for (std::string& argument : arguments) vector.push_back(argument.data());
     vector.push_back(nullptr);
-    return launchApplication(static_cast<int>(arguments.size()), vector.data(), ReportChannel::kStandardOutput);
+    return launchApplication(hostPlatform(), static_cast<int>(arguments.size()), vector.data(),
+                             ReportChannel::kStandardOutput);
   });
 }

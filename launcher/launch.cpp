@@ -14,27 +14,28 @@
 
 namespace {
 
-/// The debug-file line that says why a launch has no single-instance channel.
-std::string unavailableLine(const InstanceClaim& claim) {
+/// The start of the debug-file line that says why a launch has no
+/// single-instance channel; the claim's detail follows.
+const char* unavailableText(InstanceClaim::Problem problem) {
   using Problem = InstanceClaim::Problem;
-  switch (claim.problem) {
+  switch (problem) {
     case Problem::kTooLong:
-      return message::kLogInstanceTooLong + claim.detail;
+      return message::kLogInstanceTooLong;
     case Problem::kFolderUnusable:
-      return message::kLogInstanceFolderUnusable + claim.detail;
+      return message::kLogInstanceFolderUnusable;
     case Problem::kFolderNotPrivate:
-      return message::kLogInstanceFolderNotPrivate + claim.detail;
+      return message::kLogInstanceFolderNotPrivate;
     case Problem::kLockTimeout:
-      return message::kLogInstanceLockTimeout + claim.detail;
+      return message::kLogInstanceLockTimeout;
     case Problem::kOtherUser:
-      return message::kLogInstanceOtherUser + claim.detail;
+      return message::kLogInstanceOtherUser;
     case Problem::kNotAccepted:
-      return message::kLogInstanceNotAccepted + claim.detail;
+      return message::kLogInstanceNotAccepted;
     case Problem::kSocketUnusable:
     case Problem::kNone:
       break;
   }
-  return message::kLogInstanceSocketUnusable + claim.detail;
+  return message::kLogInstanceSocketUnusable;
 }
 
 /// What the step before the runtime choice found out about other instances.
@@ -64,7 +65,7 @@ bool claimOrHandOver(const LauncherProperties& properties, InstanceOutcome& outc
       break;
   }
   if (!debugFile.empty()) {
-    appendLogLine(debugFile, unavailableLine(claim));
+    appendLogLine(debugFile, unavailableText(claim.problem) + claim.detail);
     appendLogLine(debugFile, message::kLogInstanceStartsAlone);
   }
   return true;
@@ -72,19 +73,19 @@ bool claimOrHandOver(const LauncherProperties& properties, InstanceOutcome& outc
 
 }  // namespace
 
-LauncherProperties createLauncherProperties(int argc, char** argv, const BeforeRuntimeChoice& beforeRuntimeChoice,
-                                            bool* loaded) {
+LauncherProperties createLauncherProperties(const Platform& platform, int argc, char** argv,
+                                            const BeforeRuntimeChoice& beforeRuntimeChoice, LoadEnd* end) {
   std::string program, reason;
   if (!findExecutablePath(&program, &reason)) {
     // The configuration lies beside the program; it is never looked for in
     // the current directory instead.
     failWithReport(std::string(message::kGettingConfigurationFileName) + "\n" + message::kProgramPathUnknown + reason);
   }
-  LauncherProperties properties;
+  LauncherProperties properties(platform);
   properties.setNameOfExecutable(program);
   for (int i = 1; i < argc; ++i) properties.addCommandLineArgument(argv[i]);
-  const bool complete = loadProperties(properties, beforeRuntimeChoice);
-  if (loaded) *loaded = complete;
+  const LoadEnd loadEnd = loadProperties(properties, beforeRuntimeChoice);
+  if (end) *end = loadEnd;
   return properties;
 }
 
@@ -95,18 +96,14 @@ int runLaunch(const LauncherProperties& properties, ReportChannel channel,
   return host.launch();
 }
 
-int launchApplication(int argc, char** argv, ReportChannel channel) {
+int launchApplication(const Platform& platform, int argc, char** argv, ReportChannel channel) {
   InstanceOutcome instance;
-  bool loaded = false;
+  LoadEnd end = LoadEnd::kComplete;
   // The record is finished once loaded; hosting only reads it.
   const LauncherProperties properties = createLauncherProperties(
-      argc, argv, [&](const LauncherProperties& early) { return claimOrHandOver(early, instance); }, &loaded);
+      platform, argc, argv, [&](const LauncherProperties& early) { return claimOrHandOver(early, instance); }, &end);
   // Only a hand-over ends the load early: the running instance has the
   // arguments, and no runtime is chosen or loaded.
-  if (!loaded) return 0;
+  if (end == LoadEnd::kEndedBeforeRuntimeChoice) return 0;
   return runLaunch(properties, channel, std::move(instance.endpoint));
-}
-
-int launcherMain(int argc, char** argv, ReportChannel channel) {
-  return runReportingFailures(channel, [&] { return launchApplication(argc, argv, channel); });
 }

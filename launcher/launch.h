@@ -9,23 +9,21 @@
 #include "report/report_channel.h"
 
 /// The sequence both programs share: build the properties from the
-/// executable's path, the arguments and the configuration file, then run the
-/// Java application. Returns 0 when its main method has returned, 1 when an
-/// exception escaped it or the launch failed; a failure is shown through
-/// CHANNEL.
-int launcherMain(int argc, char** argv, ReportChannel channel);
+/// executable's path, the arguments and the configuration file, reading
+/// PLATFORM, then run the Java application. Returns 0 when its main method has
+/// returned, 1 when an exception escaped it. A failure is raised, and the
+/// entry point, which ends the process, shows it through CHANNEL. With
+/// vexil.single.instance set, a launch that finds a running instance of the
+/// program hands it its arguments and returns 0 before any runtime is chosen.
+int launchApplication(const Platform& platform, int argc, char** argv, ReportChannel channel);
 
-/// The same sequence, leaving a failure to the caller, which shows it through
-/// CHANNEL. With vexil.single.instance set, a launch that finds a running
-/// instance of the program hands it its arguments and returns 0 before any
-/// runtime is chosen.
-int launchApplication(int argc, char** argv, ReportChannel channel);
-
-/// A record named after the running executable, holding ARGV[1..] and loaded
-/// from the configuration file, with the JVM chosen. BEFORE_RUNTIME_CHOICE may
-/// end the load before the choice; LOADED (when given) then says false.
-LauncherProperties createLauncherProperties(int argc, char** argv, const BeforeRuntimeChoice& beforeRuntimeChoice = {},
-                                            bool* loaded = nullptr);
+/// A record of PLATFORM named after the running executable, holding ARGV[1..]
+/// and loaded from the configuration file, with the JVM chosen.
+/// BEFORE_RUNTIME_CHOICE may end the load before the choice; END (when given)
+/// says how the load ended.
+LauncherProperties createLauncherProperties(const Platform& platform, int argc, char** argv,
+                                            const BeforeRuntimeChoice& beforeRuntimeChoice = {},
+                                            LoadEnd* end = nullptr);
 
 /// Runs the Java application described by PROPERTIES in a program that shows
 /// failures through CHANNEL; the later launches come in through

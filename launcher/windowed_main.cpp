@@ -5,6 +5,7 @@
 #include "launcher/command_line_arguments.h"
 #include "launcher/launch.h"
 #include "platform/command_line.h"
+#include "platform/platform.h"
 #include "report/failure.h"
 #include "report/messages.h"
 #include "report/report_channel.h"
@@ -16,6 +17,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string text = guardedStep(message::kReadingCommandLineArguments,
                                          [] { return commandLineAfterProgramName(processCommandLine()); });
     CommandLineArguments arguments(text.c_str(), __argv != nullptr && __argc > 0 ? __argv[0] : nullptr);
-    return launchApplication(arguments.getArgc(), arguments.getArgv(), ReportChannel::kMessageBox);
+    return launchApplication(hostPlatform(), arguments.getArgc(), arguments.getArgv(), ReportChannel::kMessageBox);
   });
 }

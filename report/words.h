@@ -3,6 +3,8 @@
 
 // Header only: a table of words, like report/messages.h.
 
+#include <string>
+
 // The words the launcher's settings, variables and runtime wishes are made
 // of: what users write in a configuration file. Keys, variable names and
 // wishes are compared exactly, with case; the search groups without.
@@ -40,6 +42,17 @@ inline constexpr const char kBlanks[] = " \t\n";
 // The runtime's path properties, as option lines set them ("-Dname=value").
 inline constexpr const char kClassPathProperty[] = "-Djava.class.path";
 inline constexpr const char kLibraryPathProperty[] = "-Djava.library.path";
+
+/// The words that switch a yes-or-no setting on (vexil.trap.console.ctrl,
+/// vexil.single.instance), compared exactly; any other value is false.
+inline constexpr const char* const kTrueWords[] = {"Y", "y", "YES", "yes", "t", "T", "true", "TRUE"};
+
+inline bool isTrueWord(const std::string& value) {
+  for (const char* word : kTrueWords) {
+    if (value == word) return true;
+  }
+  return false;
+}
 
 // Variable names of "${...}" references.
 inline constexpr const char kVarFoundJavaHome[] = "FOUND_JAVA_HOME";

@@ -22,15 +22,30 @@
 #include "config/launcher_properties.h"
 #include "jvm/jvm.h"
 #include "jvm/jvm_selector.h"
+#include "platform/platform.h"
 #include "report/report_channel.h"
 
 namespace {
 
+// Every text the probe prints; tools/probe_test.cmake reads them.
+namespace probe_text {
+constexpr char kListOption[] = "--list";
+constexpr char kUsage[] = "usage: jvm_probe [--list] [vexil.<setting>=value ...]\n";
+constexpr char kDiscovered[] = "discovered";
+constexpr char kRated[] = "rated";
+constexpr char kSource[] = "source";
+constexpr char kIndexOpen[] = "[";
+constexpr char kIndexClose[] = "]=";
+constexpr char kRejected[] = "rejected=";
+constexpr char kChosen[] = "chosen=";
+constexpr char kChosenSource[] = "chosen.source=";
+}  // namespace probe_text
+
 void printRecords(const char* label, const std::vector<Jvm>& jvms, bool withSources) {
   for (size_t i = 0; i < jvms.size(); ++i) {
-    const std::string index = "[" + std::to_string(i) + "]=";
+    const std::string index = probe_text::kIndexOpen + std::to_string(i) + probe_text::kIndexClose;
     std::string line = std::string(label) + index + jvms[i].toString() + "\n";
-    if (withSources) line += "source" + index + jvms[i].getSource() + "\n";
+    if (withSources) line += probe_text::kSource + index + jvms[i].getSource() + "\n";
     std::fputs(line.c_str(), stdout);
   }
 }
@@ -39,17 +54,17 @@ void printRecords(const char* label, const std::vector<Jvm>& jvms, bool withSour
 
 int main(int argc, char** argv) {
   return runReportingFailures(ReportChannel::kStandardOutput, [&] {
-    LauncherProperties properties;
+    LauncherProperties properties(hostPlatform());
     bool list = false;
     for (int i = 1; i < argc; ++i) {
       std::string argument = argv[i];
       size_t equals = argument.find('=');
-      if (argument == "--list") {
+      if (argument == probe_text::kListOption) {
         list = true;
       } else if (equals == std::string::npos ||
                  !ConfigurationFileLoader::applySetting(properties, argument.substr(0, equals),
                                                         argument.substr(equals + 1))) {
-        std::fprintf(stderr, "usage: jvm_probe [--list] [vexil.<setting>=value ...]\n");
+        std::fputs(probe_text::kUsage, stderr);
         return 2;
       }
     }
@@ -57,15 +72,19 @@ int main(int argc, char** argv) {
     if (list) {
       std::vector<Jvm> jvms;
       selector.locateJvms(jvms);
-      printRecords("discovered", jvms, true);
+      printRecords(probe_text::kDiscovered, jvms, true);
       selector.separateClientAndServerJvms(jvms);
       selector.determineVersions(jvms);
-      printRecords("rated", jvms, false);
-      for (const std::string& line : selector.getRejections()) std::fputs(("rejected=" + line + "\n").c_str(), stdout);
+      printRecords(probe_text::kRated, jvms, false);
+      for (const std::string& line : selector.getRejections()) {
+        std::fputs((probe_text::kRejected + line + "\n").c_str(), stdout);
+      }
       std::fflush(stdout);
     }
     const Jvm chosen = selector.getMostAppropriateJvm();
-    std::fputs(("chosen=" + chosen.toString() + "\nchosen.source=" + chosen.getSource() + "\n").c_str(), stdout);
+    const std::string lines =
+        probe_text::kChosen + chosen.toString() + "\n" + probe_text::kChosenSource + chosen.getSource() + "\n";
+    std::fputs(lines.c_str(), stdout);
     std::fflush(stdout);
     return 0;
   });

@@ -99,7 +99,7 @@ TEST_P(Configuration, EnvironmentVariablesComeFromTheProcess) {
   app.removeEnvironment("VEXIL_E2E_UNSET");
   app.writeConfiguration(lapFile({"vexil.jvm.path=${SELF_HOME}/${env.vexil_e2e_dir}/${env.VEXIL_E2E_UNSET}Jvm.Lib"}));
   EXPECT_TRUE(app.showsReport(
-      app.run(), "This JVM file could not be found: " + storedJvmPath(home() + "Some Dir" + kSep + "Jvm.Lib")));
+      app.run(), {"This JVM file could not be found: " + storedJvmPath(home() + "Some Dir" + kSep + "Jvm.Lib")}));
 }
 
 // Jar directories add their jar files (no sub-directory, whatever its name) in
@@ -160,7 +160,7 @@ TEST_P(Configuration, SelectionFailuresAreReported) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lines[0]);
     app.writeConfiguration(lapFile(c.lines));
-    EXPECT_TRUE(app.showsReport(app.run(), c.message));
+    EXPECT_TRUE(app.showsReport(app.run(), {c.message}));
   }
 }
 

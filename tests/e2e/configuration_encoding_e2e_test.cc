@@ -40,7 +40,7 @@ TEST_P(ConfigurationEncoding, AByteOrderMarkIsSkippedAndUtf16IsRefused) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     app.writeConfiguration(c.contents);
-    EXPECT_TRUE(app.showsReport(app.run(), c.report));
+    EXPECT_TRUE(app.showsReport(app.run(), {c.report}));
   }
 }
 

@@ -64,7 +64,7 @@ TEST(Harness, AProgramThatDoesNotEndIsKilledAndFailsTheTest) {
 
 TEST(Harness, ShowsReportNamesWhatDiffers) {
   LaunchCase helper(VEXIL_E2E_PRINT_INVOCATION, "print.exe");
-  testing::AssertionResult verdict = helper.showsReport(helper.run(), "anything");
+  testing::AssertionResult verdict = helper.showsReport(helper.run(), {"anything"});
   EXPECT_FALSE(verdict);
   std::string message = verdict.message();
   EXPECT_NE(message.find("exit code is not 1"), std::string::npos) << message;

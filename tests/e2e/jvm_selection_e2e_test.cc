@@ -166,16 +166,16 @@ TEST_F(JvmSelectionOnWine, ASubkeyWithoutJavaHomeStopsTheLaunch) {
                  subkey(kJreTree, "1.5", "\"RuntimeLib\"=" + regString("C:\\jre5\\bin\\client\\jvm.dll")));
   LaunchResult result = probe.run();
   EXPECT_TRUE(probe.showsReport(
-      result, "Error opening registry key SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.5, value name JavaHome"));
+      result, {"Error opening registry key SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.5, value name JavaHome"}));
 }
 
 TEST_F(JvmSelectionOnWine, NoTreesNoRuntimes) {
   importRegistry(kRegFileHeader + kRegWipeJavaSoft);
-  EXPECT_TRUE(probe.showsReport(probe.run(), "No acceptable JVMs were found."));
+  EXPECT_TRUE(probe.showsReport(probe.run(), {"No acceptable JVMs were found."}));
   // Listed, but without a JVM library in client or server: the report says so.
   addFile("C:\\jre6", "C:\\jre6\\bin\\hotspot\\jvm.dll");
   importRegistry(kRegFileHeader + subkey(kJreTree, "1.6", javaHome("C:\\jre6")));
-  EXPECT_TRUE(probe.showsReportLines(
+  EXPECT_TRUE(probe.showsReport(
       probe.run(),
       {"No acceptable JVMs were found.", "1.6 jre in C:\\jre6: no client or server JVM library in C:\\jre6\\bin\\"}));
 }
@@ -201,7 +201,7 @@ TEST_F(JvmSelectionOnWine, JavaHomeValuesUpTo260Bytes) {
   importRegistry(kRegFileHeader + kRegWipeJavaSoft + subkey(kJreTree, "over", javaHome(full)));
   EXPECT_TRUE(probe.showsReport(
       probe.run(),
-      "Error opening registry key SOFTWARE\\JavaSoft\\Java Runtime Environment\\over, value name JavaHome"));
+      {"Error opening registry key SOFTWARE\\JavaSoft\\Java Runtime Environment\\over, value name JavaHome"}));
 }
 
 }  // namespace

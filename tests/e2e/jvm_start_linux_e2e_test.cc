@@ -100,14 +100,13 @@ TEST(RealJvmTest, MissingClassAndMissingMainAreReported) {
   app.writeConfiguration(configuration("org.vexil.testapps.Missing"));
   // The runtime's reason follows on the next lines, and only there: nothing on standard error.
   LaunchResult missingClass = app.run();
-  EXPECT_TRUE(app.showsReport(missingClass,
-                              "Cannot find main Java class org/vexil/testapps/Missing\n"
-                              "java.lang.NoClassDefFoundError: org/vexil/testapps/Missing\n"
-                              "Caused by: java.lang.ClassNotFoundException: org.vexil.testapps.Missing"));
+  EXPECT_TRUE(
+      app.showsReport(missingClass, {"Cannot find main Java class org/vexil/testapps/Missing\n"
+                                     "java.lang.NoClassDefFoundError: org/vexil/testapps/Missing\n"
+                                     "Caused by: java.lang.ClassNotFoundException: org.vexil.testapps.Missing"}));
   app.writeConfiguration(configuration("NoMain"));
-  EXPECT_TRUE(app.showsReport(app.run(),
-                              "Cannot find main method in Java class\n"
-                              "Looked in NoMain for static main with signature ([Ljava/lang/String;)V"));
+  EXPECT_TRUE(app.showsReport(app.run(), {"Cannot find main method in Java class\n"
+                                          "Looked in NoMain for static main with signature ([Ljava/lang/String;)V"}));
 }
 
 TEST(RealJvmTest, AnUnknownJvmOptionMeansNoJavaVm) {

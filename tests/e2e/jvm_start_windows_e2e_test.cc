@@ -125,7 +125,7 @@ TEST_P(FakeRuntime, AClassPathIsAlwaysGivenAndHasNoEmptyElement) {
 
 TEST_P(FakeRuntime, AnUnsetMainClassIsNamedAsTheCause) {
   app.writeConfiguration(configuration(""));
-  EXPECT_TRUE(app.showsReportLines(
+  EXPECT_TRUE(app.showsReport(
       app.run(), {"Cannot find main Java class ", "vexil.main.class is not set in the configuration file."}));
 }
 
@@ -197,7 +197,7 @@ TEST_P(FakeRuntime, EachRefusalOfTheRuntimeIsReported) {
     LaunchResult result = app.run({"x"});
     EXPECT_EQ(withLfLineEnds(result.err), c.described);
     result.err.clear();
-    EXPECT_TRUE(app.showsReport(result, c.message));
+    EXPECT_TRUE(app.showsReport(result, {c.message}));
   }
   // Nothing of main ever ran.
   EXPECT_EQ(recorded("CallStaticVoidMethod"), std::vector<std::string>{});
@@ -229,9 +229,9 @@ TEST_P(FakeRuntime, AnyThreadStackSizeGivesAStartOrTheRuntimesOwnReport) {
       const std::string said = tooSmall + "\r\n";
       ASSERT_EQ(result.out.compare(0, said.size(), said), 0) << describe(result);
       result.out.erase(0, said.size());
-      EXPECT_TRUE(app.showsReport(result, "Cannot create Java VM."));
+      EXPECT_TRUE(app.showsReport(result, {"Cannot create Java VM."}));
     } else {
-      EXPECT_TRUE(app.showsReport(result, "Cannot create Java VM.\n" + tooSmall));
+      EXPECT_TRUE(app.showsReport(result, {"Cannot create Java VM.\n" + tooSmall}));
     }
     EXPECT_EQ(recorded("CallStaticVoidMethod"), std::vector<std::string>{});
   }

@@ -268,12 +268,8 @@ LaunchResult LaunchCase::runRequest(const harness_system::ProcessRequest& reques
   return result;
 }
 
-testing::AssertionResult LaunchCase::showsReport(const LaunchResult& result, const std::string& message) const {
-  return showsReportText(result, reportText(message));
-}
-
-testing::AssertionResult LaunchCase::showsReportLines(const LaunchResult& result,
-                                                      const std::vector<std::string>& lines) const {
+testing::AssertionResult LaunchCase::showsReport(const LaunchResult& result,
+                                                 const std::vector<std::string>& lines) const {
   // Joined by line feeds; showsReportText expects each as the console's line end.
   std::string report = reportText(lines.empty() ? std::string() : lines.front());
   for (size_t i = 1; i < lines.size(); ++i) report += "\n" + lines[i];

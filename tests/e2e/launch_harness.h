@@ -7,7 +7,7 @@
 //   LaunchCase app;                                   // copies claunch to <case>/app[.exe]
 //   app.writeConfiguration("vexil.main.class=Main\n"); // <case>/app.lap
 //   LaunchResult result = app.run({"one", "two"});
-//   EXPECT_TRUE(app.showsReport(result, "Cannot find main Java class Main"));
+//   EXPECT_TRUE(app.showsReport(result, {"Cannot find main Java class Main"}));
 
 #include <gtest/gtest.h>
 
@@ -149,11 +149,12 @@ class LaunchCase {
   /// line (program name included, e.g. quotedProgramPath() + " a b").
   LaunchResult runCommandLine(const std::string& commandLine) const;
 
-  /// Whether RESULT is the report of a failure with MESSAGE through this program's
-  /// channel, and nothing else: console build a line on standard output, windowed
-  /// build one box (caption the program path, exclamation icon, only OK);
-  /// standard error empty, exit code 1.
-  testing::AssertionResult showsReport(const LaunchResult& result, const std::string& message) const;
+  /// Whether RESULT is the report of a failure with LINES through this program's
+  /// channel, and nothing else: the heading and LINES[0], then each further line
+  /// on a line of its own; console build on standard output, windowed build one
+  /// box (caption the program path, exclamation icon, only OK); standard error
+  /// empty, exit code 1.
+  testing::AssertionResult showsReport(const LaunchResult& result, const std::vector<std::string>& lines) const;
   /// The same for a report that names its cause: MESSAGE, then on the lines after
   /// it a text that begins with CAUSE_START. Standard error may hold the runtime's
   /// own description of the cause (console build).
@@ -161,9 +162,6 @@ class LaunchCase {
                                                 const std::string& causeStart) const;
   /// The same, with the whole text REPORT (e.g. the heading alone).
   testing::AssertionResult showsReportText(const LaunchResult& result, const std::string& report) const;
-  /// The same for a report of several lines: the heading and LINES[0], then
-  /// each further line on a line of its own.
-  testing::AssertionResult showsReportLines(const LaunchResult& result, const std::vector<std::string>& lines) const;
 
  private:
   void setUp(const std::string& builtProgram, const std::string& relativeName);

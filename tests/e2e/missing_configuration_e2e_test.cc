@@ -13,13 +13,13 @@ class MissingConfiguration : public testing::TestWithParam<Program> {};
 
 TEST_P(MissingConfiguration, IsReportedWithThePathLookedFor) {
   LaunchCase app(GetParam());
-  EXPECT_TRUE(app.showsReportLines(app.run(), {"Could not open file " + app.path("app.lap"), fileNotFoundReason()}));
+  EXPECT_TRUE(app.showsReport(app.run(), {"Could not open file " + app.path("app.lap"), fileNotFoundReason()}));
 }
 
 TEST_P(MissingConfiguration, ArgumentsChangeNothing) {
   LaunchCase app(GetParam());
-  EXPECT_TRUE(app.showsReportLines(app.run({"-help", "two words", ""}),
-                                   {"Could not open file " + app.path("app.lap"), fileNotFoundReason()}));
+  EXPECT_TRUE(app.showsReport(app.run({"-help", "two words", ""}),
+                              {"Could not open file " + app.path("app.lap"), fileNotFoundReason()}));
 }
 
 // The program's full path without a final ".exe" in any case, then ".lap".
@@ -39,8 +39,7 @@ TEST_P(MissingConfiguration, TheFileIsNamedAfterTheProgram) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.program);
     LaunchCase app(GetParam(), c.program);
-    EXPECT_TRUE(
-        app.showsReportLines(app.run(), {"Could not open file " + app.path(c.configuration), fileNotFoundReason()}));
+    EXPECT_TRUE(app.showsReport(app.run(), {"Could not open file " + app.path(c.configuration), fileNotFoundReason()}));
   }
 }
 
@@ -51,8 +50,7 @@ TEST_P(MissingConfiguration, OnlyTheFileBesideTheProgramCounts) {
   app.writeFile("bin/app.exe.lap", "vexil.main.class=Decoy\n");
   app.writeFile("bin/APP.lap.txt", "vexil.main.class=Decoy\n");
   app.setWorkingDirectory(".");
-  EXPECT_TRUE(
-      app.showsReportLines(app.run(), {"Could not open file " + app.path("bin/app.lap"), fileNotFoundReason()}));
+  EXPECT_TRUE(app.showsReport(app.run(), {"Could not open file " + app.path("bin/app.lap"), fileNotFoundReason()}));
 }
 
 TEST_P(MissingConfiguration, AFolderOrAFileBeyondAnyConfigurationIsReportedWithWhy) {
@@ -72,7 +70,7 @@ TEST_P(MissingConfiguration, AFolderOrAFileBeyondAnyConfigurationIsReportedWithW
     } else {
       app.writeConfiguration("vexil.main.class=Main\n" + std::string(5 << 20, '#'));
     }
-    EXPECT_TRUE(app.showsReport(app.run(), "Could not open file " + app.path("app.lap") + "\n" + c.reason));
+    EXPECT_TRUE(app.showsReport(app.run(), {"Could not open file " + app.path("app.lap") + "\n" + c.reason}));
   }
 }
 

@@ -25,10 +25,9 @@ TEST(NoProc, TheProgramSaysItsPathIsUnknownAndReadsNoConfigurationFromTheCurrent
   if (probe.exitCode != 0) GTEST_SKIP() << "this machine cannot hide /proc from a program: " << describe(probe);
 
   LaunchResult result = app.runWrapped(withoutProc);
-  EXPECT_TRUE(app.showsReport(result,
-                              "Error getting configuration file name.\n"
-                              "The path of this program is unknown: /proc/self/exe cannot be read "
-                              "(No such file or directory): is /proc mounted?"));
+  EXPECT_TRUE(app.showsReport(result, {"Error getting configuration file name.\n"
+                                       "The path of this program is unknown: /proc/self/exe cannot be read "
+                                       "(No such file or directory): is /proc mounted?"}));
 }
 
 }  // namespace

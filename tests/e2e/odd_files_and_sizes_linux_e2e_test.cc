@@ -55,7 +55,7 @@ TEST(OddFiles, AConfigurationThatIsNoPlainFileIsReportedWithWhy) {
     LaunchCase app;
     app.setTimeoutSeconds(20);
     c.make(app);
-    EXPECT_TRUE(app.showsReport(app.run(), "Could not open file " + app.path("app.lap") + "\n" + c.reason));
+    EXPECT_TRUE(app.showsReport(app.run(), {"Could not open file " + app.path("app.lap") + "\n" + c.reason}));
   }
 }
 

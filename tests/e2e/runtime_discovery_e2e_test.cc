@@ -229,7 +229,7 @@ TEST_F(RuntimeDiscoveryOnWine, OnlyA32BitRuntimeIsReportedWithItsReason) {
     app.removeEnvironment("JAVA_HOME");
     app.writeConfiguration("vexil.main.class=Main\r\nvexil.debug.file=${SELF_HOME}\\debug.log\r\n");
     LaunchResult result = app.run();
-    EXPECT_TRUE(app.showsReportLines(result, {"No acceptable JVMs were found.", verdict}));
+    EXPECT_TRUE(app.showsReport(result, {"No acceptable JVMs were found.", verdict}));
     EXPECT_EQ(fileContents(app.path("debug.log")), verdict + "\r\n");
   }
   LaunchResult result = list();
@@ -253,7 +253,7 @@ TEST_F(RuntimeDiscoveryOnWine, AConfiguredRuntimeOfTheWrongMachineIsReported) {
   for (const Case& c : cases) {
     LaunchCase app;
     app.writeConfiguration("vexil.main.class=Main\r\n" + c.setting + "\r\n");
-    EXPECT_TRUE(app.showsReportLines(app.run(), c.report)) << c.setting;
+    EXPECT_TRUE(app.showsReport(app.run(), c.report)) << c.setting;
   }
 }
 

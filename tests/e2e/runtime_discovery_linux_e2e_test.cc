@@ -85,8 +85,8 @@ TEST(RuntimeDiscoveryOnLinux, ALibjvmForAnotherProcessorIsRejectedForItsBits) {
         << describe(result);
 
     app.writeConfiguration("vexil.main.class=Exiter\nvexil.java.home.path=" + home + "\n");
-    EXPECT_TRUE(app.showsReportLines(app.run(), {"A JVM could not be found for Java home: " + home,
-                                                 home + "/lib/server/libjvm.so: " + c.found + "."}));
+    EXPECT_TRUE(app.showsReport(app.run(), {"A JVM could not be found for Java home: " + home,
+                                            home + "/lib/server/libjvm.so: " + c.found + "."}));
   }
 }
 

@@ -160,7 +160,7 @@ TEST(RuntimeHosting, AnUnsetMainClassIsNamedAsTheCause) {
   for (const std::string& setting : {std::string(), std::string("vexil.main.class=  \n")}) {
     SCOPED_TRACE(setting);
     app.writeConfiguration(setting + "vexil.jvm.path=" VEXIL_E2E_LIBJVM "\n");
-    EXPECT_TRUE(app.showsReportLines(
+    EXPECT_TRUE(app.showsReport(
         app.run(), {"Cannot find main Java class ", "vexil.main.class is not set in the configuration file."}));
   }
 }
@@ -308,7 +308,7 @@ TEST(RuntimeHosting, TodaysMainMethodsRunOnJava25AndAreRefusedOnOlderRuntimes) {
       EXPECT_EQ(result.exitCode, 0) << describe(result);
       EXPECT_EQ(result.out, c.out) << describe(result);
     } else {
-      EXPECT_TRUE(app.showsReport(result, "Cannot find main method in Java class\n" + c.cause));
+      EXPECT_TRUE(app.showsReport(result, {"Cannot find main method in Java class\n" + c.cause}));
     }
   }
   if (!haveJava25()) GTEST_SKIP() << "No Java 25 runtime at " << kJava25Home << ": only the Java 17 case ran";

@@ -129,9 +129,8 @@ TEST_P(SplashOnWindows, AFailureClosesTheSplashBeforeItsReport) {
   runtime.configure("vexil.splash.image=${SELF_HOME}\\" + image);
   runtime.app.setEnvironment("VEXIL_FAKE_JVM_FAIL", "main");
   LaunchResult result = runtime.app.run();
-  EXPECT_TRUE(runtime.app.showsReport(result,
-                                      "Cannot find main method in Java class\nLooked in Main for static main "
-                                      "with signature ([Ljava/lang/String;)V"));
+  EXPECT_TRUE(runtime.app.showsReport(result, {"Cannot find main method in Java class\nLooked in Main for static main "
+                                               "with signature ([Ljava/lang/String;)V"}));
   const Lines lines = runtime.recorded();
   auto created = std::find_if(lines.begin(), lines.end(),
                               [](const std::string& l) { return l.rfind("JNI_CreateJavaVM ", 0) == 0; });

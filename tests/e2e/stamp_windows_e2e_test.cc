@@ -94,8 +94,7 @@ TEST_P(StampedLauncher, LaunchesExactlyAsTheLauncherItCameFrom) {
   LaunchCase after(GetParam(), stamper.path("MyApp.exe"), "app.exe");
   for (LaunchCase* app : {&before, &after}) {
     SCOPED_TRACE(app == &before ? "the launcher" : "the stamped copy");
-    EXPECT_TRUE(
-        app->showsReportLines(app->run(), {"Could not open file " + app->path("app.lap"), fileNotFoundReason()}));
+    EXPECT_TRUE(app->showsReport(app->run(), {"Could not open file " + app->path("app.lap"), fileNotFoundReason()}));
   }
   std::vector<LaunchResult> launched;
   for (LaunchCase* app : {&before, &after}) {

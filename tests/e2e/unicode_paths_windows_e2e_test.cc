@@ -127,9 +127,9 @@ TEST_P(UnicodeFolder, TheApplicationRunsAndTheRuntimeSeesTheFolder) {
 // in a message box whose caption and body read back as written.
 TEST_P(UnicodeFolder, AReportNamesTheFolder) {
   const std::string configuration = app.programPath().substr(0, app.programPath().size() - 4) + ".lap";
-  EXPECT_TRUE(app.showsReportLines(app.run(), {"Could not open file " + configuration, fileNotFoundReason()}));
+  EXPECT_TRUE(app.showsReport(app.run(), {"Could not open file " + configuration, fileNotFoundReason()}));
   app.writeConfiguration("vexil.main.class=Main\r\nvexil.java.home.path=${SELF_HOME}\\none\r\n");
-  EXPECT_TRUE(app.showsReport(app.run(), "A JVM could not be found for Java home: " + runtime.home() + "\\none"));
+  EXPECT_TRUE(app.showsReport(app.run(), {"A JVM could not be found for Java home: " + runtime.home() + "\\none"}));
 }
 
 // jvm_probe carries the same manifest: it reads the folder in its arguments
@@ -210,7 +210,7 @@ TEST_P(Launchers, PathsBeyond260CharactersWork) {
   EXPECT_NE(fileContents(app.path(deep + "/debug.log")).find("The chosen JVM: "), std::string::npos);
 
   app.writeConfiguration("vexil.main.class=Main\r\nvexil.java.home.path=${SELF_HOME}" + below + "\\none\r\n");
-  EXPECT_TRUE(app.showsReport(app.run(), "A JVM could not be found for Java home: " + deepHome + "\\none"));
+  EXPECT_TRUE(app.showsReport(app.run(), {"A JVM could not be found for Java home: " + deepHome + "\\none"}));
 }
 
 // Where the UTF-8 code page is not in force (Windows before 1903, here the

@@ -13,8 +13,8 @@ TEST(WindowedLauncher, ReportsInABoxWhateverTheCommandLine) {
   LaunchCase app(Program::Windowed);
   for (std::string arguments : {"", "   ", " a \"b c\" d", " \"unclosed", " \"\"", "\t\r\n"}) {
     SCOPED_TRACE(arguments);
-    EXPECT_TRUE(app.showsReportLines(app.runCommandLine(app.quotedProgramPath() + arguments),
-                                     {"Could not open file " + app.path("app.lap"), fileNotFoundReason()}));
+    EXPECT_TRUE(app.showsReport(app.runCommandLine(app.quotedProgramPath() + arguments),
+                                {"Could not open file " + app.path("app.lap"), fileNotFoundReason()}));
   }
 }
 

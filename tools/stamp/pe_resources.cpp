@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 #include "tools/stamp/bytes.h"
@@ -80,101 +81,150 @@ std::vector<TypeGroup> groupResources(const std::vector<Resource>& resources) {
   return types;
 }
 
+std::size_t directorySize(std::size_t entries) { return kDirectoryHeaderSize + kDirectoryEntrySize * entries; }
+
+/// The offset of entry INDEX of the directory at DIRECTORY.
+std::size_t entryAt(std::size_t directory, std::size_t index) {
+  return directory + kDirectoryHeaderSize + kDirectoryEntrySize * index;
+}
+
+template <typename Group, typename Key>
+std::size_t countNamed(const std::vector<Group>& groups, Key key) {
+  return static_cast<std::size_t>(
+      std::count_if(groups.begin(), groups.end(), [&](const Group& group) { return key(group).named; }));
+}
+
+const ResourceKey& typeOf(const TypeGroup& group) { return group.type; }
+const ResourceKey& nameOf(const NameGroup& group) { return group.name; }
+
+/// Where each part of a resource table goes: first the directories (root, one
+/// per type, one per name), then the names' texts, then the data entries, then
+/// the data, each blob on 8 bytes.
+struct TableLayout {
+  std::vector<std::size_t> typeDirectories;
+  std::vector<std::vector<std::size_t>> nameDirectories;             ///< per type
+  std::vector<std::pair<const std::u16string*, std::size_t>> texts;  ///< in the order entries name them
+  std::size_t dataEntries = 0;
+  std::vector<std::size_t> dataOffsets;  ///< in the order of the entries
+  std::size_t size = 0;
+};
+
+void placeDirectories(const std::vector<TypeGroup>& types, TableLayout& layout) {
+  layout.size = directorySize(types.size());
+  for (const TypeGroup& type : types) {
+    layout.typeDirectories.push_back(layout.size);
+    layout.size += directorySize(type.names.size());
+  }
+  for (const TypeGroup& type : types) {
+    layout.nameDirectories.emplace_back();
+    for (const NameGroup& name : type.names) {
+      layout.nameDirectories.back().push_back(layout.size);
+      layout.size += directorySize(name.languages.size());
+    }
+  }
+}
+
+void placeText(const ResourceKey& key, TableLayout& layout) {
+  if (!key.named) return;
+  if (key.name.size() > 0xFFFF) throw StampError(stamp_message::kNameTooLong);
+  layout.texts.emplace_back(&key.name, layout.size);
+  layout.size += 2 + 2 * key.name.size();
+}
+
+TableLayout layOutTable(const std::vector<TypeGroup>& types, std::size_t resourceCount) {
+  TableLayout layout;
+  placeDirectories(types, layout);
+  for (const TypeGroup& type : types) {
+    placeText(type.type, layout);
+    for (const NameGroup& name : type.names) placeText(name.name, layout);
+  }
+  layout.size = (layout.size + 3) / 4 * 4;
+  layout.dataEntries = layout.size;
+  layout.size += kDataEntrySize * resourceCount;
+  for (const TypeGroup& type : types) {
+    for (const NameGroup& name : type.names) {
+      for (const Resource* resource : name.languages) {
+        layout.size = (layout.size + 7) / 8 * 8;
+        layout.dataOffsets.push_back(layout.size);
+        layout.size += resource->data.size();
+      }
+    }
+  }
+  return layout;
+}
+
+/// Fills a table of the layout's size; entries are written in the layout's
+/// order, which is how the names' texts and the data find theirs.
+class TableWriter {
+ public:
+  TableWriter(std::string& table, const TableLayout& layout, std::uint32_t sectionRva)
+      : m_table(table),
+        m_layout(layout),
+        m_sectionRva(sectionRva) {}
+
+  void writeTexts() {
+    for (const auto& [text, at] : m_layout.texts) {
+      set16(m_table, at, static_cast<std::uint32_t>(text->size()));
+      for (std::size_t i = 0; i < text->size(); ++i) set16(m_table, at + 2 + 2 * i, (*text)[i]);
+    }
+  }
+
+  void writeDirectory(std::size_t at, std::size_t named, std::size_t entries) {
+    set16(m_table, at + 12, static_cast<std::uint32_t>(named));
+    set16(m_table, at + 14, static_cast<std::uint32_t>(entries - named));
+  }
+
+  /// The entry at ENTRY for KEY, pointing to the subdirectory at SUBDIRECTORY.
+  void writeSubdirectoryEntry(std::size_t entry, const ResourceKey& key, std::size_t subdirectory) {
+    const std::uint32_t name =
+        key.named ? kHighBit | static_cast<std::uint32_t>(m_layout.texts[m_textIndex++].second) : key.id;
+    set32(m_table, entry, name);
+    set32(m_table, entry + 4, kHighBit | static_cast<std::uint32_t>(subdirectory));
+  }
+
+  /// The language's entry at ENTRY, its data entry and its data.
+  void writeLanguageEntry(std::size_t entry, const Resource& resource) {
+    const std::size_t dataEntry = m_layout.dataEntries + kDataEntrySize * m_dataIndex;
+    const std::size_t data = m_layout.dataOffsets[m_dataIndex++];
+    set32(m_table, entry, resource.language);
+    set32(m_table, entry + 4, static_cast<std::uint32_t>(dataEntry));
+    set32(m_table, dataEntry, m_sectionRva + static_cast<std::uint32_t>(data));
+    set32(m_table, dataEntry + 4, static_cast<std::uint32_t>(resource.data.size()));
+    set32(m_table, dataEntry + 8, resource.codePage);
+    std::copy(resource.data.begin(), resource.data.end(), m_table.begin() + static_cast<long>(data));
+  }
+
+ private:
+  std::string& m_table;
+  const TableLayout& m_layout;
+  std::uint32_t m_sectionRva;
+  std::size_t m_textIndex = 0;
+  std::size_t m_dataIndex = 0;
+};
+
 }  // namespace
 
 std::string buildResourceTable(const std::vector<Resource>& resources, std::uint32_t sectionRva) {
   const std::vector<TypeGroup> types = groupResources(resources);
+  const TableLayout layout = layOutTable(types, resources.size());
+  if (layout.size + sectionRva > 0x7FFFFFFFu) throw StampError(stamp_message::kResourcesTooLarge);
 
-  // First the directories (root, one per type, one per name), then the names'
-  // texts, then the data entries, then the data, each blob on 8 bytes.
-  auto directorySize = [](std::size_t entries) { return kDirectoryHeaderSize + kDirectoryEntrySize * entries; };
-  std::size_t size = directorySize(types.size());
-  std::vector<std::size_t> typeDirectories;
-  for (const TypeGroup& type : types) {
-    typeDirectories.push_back(size);
-    size += directorySize(type.names.size());
-  }
-  std::vector<std::vector<std::size_t>> nameDirectories;
-  for (const TypeGroup& type : types) {
-    nameDirectories.emplace_back();
-    for (const NameGroup& name : type.names) {
-      nameDirectories.back().push_back(size);
-      size += directorySize(name.languages.size());
-    }
-  }
-  std::vector<std::pair<const std::u16string*, std::size_t>> texts;
-  auto placeText = [&](const ResourceKey& key) {
-    if (!key.named) return;
-    if (key.name.size() > 0xFFFF) throw StampError(stamp_message::kNameTooLong);
-    texts.emplace_back(&key.name, size);
-    size += 2 + 2 * key.name.size();
-  };
-  for (const TypeGroup& type : types) {
-    placeText(type.type);
-    for (const NameGroup& name : type.names) placeText(name.name);
-  }
-  size = (size + 3) / 4 * 4;
-  const std::size_t dataEntries = size;
-  size += kDataEntrySize * resources.size();
-  std::vector<std::size_t> dataOffsets;
-  for (const TypeGroup& type : types) {
-    for (const NameGroup& name : type.names) {
-      for (const Resource* resource : name.languages) {
-        size = (size + 7) / 8 * 8;
-        dataOffsets.push_back(size);
-        size += resource->data.size();
-      }
-    }
-  }
-  if (size + sectionRva > 0x7FFFFFFFu) throw StampError(stamp_message::kResourcesTooLarge);
-
-  std::string table(size, '\0');
-  auto writeDirectory = [&](std::size_t at, std::size_t named, std::size_t numbered) {
-    set16(table, at + 12, static_cast<std::uint32_t>(named));
-    set16(table, at + 14, static_cast<std::uint32_t>(numbered));
-  };
-  auto countNamed = [](const auto& groups, auto key) {
-    return static_cast<std::size_t>(
-        std::count_if(groups.begin(), groups.end(), [&](const auto& g) { return key(g).named; }));
-  };
-  std::size_t textIndex = 0;
-  auto entryName = [&](const ResourceKey& key) -> std::uint32_t {
-    if (!key.named) return key.id;
-    return kHighBit | static_cast<std::uint32_t>(texts[textIndex++].second);
-  };
-  for (const auto& [text, at] : texts) {
-    set16(table, at, static_cast<std::uint32_t>(text->size()));
-    for (std::size_t i = 0; i < text->size(); ++i) set16(table, at + 2 + 2 * i, (*text)[i]);
-  }
-
-  writeDirectory(0, countNamed(types, [](const TypeGroup& g) -> const ResourceKey& { return g.type; }),
-                 types.size() - countNamed(types, [](const TypeGroup& g) -> const ResourceKey& { return g.type; }));
-  std::size_t dataIndex = 0;
+  std::string table(layout.size, '\0');
+  TableWriter writer(table, layout, sectionRva);
+  writer.writeTexts();
+  writer.writeDirectory(0, countNamed(types, typeOf), types.size());
   for (std::size_t t = 0; t < types.size(); ++t) {
     const TypeGroup& type = types[t];
-    const std::size_t rootEntry = kDirectoryHeaderSize + kDirectoryEntrySize * t;
-    set32(table, rootEntry, entryName(type.type));
-    set32(table, rootEntry + 4, kHighBit | static_cast<std::uint32_t>(typeDirectories[t]));
-    const std::size_t named = countNamed(type.names, [](const NameGroup& g) -> const ResourceKey& { return g.name; });
-    writeDirectory(typeDirectories[t], named, type.names.size() - named);
+    const std::size_t typeDirectory = layout.typeDirectories[t];
+    writer.writeSubdirectoryEntry(entryAt(0, t), type.type, typeDirectory);
+    writer.writeDirectory(typeDirectory, countNamed(type.names, nameOf), type.names.size());
     for (std::size_t n = 0; n < type.names.size(); ++n) {
       const NameGroup& name = type.names[n];
-      const std::size_t typeEntry = typeDirectories[t] + kDirectoryHeaderSize + kDirectoryEntrySize * n;
-      set32(table, typeEntry, entryName(name.name));
-      set32(table, typeEntry + 4, kHighBit | static_cast<std::uint32_t>(nameDirectories[t][n]));
-      writeDirectory(nameDirectories[t][n], 0, name.languages.size());
+      const std::size_t nameDirectory = layout.nameDirectories[t][n];
+      writer.writeSubdirectoryEntry(entryAt(typeDirectory, n), name.name, nameDirectory);
+      writer.writeDirectory(nameDirectory, 0, name.languages.size());
       for (std::size_t l = 0; l < name.languages.size(); ++l) {
-        const Resource& resource = *name.languages[l];
-        const std::size_t nameEntry = nameDirectories[t][n] + kDirectoryHeaderSize + kDirectoryEntrySize * l;
-        const std::size_t dataEntry = dataEntries + kDataEntrySize * dataIndex;
-        set32(table, nameEntry, resource.language);
-        set32(table, nameEntry + 4, static_cast<std::uint32_t>(dataEntry));
-        set32(table, dataEntry, sectionRva + static_cast<std::uint32_t>(dataOffsets[dataIndex]));
-        set32(table, dataEntry + 4, static_cast<std::uint32_t>(resource.data.size()));
-        set32(table, dataEntry + 8, resource.codePage);
-        std::copy(resource.data.begin(), resource.data.end(),
-                  table.begin() + static_cast<long>(dataOffsets[dataIndex]));
-        ++dataIndex;
+        writer.writeLanguageEntry(entryAt(nameDirectory, l), *name.languages[l]);
       }
     }
   }
@@ -210,17 +260,17 @@ PeFile::PeFile(std::string bytes) : m_bytes(std::move(bytes)) {
     end = std::uint64_t{section.rva} + (section.virtualSize != 0 ? section.virtualSize : section.rawSize);
   }
 
-  const std::uint32_t security = dataDirectory(kSecurityDirectory);
-  if (security != 0 && get32(m_bytes, security + 4) != 0) {
+  const std::optional<std::uint32_t> security = dataDirectory(kSecurityDirectory);
+  if (security && get32(m_bytes, *security + 4) != 0) {
     throw StampError(stamp_message::kSigned);
   }
 }
 
-std::uint32_t PeFile::dataDirectory(int index) const {
+std::optional<std::uint32_t> PeFile::dataDirectory(int index) const {
   const std::uint32_t count = get32(m_bytes, m_optionalHeader + (m_pe32Plus ? 108 : 92));
   const std::uint32_t at = m_optionalHeader + (m_pe32Plus ? 112 : 96) + 8 * static_cast<std::uint32_t>(index);
   const std::uint32_t optionalEnd = m_optionalHeader + get16(m_bytes, m_optionalHeader - 4);
-  if (static_cast<std::uint32_t>(index) >= count || at + 8 > optionalEnd) return 0;
+  if (static_cast<std::uint32_t>(index) >= count || at + 8 > optionalEnd) return std::nullopt;
   return at;
 }
 
@@ -252,10 +302,10 @@ std::uint32_t PeFile::fileOffset(std::uint32_t rva, std::uint32_t length) const 
 }
 
 std::vector<Resource> PeFile::resources() const {
-  const std::uint32_t directory = dataDirectory(kResourceDirectory);
-  if (directory == 0) return {};
-  const std::uint32_t tableRva = get32(m_bytes, directory);
-  if (tableRva == 0 || get32(m_bytes, directory + 4) == 0) return {};
+  const std::optional<std::uint32_t> directory = dataDirectory(kResourceDirectory);
+  if (!directory) return {};
+  const std::uint32_t tableRva = get32(m_bytes, *directory);
+  if (tableRva == 0 || get32(m_bytes, *directory + 4) == 0) return {};
 
   // Every offset inside the table is relative to its start.
   const StampError damaged(stamp_message::kTableDamaged);
@@ -319,16 +369,13 @@ std::vector<Resource> PeFile::resources() const {
   return resources;
 }
 
-void PeFile::replaceResources(const std::vector<Resource>& resources) {
-  const std::uint32_t directory = dataDirectory(kResourceDirectory);
-  if (directory == 0) throw StampError(stamp_message::kNoResourceEntry);
+PeFile::Section PeFile::sectionForTable(std::uint32_t oldRva) {
   const std::uint32_t sectionAlignment = get32(m_bytes, m_optionalHeader + 32);
   const std::uint32_t fileAlignment = get32(m_bytes, m_optionalHeader + 36);
   const std::uint32_t sizeOfHeaders = get32(m_bytes, m_optionalHeader + 60);
   const std::vector<Section> all = m_sections;
 
   // The section that holds the present table, if any, and where the image ends.
-  const std::uint32_t oldRva = get32(m_bytes, directory);
   const Section* old = nullptr;
   std::uint64_t imageEnd = get32(m_bytes, m_optionalHeader + 56);
   std::uint64_t firstRaw = m_bytes.size();
@@ -372,6 +419,16 @@ void PeFile::replaceResources(const std::vector<Resource>& resources) {
       m_bytes.replace(old->header, 8, std::string(".rsrc0\0\0", 8));
     }
   }
+  return target;
+}
+
+void PeFile::replaceResources(const std::vector<Resource>& resources) {
+  const std::optional<std::uint32_t> entry = dataDirectory(kResourceDirectory);
+  if (!entry) throw StampError(stamp_message::kNoResourceEntry);
+  const std::uint32_t directory = *entry;
+  const std::uint32_t sectionAlignment = get32(m_bytes, m_optionalHeader + 32);
+  const std::uint32_t fileAlignment = get32(m_bytes, m_optionalHeader + 36);
+  const Section target = sectionForTable(get32(m_bytes, directory));
 
   const std::string table = buildResourceTable(resources, target.rva);
   m_bytes += table;

@@ -7,6 +7,7 @@
 // data, imports and relocations keep their bytes and their addresses.
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -80,7 +81,13 @@ class PeFile {
   std::vector<Section> readSections() const;
   /// The file offset of LENGTH bytes at address RVA; throws when no section holds them.
   std::uint32_t fileOffset(std::uint32_t rva, std::uint32_t length) const;
-  std::uint32_t dataDirectory(int index) const;  ///< file offset of the directory entry
+  /// The file offset of the data directory's entry INDEX; none when the headers have no such entry.
+  std::optional<std::uint32_t> dataDirectory(int index) const;
+  /// The section the new resource table goes into, the table now at OLD_RVA
+  /// (0: none) taken into account: the last section when it holds that table
+  /// alone, cut to its start; otherwise a new section after the last, the old
+  /// one left unused. Throws when the headers have no room for a new one.
+  Section sectionForTable(std::uint32_t oldRva);
   void updateChecksum();
 
   std::string m_bytes;

@@ -29,7 +29,15 @@ constexpr std::size_t kLargestInputMegabytes = 64;
 constexpr std::size_t kLargestInput = kLargestInputMegabytes << 20;
 
 // Paths are the user's own text; quoted in messages so that blanks show.
-std::string inQuotes(const std::string& path) { return "\"" + path + "\""; }
+std::string inQuotes(const std::string& path) { return fill(stamp_message::kQuoted, {path}); }
+
+StampError cannotRead(const char* what, const std::string& path, const std::string& reason) {
+  return StampError(fill(stamp_message::kCannotRead, {what, inQuotes(path), reason}));
+}
+
+StampError cannotWrite(const std::string& target, const std::string& reason) {
+  return StampError(fill(stamp_message::kCannotWrite, {inQuotes(target), reason}));
+}
 
 bool isSeparator(char c) { return c == '/' || c == hostConventions().pathSeparator; }
 
@@ -59,20 +67,20 @@ std::string withoutExe(const std::string& name) {
   return endsWith(lowerCasedAscii(name), ".exe") ? name.substr(0, name.size() - 4) : name;
 }
 
-std::string systemReason(int error) { return std::strerror(error); }
+std::string systemReason(int error) { return fill(stamp_message::kSystemReason, {std::strerror(error)}); }
 
 std::string readInput(const std::string& path, const char* what) {
   const FileStamp stamp = fileStamp(path);
-  if (!stamp.exists) throw StampError(fill(stamp_message::kFileMissing, {what, inQuotes(path)}));
-  if (stamp.isDirectory) throw StampError(fill(stamp_message::kFileIsFolder, {what, inQuotes(path)}));
+  if (!stamp.exists) throw cannotRead(what, path, stamp_message::kMissing);
+  if (stamp.isDirectory) throw cannotRead(what, path, stamp_message::kIsFolder);
   // A pipe without a writer would block the tool for good.
-  if (isSpecialFile(path)) throw StampError(fill(stamp_message::kFileNotRegular, {what, inQuotes(path)}));
-  const StampError tooLarge(
-      fill(stamp_message::kFileTooLarge, {what, inQuotes(path), std::to_string(kLargestInputMegabytes)}));
+  if (isSpecialFile(path)) throw cannotRead(what, path, stamp_message::kNotRegular);
+  const StampError tooLarge =
+      cannotRead(what, path, fill(stamp_message::kTooLarge, {std::to_string(kLargestInputMegabytes)}));
   if (stamp.size > kLargestInput) throw tooLarge;
   std::FILE* file = openFile(path, "rb");
   if (file == nullptr) {
-    throw StampError(fill(stamp_message::kFileUnreadable, {what, inQuotes(path), systemReason(errno)}));
+    throw cannotRead(what, path, systemReason(errno));
   }
   std::string bytes;
   char buffer[65536];
@@ -82,7 +90,7 @@ std::string readInput(const std::string& path, const char* what) {
   }
   const int error = std::ferror(file) != 0 ? errno : 0;
   std::fclose(file);
-  if (error != 0) throw StampError(fill(stamp_message::kFileUnreadable, {what, inQuotes(path), systemReason(error)}));
+  if (error != 0) throw cannotRead(what, path, systemReason(error));
   if (bytes.size() > kLargestInput) throw tooLarge;
   return bytes;
 }
@@ -100,7 +108,7 @@ class MadeFolders {
     }
     if (!m_folders.empty() && !makeFolders(m_folders.front())) {
       removeAll();
-      throw StampError(fill(stamp_message::kFolderNotMade, {inQuotes(target), inQuotes(folder)}));
+      throw cannotWrite(target, fill(stamp_message::kFolderNotMade, {inQuotes(folder)}));
     }
   }
   ~MadeFolders() { removeAll(); }
@@ -120,12 +128,13 @@ class MadeFolders {
 
 /// Refuses TARGET when a file there must not or cannot be replaced.
 void checkReplaceable(const std::string& target) {
-  if (fileStamp(target).isDirectory) throw StampError(fill(stamp_message::kTargetIsFolder, {inQuotes(target)}));
+  if (fileStamp(target).isDirectory) throw cannotWrite(target, stamp_message::kIsFolder);
   // Renaming over /dev/null would replace the device itself (as root, or an administrator).
-  if (isSpecialFile(target)) throw StampError(fill(stamp_message::kTargetNotRegular, {inQuotes(target)}));
+  if (isSpecialFile(target)) throw cannotWrite(target, stamp_message::kNotRegular);
   // On Windows the read-only attribute; an administrator could write anyway,
   // but the file says it must not change.
-  if (isReadOnlyFile(target)) throw StampError(fill(stamp_message::kTargetReadOnly, {inQuotes(target)}));
+  if (isReadOnlyFile(target))
+    throw StampError(fill(stamp_message::kCannotReplace, {inQuotes(target), stamp_message::kReadOnly}));
 }
 
 /// A file that appears whole under its name or not at all: written to a
@@ -147,12 +156,12 @@ class PendingFile {
     if (file == nullptr) {
       const int error = errno;
       m_temporary.clear();
-      throw StampError(fill(stamp_message::kFolderNotWritable, {inQuotes(m_target), systemReason(error)}));
+      throw cannotWrite(m_target, fill(stamp_message::kFolderNotWritable, {std::strerror(error)}));
     }
     const bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
     if (std::fclose(file) != 0 || !written) {
       discard();
-      throw StampError(fill(stamp_message::kWritingFailed, {inQuotes(m_target)}));
+      throw cannotWrite(m_target, stamp_message::kWritingFailed);
     }
   }
   ~PendingFile() { discard(); }
@@ -160,7 +169,7 @@ class PendingFile {
   PendingFile& operator=(const PendingFile&) = delete;
 
   void commit() {
-    if (!replaceFile(m_temporary, m_target)) throw StampError(fill(stamp_message::kNotReplaced, {inQuotes(m_target)}));
+    if (!replaceFile(m_temporary, m_target)) throw cannotWrite(m_target, stamp_message::kNotReplaced);
     m_temporary.clear();
   }
 
@@ -223,24 +232,24 @@ std::string stampUsage() { return stamp_message::kUsage; }
 StampRequest parseStampArguments(const std::vector<std::string>& arguments) {
   StampRequest request;
   std::pair<const char*, std::string*> options[] = {
-      {"--icon", &request.icon},
-      {"--file-version", &request.version.fileVersion},
-      {"--product-version", &request.version.productVersion},
-      {"--product-name", &request.version.productName},
-      {"--company", &request.version.companyName},
-      {"--description", &request.version.fileDescription},
-      {"--copyright", &request.version.legalCopyright},
-      {"--original-filename", &request.version.originalFilename},
-      {"--lap", &request.lapTemplate},
+      {stamp_message::kIconOption, &request.icon},
+      {stamp_message::kFileVersionOption, &request.version.fileVersion},
+      {stamp_message::kProductVersionOption, &request.version.productVersion},
+      {stamp_message::kProductNameOption, &request.version.productName},
+      {stamp_message::kCompanyOption, &request.version.companyName},
+      {stamp_message::kDescriptionOption, &request.version.fileDescription},
+      {stamp_message::kCopyrightOption, &request.version.legalCopyright},
+      {stamp_message::kOriginalFilenameOption, &request.version.originalFilename},
+      {stamp_message::kLapOption, &request.lapTemplate},
   };
   std::vector<std::string> files;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--help" || argument == "-h") {
+    if (argument == stamp_message::kHelpOption || argument == stamp_message::kShortHelpOption) {
       request.help = true;
       return request;
     }
-    if (argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
+    if (!startsWith(argument, stamp_message::kOptionStart)) {
       files.push_back(argument);
       continue;
     }
@@ -258,8 +267,8 @@ StampRequest parseStampArguments(const std::vector<std::string>& arguments) {
   if (files.size() != 2) throw UsageError(stamp_message::kTwoFiles);
   request.launcher = files[0];
   request.output = files[1];
-  for (auto [name, text] : {std::pair{"--file-version", &request.version.fileVersion},
-                            std::pair{"--product-version", &request.version.productVersion}}) {
+  for (auto [name, text] : {std::pair{stamp_message::kFileVersionOption, &request.version.fileVersion},
+                            std::pair{stamp_message::kProductVersionOption, &request.version.productVersion}}) {
     try {
       if (!text->empty()) parseVersion(*text);
     } catch (const StampError& error) {
@@ -273,13 +282,13 @@ std::string lapPathFor(const std::string& program) { return withoutExe(program) 
 
 std::string expandLapTemplate(const std::string& lapTemplate, const StampRequest& request) {
   const std::pair<std::string, std::string> values[] = {
-      {"@NAME@", withoutExe(fileNameOf(request.output))},
-      {"@PRODUCT_NAME@", request.version.productName},
-      {"@PRODUCT_VERSION@", request.version.productVersion},
-      {"@FILE_VERSION@", request.version.fileVersion},
-      {"@COMPANY@", request.version.companyName},
-      {"@DESCRIPTION@", request.version.fileDescription},
-      {"@COPYRIGHT@", request.version.legalCopyright},
+      {stamp_message::kNamePlaceholder, withoutExe(fileNameOf(request.output))},
+      {stamp_message::kProductNamePlaceholder, request.version.productName},
+      {stamp_message::kProductVersionPlaceholder, request.version.productVersion},
+      {stamp_message::kFileVersionPlaceholder, request.version.fileVersion},
+      {stamp_message::kCompanyPlaceholder, request.version.companyName},
+      {stamp_message::kDescriptionPlaceholder, request.version.fileDescription},
+      {stamp_message::kCopyrightPlaceholder, request.version.legalCopyright},
   };
   std::string text;
   for (std::size_t at = 0; at < lapTemplate.size();) {
@@ -300,7 +309,7 @@ std::string expandLapTemplate(const std::string& lapTemplate, const StampRequest
 void stamp(const StampRequest& request) {
   // "out\" names a folder, whether or not it exists yet.
   if (fileNameOf(request.output).empty()) {
-    throw StampError(fill(stamp_message::kTargetIsFolder, {inQuotes(request.output)}));
+    throw cannotWrite(request.output, stamp_message::kIsFolder);
   }
   const std::string lapPath = lapPathFor(request.output);
   const bool writesLap = !request.lapTemplate.empty();

@@ -4,6 +4,13 @@
 // vexil-stamp: makes an application's own program from a launcher. It copies
 // wlaunch.exe or claunch.exe to a new name and writes the application's icon
 // and version information into the copy; optionally the .lap file beside it.
+//
+// Failures: the platform's file calls answer with a value; where the tool
+// finds a failure it throws, StampError (pe_resources.h) with the whole
+// message from stamp_messages.h, or UsageError for a command line it cannot
+// follow. A function that has a value returns it and never stands for a
+// failure with an empty one. Only main() catches them, writes the message and
+// picks the exit code.
 
 #include <stdexcept>
 #include <string>

@@ -14,7 +14,7 @@
 #endif
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::string(argv[1]) == "--version") {
+  if (argc == 2 && std::string(argv[1]) == stamp_message::kVersionOption) {
     std::fputs(stamp_message::fill(stamp_message::kVersion, {VEXIL_VERSION}).c_str(), stdout);
     return 0;
   }

@@ -12,6 +12,28 @@
 
 namespace stamp_message {
 
+// The words users write: options, and the names a .lap template stands for.
+inline constexpr char kHelpOption[] = "--help";
+inline constexpr char kShortHelpOption[] = "-h";
+inline constexpr char kVersionOption[] = "--version";
+inline constexpr char kOptionStart[] = "--";
+inline constexpr char kIconOption[] = "--icon";
+inline constexpr char kFileVersionOption[] = "--file-version";
+inline constexpr char kProductVersionOption[] = "--product-version";
+inline constexpr char kProductNameOption[] = "--product-name";
+inline constexpr char kCompanyOption[] = "--company";
+inline constexpr char kDescriptionOption[] = "--description";
+inline constexpr char kCopyrightOption[] = "--copyright";
+inline constexpr char kOriginalFilenameOption[] = "--original-filename";
+inline constexpr char kLapOption[] = "--lap";
+inline constexpr char kNamePlaceholder[] = "@NAME@";
+inline constexpr char kProductNamePlaceholder[] = "@PRODUCT_NAME@";
+inline constexpr char kProductVersionPlaceholder[] = "@PRODUCT_VERSION@";
+inline constexpr char kFileVersionPlaceholder[] = "@FILE_VERSION@";
+inline constexpr char kCompanyPlaceholder[] = "@COMPANY@";
+inline constexpr char kDescriptionPlaceholder[] = "@DESCRIPTION@";
+inline constexpr char kCopyrightPlaceholder[] = "@COPYRIGHT@";
+
 // The command line.
 inline constexpr char kUsage[] =
     "Usage: vexil-stamp [OPTION...] LAUNCHER OUTPUT\n"
@@ -42,6 +64,7 @@ inline constexpr char kOptionNeedsValue[] = "{1} needs a value.";
 inline constexpr char kOptionTwice[] = "{1} is given twice.";
 inline constexpr char kTwoFiles[] = "give the launcher to copy and the name of the copy.";
 inline constexpr char kOptionValue[] = "{1}: {2}";
+inline constexpr char kQuoted[] = "\"{1}\"";
 inline constexpr char kNotAVersion[] =
     "\"{1}\" is not a version number: write one to four numbers from 0 to 65535, as in 1.2.3.4.";
 
@@ -49,25 +72,27 @@ inline constexpr char kNotAVersion[] =
 inline constexpr char kLauncherFile[] = "launcher";
 inline constexpr char kIconFile[] = "icon file";
 inline constexpr char kLapTemplateFile[] = ".lap template";
-inline constexpr char kFileMissing[] = "Cannot read the {1} {2}: it does not exist.";
-inline constexpr char kFileIsFolder[] = "Cannot read the {1} {2}: it is a folder.";
-inline constexpr char kFileNotRegular[] = "Cannot read the {1} {2}: it is a device or a pipe, not a file.";
-inline constexpr char kFileTooLarge[] = "Cannot read the {1} {2}: it is larger than {3} MB.";
-inline constexpr char kFileUnreadable[] = "Cannot read the {1} {2}: {3}.";
 
 // The files written.
 inline constexpr char kCopyFile[] = "copy";
 inline constexpr char kLapFile[] = ".lap file";
 inline constexpr char kWouldReplaceInput[] = "The {1} {2} would replace the {3} itself: give another name.";
-inline constexpr char kFolderNotMade[] = "Cannot write {1}: the folder {2} cannot be made.";
-inline constexpr char kTargetIsFolder[] = "Cannot write {1}: it is a folder.";
-inline constexpr char kTargetNotRegular[] = "Cannot write {1}: it is a device or a pipe, not a file.";
-inline constexpr char kTargetReadOnly[] = "Cannot replace {1}: the file is read-only.";
-inline constexpr char kFolderNotWritable[] = "Cannot write {1}: the folder cannot be written to ({2}).";
-inline constexpr char kWritingFailed[] = "Cannot write {1}: writing failed (is the disk full?).";
+
+// Why a file cannot be read or written: follows kCannotRead, kCannotWrite or kCannotReplace.
+inline constexpr char kCannotRead[] = "Cannot read the {1} {2}: {3}";
+inline constexpr char kCannotWrite[] = "Cannot write {1}: {2}";
+inline constexpr char kCannotReplace[] = "Cannot replace {1}: {2}";
+inline constexpr char kMissing[] = "it does not exist.";
+inline constexpr char kIsFolder[] = "it is a folder.";
+inline constexpr char kNotRegular[] = "it is a device or a pipe, not a file.";
+inline constexpr char kTooLarge[] = "it is larger than {1} MB.";
+inline constexpr char kSystemReason[] = "{1}.";
+inline constexpr char kFolderNotMade[] = "the folder {1} cannot be made.";
+inline constexpr char kReadOnly[] = "the file is read-only.";
+inline constexpr char kFolderNotWritable[] = "the folder cannot be written to ({1}).";
+inline constexpr char kWritingFailed[] = "writing failed (is the disk full?).";
 inline constexpr char kNotReplaced[] =
-    "Cannot write {1}: the finished file cannot be put in its place (is a file of that name in use, or the name "
-    "too long?).";
+    "the finished file cannot be put in its place (is a file of that name in use, or the name too long?).";
 
 // What is wrong with a launcher: follows kLauncherUnusable.
 inline constexpr char kLauncherUnusable[] = "The launcher {1} cannot be stamped: {2}";
