@@ -3,9 +3,11 @@
 
 // Header only: a table of texts.
 
-// Every text vexil-stamp shows, in one place. "{1}", "{2}", ... stand for the
-// values that fill() puts in: paths come in quotes, so that blanks show.
-// Tests compare messages with these texts, so change a text here only.
+// Every text vexil-stamp shows, and the words it reads from the user (options,
+// template names), in one place. "{1}", "{2}", ... stand for the values that
+// fill() puts in: paths come in quotes, so that blanks show. Tests compare
+// messages with these texts, so change a text here only. The usage text
+// spells the options out again: keep the two alike.
 
 #include <initializer_list>
 #include <string>
