@@ -23,7 +23,7 @@ TEST(ReleaseVersionTest, ReadsTheFirstJavaVersionLineOrNone) {
       {"IMPLEMENTOR_JAVA_VERSION=\"9\"\nOTHER=1", std::nullopt},
       {"JAVA_VERSION=\"\"\nJAVA_VERSION=\"11\"", std::nullopt},  // the first one decides
       {"", std::nullopt},
-      {std::string(64 * 1024, '#') + "\nJAVA_VERSION=\"17\"", std::nullopt},  // read no further
+      {std::string(size_t{64} * 1024, '#') + "\nJAVA_VERSION=\"17\"", std::nullopt},  // read no further
       {std::nullopt, std::nullopt},
   };
   for (const Case& c : cases) {
