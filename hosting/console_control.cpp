@@ -19,7 +19,9 @@ struct ForwardingGate {
 };
 
 ForwardingGate& gate() {
-  // Never destroyed: an event thread may still be running when the process exits.
+  // Shared with consoleCtrlHandler, which the system calls without a pointer
+  // of ours. Never destroyed: an event thread may still be running when the
+  // process exits.
   static ForwardingGate* const shared = new ForwardingGate;
   return *shared;
 }

@@ -11,6 +11,7 @@
 #include "report/failure.h"
 #include "report/messages.h"
 #include "report/words.h"
+#include "text/ascii_text.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ const char kNoLibraryPathSuffix[] = ".no-library-path";
 /// alone, which sets it empty. "-DnameX=1" sets another property.
 bool setsPathProperty(const std::string& option, const char* property) {
   const size_t length = std::strlen(property);
-  return option.compare(0, length, property) == 0 && (option.size() == length || option[length] == '=');
+  return startsWith(option, property) && (option.size() == length || option[length] == '=');
 }
 
 /// LIST without its empty elements, which the runtime would read as the
@@ -74,7 +75,7 @@ std::string besideTheProgram(const LauncherProperties& properties, const char* s
 
 bool setsProperty(const std::vector<std::string>& options, const char* prefix) {
   for (const std::string& option : options) {
-    if (option.rfind(prefix, 0) == 0) return true;
+    if (startsWith(option, prefix)) return true;
   }
   return false;
 }
@@ -181,14 +182,16 @@ void JvmHost::buildInitArgs(jni::JavaVMInitArgs& args, const std::vector<std::st
     std::string encoded;
     if (toRuntimeOptionEncoding(option, &encoded)) m_optionTexts.push_back(std::move(encoded));
   }
+  // A program without an error stream has the runtime's messages written
+  // through the launcher, to show them if the runtime cannot be created.
+  const bool collectMessages = m_channel == ReportChannel::kMessageBox;
+  if (collectMessages) m_optionTexts.emplace_back(jni::kVfprintfOptionName);
   m_options.assign(m_optionTexts.size(), jni::JavaVMOption{});
   for (size_t i = 0; i < m_optionTexts.size(); ++i) {
     m_options[i].optionString = m_optionTexts[i].data();
     m_options[i].extraInfo = nullptr;
   }
-  // A program without an error stream has the runtime's messages written
-  // through the launcher, to show them if the runtime cannot be created.
-  if (m_channel == ReportChannel::kMessageBox) m_options.push_back(runtimeMessagesOption());
+  if (collectMessages) m_options.back().extraInfo = runtimeMessagesHook();
   args.nOptions = static_cast<jni::jint>(m_options.size());
   args.options = m_options.empty() ? nullptr : m_options.data();
   args.ignoreUnrecognized = jni::JNI_FALSE;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "text/ascii_text.h"
+
 namespace {
 
 const char kTag[] = "vexil-instance-1";
@@ -37,7 +39,7 @@ std::string encodeInstanceMessage(const InstanceMessage& message) {
 }
 
 bool decodeInstanceMessage(const std::string& bytes, InstanceMessage* message) {
-  if (bytes.compare(0, sizeof kTag - 1, kTag) != 0) return false;
+  if (!startsWith(bytes, kTag)) return false;
   std::size_t offset = sizeof kTag - 1;
   std::size_t count = 0;
   // Each text takes four bytes at least: a count beyond that is a lie, not a reason to reserve memory.

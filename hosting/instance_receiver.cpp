@@ -61,7 +61,7 @@ struct InstanceReceiver::Shared {
   void receive(const std::string& bytes, const std::function<void()>& accept) {
     InstanceMessage message;
     if (!decodeInstanceMessage(bytes, &message)) {
-      log(message::kLogInstanceMessageMalformed + std::to_string(bytes.size()) + " bytes");
+      log(message::kLogInstanceMessageMalformed + std::to_string(bytes.size()) + message::kLogMessageBytes);
       return;
     }
     if (handler.empty()) {

@@ -20,8 +20,9 @@ namespace {
 class InstanceReceiverTest : public FakeJvmTest {
  protected:
   jni::JavaVM* createFakeRuntime() {
-    LibraryHandle library = loadRuntimeLibrary(VEXIL_FAKE_JVM_PATH);
-    if (!library) return nullptr;
+    const auto loaded = loadRuntimeLibrary(VEXIL_FAKE_JVM_PATH);
+    if (!loaded) return nullptr;
+    LibraryHandle library = *loaded;
     auto create = reinterpret_cast<jni::CreateJavaVMFunction>(findLibrarySymbol(library, jni::kCreateJavaVMName));
     jni::JavaVMInitArgs args{};
     args.version = jni::JNI_VERSION_1_2;

@@ -25,7 +25,7 @@ jni::jobject callWithoutArguments(jni::JNIEnv* env, jni::jobject object, const c
 }
 
 /// THROWABLE's toString(), or empty when that cannot be had.
-std::string describe(jni::JNIEnv* env, jni::jthrowable throwable) {
+std::string textOf(jni::JNIEnv* env, jni::jthrowable throwable) {
   const jni::NativeInterface& jni = *env->functions;
   jni::jstring text = callWithoutArguments(env, throwable, "toString", "()Ljava/lang/String;");
   std::string result;
@@ -73,11 +73,11 @@ bool loadsWithoutInitialising(jni::JNIEnv* env, const std::string& className) {
 
 /// THROWABLE's description and its causes, for a report.
 std::string reportedText(jni::JNIEnv* env, jni::jthrowable throwable) {
-  std::string text = describe(env, throwable);
+  std::string text = textOf(env, throwable);
   if (text.empty()) text = message::kUndescribableException;
   jni::jthrowable cause = causeOf(env, throwable);
   for (int shown = 0; cause && shown < kMostCausesShown; ++shown) {
-    std::string causeText = describe(env, cause);
+    std::string causeText = textOf(env, cause);
     if (causeText.empty()) break;
     text += std::string("\n") + message::kCausedBy + causeText;
     cause = causeOf(env, cause);
@@ -87,22 +87,11 @@ std::string reportedText(jni::JNIEnv* env, jni::jthrowable throwable) {
 
 }  // namespace
 
-std::string takePendingException(jni::JNIEnv* env, bool describeOnErrorStream) {
-  const jni::NativeInterface& jni = *env->functions;
-  jni::jthrowable throwable = jni.ExceptionOccurred(env);
-  if (!throwable) return std::string();
-  if (describeOnErrorStream) {
-    jni.ExceptionDescribe(env);
-  }
-  // Calls into Java below need a thread without a pending exception.
-  jni.ExceptionClear(env);
-  return reportedText(env, throwable);
-}
-
 std::string takeMainClassFailure(jni::JNIEnv* env, const std::string& className, bool describeOnErrorStream) {
   const jni::NativeInterface& jni = *env->functions;
   jni::jthrowable throwable = jni.ExceptionOccurred(env);
   if (!throwable) return std::string();
+  // Calls into Java below need a thread without a pending exception.
   jni.ExceptionClear(env);
   if (describeOnErrorStream && loadsWithoutInitialising(env, className) && jni.Throw(env, throwable) == 0) {
     // Thrown again as it was, so the runtime describes it the way it would

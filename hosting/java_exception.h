@@ -5,19 +5,15 @@
 
 #include "hosting/jni_declarations.h"
 
-/// Takes the exception pending on ENV's thread and clears it. When
-/// DESCRIBE_ON_ERROR_STREAM, the runtime first describes it on its error
-/// stream, stack trace and all, as the JDK's own launcher does. Returns its
-/// class and message ("java.lang.NoClassDefFoundError: app/Base"), followed by
-/// one "Caused by: " line for each cause, for a report; empty when nothing is
-/// pending.
-std::string takePendingException(jni::JNIEnv* env, bool describeOnErrorStream);
-
-/// The same for the exception pending after the lookup of the main class
-/// CLASS_NAME (slash form) failed. The error stream gets a description only
-/// when the class loads but its initialisation threw, which is the
-/// application's own code failing; a class that does not load at all is
-/// described by the report alone, as the JDK's launcher does it.
+/// Takes the exception pending on ENV's thread after the lookup of the main
+/// class CLASS_NAME (slash form) failed, and clears it. Returns its class and
+/// message ("java.lang.NoClassDefFoundError: app/Base"), followed by one
+/// "Caused by: " line for each cause, for a report; empty when nothing is
+/// pending. When DESCRIBE_ON_ERROR_STREAM, the runtime also describes it on
+/// its error stream, stack trace and all, but only when the class loads and
+/// its initialisation threw, which is the application's own code failing; a
+/// class that does not load at all is described by the report alone, as the
+/// JDK's launcher does it.
 std::string takeMainClassFailure(jni::JNIEnv* env, const std::string& className, bool describeOnErrorStream);
 
 #endif  // VEXIL_HOSTING_JAVA_EXCEPTION_H_

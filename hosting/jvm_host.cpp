@@ -6,6 +6,7 @@
 #include "hosting/init_args.h"
 #include "hosting/instance_receiver.h"
 #include "hosting/java_exception.h"
+#include "hosting/library_load.h"
 #include "hosting/main_method.h"
 #include "hosting/runtime_messages.h"
 #include "hosting/splash_screen.h"
@@ -18,6 +19,7 @@
 #include "report/diagnostics_log.h"
 #include "report/failure.h"
 #include "report/messages.h"
+#include "text/ascii_text.h"
 
 JvmHost* g_jvmHost = nullptr;
 
@@ -54,7 +56,7 @@ std::string launchFailure(const std::string& cause) { return withCause(message::
 /// REASON without a leading "PATH: ", which some systems put in their text.
 std::string withoutPath(const std::string& path, const std::string& reason) {
   const std::string prefix = path + ": ";
-  return reason.compare(0, prefix.size(), prefix) == 0 ? reason.substr(prefix.size()) : reason;
+  return startsWith(reason, prefix) ? reason.substr(prefix.size()) : reason;
 }
 
 /// The stack size the runtime of LIBRARY gives Java threads by default, as it
@@ -88,11 +90,12 @@ int JvmHost::launch() {
     jni::JavaVMInitArgs initArgs;
     buildInitArgs(initArgs, cache.jvmOptions);
     const std::string& path = jvm->getJvmPath();
-    LibraryHandle library = loadRuntimeLibrary(path);
-    if (!library) {
+    const auto loaded = loadRuntimeLibrary(path);
+    if (!loaded) {
       raiseFailure(launchFailure(std::string(message::kCannotLoadLibrary) + path + ": " +
-                                 withoutPath(path, libraryLoadFailureReason())));
+                                 withoutPath(path, loadFailureReason(loaded.why()))));
     }
+    LibraryHandle library = *loaded;
     auto createJavaVM = reinterpret_cast<jni::CreateJavaVMFunction>(findLibrarySymbol(library, jni::kCreateJavaVMName));
     if (!createJavaVM) raiseFailure(launchFailure(path + message::kNoEntryPoint + jni::kCreateJavaVMName));
     // After the JVM library, which the splash-screen library needs, and before the runtime is created.
@@ -129,7 +132,7 @@ int JvmHost::runApplication(jni::CreateJavaVMFunction createJavaVM, jni::JavaVMI
   const bool errorStream = m_channel == ReportChannel::kStandardOutput;
   jni::JavaVM* vm = nullptr;
   jni::JNIEnv* env = nullptr;
-  if (createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs) < 0) {
+  if (createJavaVM(&vm, reinterpret_cast<void**>(&env), &initArgs) < 0 || !vm || !env) {
     raiseFailure(withCause(message::kCannotCreateJavaVm, errorStream ? std::string() : collectedRuntimeMessages()));
   }
   m_javaVM = vm;
@@ -165,6 +168,7 @@ int JvmHost::runApplication(jni::CreateJavaVMFunction createJavaVM, jni::JavaVMI
   // threads are still waited for below.
   bool mainFailed = jniFunctions.ExceptionOccurred(env) != nullptr;
   if (mainFailed) jniFunctions.ExceptionDescribe(env);
+  // Its answer changes nothing: the run's exit code is main's.
   vm->functions->DestroyJavaVM(vm);
   instances.reset();
   return mainFailed ? 1 : 0;
@@ -174,16 +178,16 @@ jni::jobjectArray JvmHost::newArgumentArray(jni::JNIEnv* env) {
   const jni::NativeInterface& jniFunctions = *env->functions;
   const std::vector<std::string>& arguments = m_properties->getCommandLineArguments();
   jni::jclass stringClass = jniFunctions.FindClass(env, kStringClassName);
-  jni::jobjectArray array = nullptr;
-  if (stringClass) {
-    jni::jstring empty = jniFunctions.NewStringUTF(env, "");
-    array = jniFunctions.NewObjectArray(env, static_cast<jni::jsize>(arguments.size()), stringClass, empty);
-  }
+  jni::jstring empty = stringClass ? jniFunctions.NewStringUTF(env, "") : nullptr;
+  jni::jobjectArray array =
+      empty ? jniFunctions.NewObjectArray(env, static_cast<jni::jsize>(arguments.size()), stringClass, empty) : nullptr;
   if (!array) raiseFailure(message::kCreatingArgumentArray);
   for (size_t i = 0; i < arguments.size(); ++i) {
     // The runtime reads modified UTF-8, not the bytes of the system's code page.
     std::string text = toModifiedUtf8(arguments[i]);
     jni::jstring value = jniFunctions.NewStringUTF(env, text.c_str());
+    if (!value) raiseFailure(message::kCreatingArgumentArray);
+    // Nothing to check: the index is inside the array, and a String fits in a String[].
     jniFunctions.SetObjectArrayElement(env, array, static_cast<jni::jsize>(i), value);
   }
   return array;
@@ -193,12 +197,14 @@ void JvmHost::forwardExitRequest() {
   jni::JavaVM* vm = m_javaVM;
   jni::JNIEnv* env = nullptr;
   // Null attach arguments: no thread name or group.
-  if (vm->functions->AttachCurrentThread(vm, reinterpret_cast<void**>(&env), nullptr) < 0) return;
+  if (vm->functions->AttachCurrentThread(vm, reinterpret_cast<void**>(&env), nullptr) < 0 || !env) return;
   const jni::NativeInterface& jniFunctions = *env->functions;
   jni::jclass mainClass = jniFunctions.FindClass(env, m_properties->getJniMainClass().c_str());
   jni::jmethodID exitMethod =
       mainClass ? jniFunctions.GetStaticMethodID(env, mainClass, kExitMethodName, kExitMethodSignature) : nullptr;
   if (exitMethod) {
+    // An exception that escapes initiateExit stays pending: detaching hands
+    // it to the thread's uncaught-exception handling, as for any thread's.
     jni::callStaticVoidMethod(env, mainClass, exitMethod, jni::jint{0});
   } else if (jniFunctions.ExceptionOccurred(env)) {
     // A missing class or method: the runtime describes it on its error stream.

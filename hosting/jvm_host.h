@@ -28,8 +28,8 @@ class JvmHost {
   /// arguments and returns once the runtime has been destroyed, which waits
   /// for the application's other threads. Returns the process exit code: 0,
   /// or 1 when an exception escaped the main method (the runtime has then
-  /// described it on its error stream). Every other failure is reported and
-  /// ends the process.
+  /// described it on its error stream). Every other failure is raised
+  /// (report/failure.h).
   int launch();
 
   /// Fills ARGS for the runtime's creation with LEADING_OPTIONS, the options
@@ -71,7 +71,8 @@ class JvmHost {
 };
 
 /// The host whose runtime receives console-control events; set just before
-/// the handler is registered (hosting/console_control.h), never reset.
+/// the handler is registered (hosting/console_control.h), never reset. A
+/// global: the console-event handler's forwarder takes no pointer of ours.
 extern JvmHost* g_jvmHost;
 
 #endif  // VEXIL_HOSTING_JVM_HOST_H_

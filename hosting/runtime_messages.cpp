@@ -9,6 +9,8 @@ namespace {
 
 const std::size_t kMostKept = std::size_t{16} * 1024;
 
+// Globals: the runtime calls the hook below without a pointer of the
+// launcher's, so what it writes can only be kept here.
 std::mutex g_lock;
 std::string g_messages;
 
@@ -27,15 +29,11 @@ jni::jint VEXIL_JNICALL collect(std::FILE*, const char* format, std::va_list arg
   return length;
 }
 
-char g_optionName[] = "vfprintf";
-
 }  // namespace
 
-jni::JavaVMOption runtimeMessagesOption() {
-  jni::JavaVMOption option{};
-  option.optionString = g_optionName;
-  option.extraInfo = reinterpret_cast<void*>(&collect);
-  return option;
+void* runtimeMessagesHook() {
+  const jni::VfprintfHook hook = &collect;
+  return reinterpret_cast<void*>(hook);
 }
 
 std::string collectedRuntimeMessages() {

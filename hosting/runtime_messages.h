@@ -10,9 +10,9 @@
 // stream. Handed the option below, the runtime writes those messages through
 // the launcher instead, which keeps them for the report.
 
-/// The option that makes the runtime write its messages here; its text stays
-/// valid for the whole process.
-jni::JavaVMOption runtimeMessagesOption();
+/// The extra information of the runtime's output option
+/// (jni::kVfprintfOptionName) that makes the runtime write its messages here.
+void* runtimeMessagesHook();
 
 /// What the runtime has written so far, without the trailing line end; at
 /// most the first 16 KiB.

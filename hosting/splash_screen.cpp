@@ -6,10 +6,12 @@
 #include <utility>
 #include <vector>
 
+#include "hosting/library_load.h"
 #include "platform/platform.h"
 #include "platform/shared_library.h"
 #include "platform/text_encoding.h"
 #include "report/messages.h"
+#include "text/ascii_text.h"
 
 namespace {
 
@@ -31,8 +33,7 @@ std::string runtimeLibraryName(const Conventions& conventions, const char* name)
 /// Whether HEAD, the first bytes of a file, begin an image that the
 /// splash-screen library reads; it tells the kinds apart by their first byte.
 bool isSplashImage(const std::string& head) {
-  return head.compare(0, 4, "\x89PNG") == 0 || head.compare(0, 4, "GIF8") == 0 ||
-         head.compare(0, 3, "\xFF\xD8\xFF") == 0;
+  return startsWith(head, "\x89PNG") || startsWith(head, "GIF8") || startsWith(head, "\xFF\xD8\xFF");
 }
 
 template <typename Function>
@@ -103,10 +104,9 @@ SplashCloseFunction showRuntimeSplashScreen(const std::string& image, const std:
   // Loaded for the whole process, as the runtime loads it: the application's
   // java.awt.SplashScreen and the runtime's first window reach the splash
   // through this same library.
-  LibraryHandle library = loadRuntimeLibrary(libraryPath);
-  if (!library) {
-    return notShown(message::kSplashLibraryNotLoaded + libraryPath + ": " + libraryLoadFailureReason());
-  }
+  const auto loaded = loadRuntimeLibrary(libraryPath);
+  if (!loaded) return notShown(message::kSplashLibraryNotLoaded + libraryPath + ": " + loadFailureReason(loaded.why()));
+  LibraryHandle library = *loaded;
   SplashLibraryFunctions functions;
   for (const auto& [name, found] : {
            std::pair<const char*, bool>{"SplashInit", resolve(library, "SplashInit", &functions.init)},

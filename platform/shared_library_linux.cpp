@@ -4,11 +4,11 @@
 
 // A runtime library finds the libraries of its own installation through the
 // search path recorded in it; nothing needs to be added here.
-LibraryHandle loadRuntimeLibrary(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL); }
-
-std::string libraryLoadFailureReason() {
+Outcome<LibraryHandle, LibraryLoadFailure> loadRuntimeLibrary(const std::string& path) {
+  if (LibraryHandle library = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL)) return library;
   const char* reason = dlerror();
-  return reason ? reason : "unknown reason";
+  // The system names a library for another processor in its own words ("wrong ELF class").
+  return Outcome<LibraryHandle, LibraryLoadFailure>::failed({reason ? reason : "", Machine::Unknown});
 }
 
 void* findLibrarySymbol(LibraryHandle library, const char* name) { return dlsym(library, name); }

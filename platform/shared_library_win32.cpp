@@ -37,9 +37,23 @@ std::string runtimeBinFolder(const std::string& libraryPath) {
   return isBinFolderName(parentName) ? parent : std::string();
 }
 
+/// Why the load just made failed, with the code the system gave.
+LibraryLoadFailure lastLoadFailure() {
+  const DWORD error = GetLastError();
+  char* text = nullptr;
+  DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string reason = length > 0 && text ? utf8FromAnsi(std::string(text, length)) : std::string();
+  if (text) LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
+  reason += (reason.empty() ? "" : " ") + std::string("(error ") + std::to_string(error) + ")";
+  return {reason, error == ERROR_BAD_EXE_FORMAT ? launcherMachine() : Machine::Unknown};
+}
+
 }  // namespace
 
-LibraryHandle loadRuntimeLibrary(const std::string& path) {
+Outcome<LibraryHandle, LibraryLoadFailure> loadRuntimeLibrary(const std::string& path) {
   // A runtime's jvm.dll needs the C library that lies in the runtime's bin
   // folder, and a DLL's own folder is not searched for its dependencies. The
   // search flags below apply to this one load only; the added folder is
@@ -68,32 +82,8 @@ LibraryHandle loadRuntimeLibrary(const std::string& path) {
   // A runtime that relies on the standard search (a dependency found through
   // PATH, say) still loads as it always did.
   if (!module) module = LoadLibraryW(systemPath(path).c_str());
-  return module;
-}
-
-std::string libraryLoadFailureReason() {
-  DWORD error = GetLastError();
-  char* text = nullptr;
-  DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string reason = length > 0 && text ? utf8FromAnsi(std::string(text, length)) : std::string();
-  if (text) LocalFree(text);
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
-  // Some messages have a place for the file's name ("%1 is not a valid ...").
-  size_t insert = reason.find("%1");
-  if (insert != std::string::npos) reason.replace(insert, 2, "the file");
-  reason += (reason.empty() ? "" : " ") + std::string("(error ") + std::to_string(error) + ")";
-  if (error == ERROR_BAD_EXE_FORMAT) {
-#if defined(_M_ARM64) || defined(__aarch64__)
-    reason += ": the file is not a library for this launcher's machine (64-bit ARM)";
-#elif defined(_WIN64)
-    reason += ": the file is not a library for this launcher's machine (64-bit x86)";
-#else
-    reason += ": the file is not a library for this launcher's machine (32-bit x86)";
-#endif
-  }
-  return reason;
+  if (module) return static_cast<LibraryHandle>(module);
+  return Outcome<LibraryHandle, LibraryLoadFailure>::failed(lastLoadFailure());
 }
 
 void* findLibrarySymbol(LibraryHandle library, const char* name) {

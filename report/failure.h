@@ -39,26 +39,21 @@ class Failure {
 
 namespace failure_route {
 
-/// While a program's whole work runs on this thread (runReportingFailures in
-/// report/report_channel.h): shows a report through the program's channel and
-/// ends the process with exit code 1. Null on other threads and in tests,
-/// where every failure travels as an exception.
-extern thread_local void (*t_showAndExit)(const Failure& failure);
-/// The guarded steps running on this thread.
-extern thread_local int t_openSteps;
+// A failure normally travels as an exception to the program's entry point
+// (runReportingFailures in report/report_channel.h). On the thread of a
+// program's whole work it ends the process sooner, once no guarded step can
+// settle it any more: unwinding the rest of the way costs more than the rest
+// of a failing launch's work (report/failure.cpp says how much). This is the
+// one place that ends a program early.
 
-/// A failure that no guarded step can settle any more is shown at once and
-/// ends the process, as the JDK's own launcher does: unwinding to the top
-/// would lead to the same report, at a cost larger than the rest of a failing
-/// launch's work. Otherwise it goes on as an exception.
-inline void endIfUnguarded(const Failure& failure) {
-  if (t_showAndExit && t_openSteps == 0) t_showAndExit(failure);
-}
+/// Shows FAILURE and ends the process with exit code 1 when this thread runs
+/// a program's whole work and no guarded step is open; otherwise returns.
+void endIfUnguarded(const Failure& failure);
 
 /// Counts a guarded step as running while it lives.
 struct OpenStep {
-  OpenStep() { ++t_openSteps; }
-  ~OpenStep() { --t_openSteps; }
+  OpenStep();
+  ~OpenStep();
   OpenStep(const OpenStep&) = delete;
   OpenStep& operator=(const OpenStep&) = delete;
 };
@@ -68,10 +63,24 @@ struct OpenStep {
   throw failure;
 }
 
-/// Lets the failure being handled pass on, settled as it is.
-[[noreturn]] inline void passOn(const Failure& failure) {
-  endIfUnguarded(failure);
-  throw;
+/// Runs BODY; a failure that leaves it unsettled is settled with its raised
+/// words when PASS_WORDS and it has some, else with GENERIC_TEXT. A settled
+/// one passes as it is.
+template <typename Body>
+decltype(auto) runGuarded(const char* genericText, bool passWords, Body&& body) {
+  try {
+    const OpenStep open;
+    return std::forward<Body>(body)();
+  } catch (const Failure& failure) {
+    if (failure.isSettled()) {
+      endIfUnguarded(failure);
+      throw;
+    }
+    if (passWords && !failure.words().empty()) raise(Failure(failure.words(), true, failure.offeredPage()));
+    raise(Failure(genericText, true));
+  } catch (...) {
+    raise(Failure(genericText, true));
+  }
 }
 
 }  // namespace failure_route
@@ -93,31 +102,14 @@ struct OpenStep {
 /// Runs BODY; any failure inside it is reported with GENERIC_TEXT.
 template <typename Body>
 decltype(auto) guardedStep(const char* genericText, Body&& body) {
-  try {
-    const failure_route::OpenStep open;
-    return std::forward<Body>(body)();
-  } catch (const Failure& failure) {
-    if (failure.isSettled()) failure_route::passOn(failure);
-    failWithReport(genericText);
-  } catch (...) {
-    failWithReport(genericText);
-  }
+  return failure_route::runGuarded(genericText, false, std::forward<Body>(body));
 }
 
 /// Runs BODY; raised words are reported as they are, any other failure with
 /// GENERIC_TEXT.
 template <typename Body>
 decltype(auto) guardedStepPassingPayload(const char* genericText, Body&& body) {
-  try {
-    const failure_route::OpenStep open;
-    return std::forward<Body>(body)();
-  } catch (const Failure& failure) {
-    if (failure.isSettled()) failure_route::passOn(failure);
-    if (failure.words().empty()) failWithReport(genericText);
-    failure_route::raise(Failure(failure.words(), true, failure.offeredPage()));
-  } catch (...) {
-    failWithReport(genericText);
-  }
+  return failure_route::runGuarded(genericText, true, std::forward<Body>(body));
 }
 
 #endif  // VEXIL_REPORT_FAILURE_H_

@@ -91,7 +91,16 @@ inline constexpr char kCannotCarry[] = ", which cannot carry ";
 // Causes, on the lines after the texts above.
 inline constexpr char kCannotLoadLibrary[] = "Cannot load ";     // the path, ": ", the system's reason
 inline constexpr char kNoEntryPoint[] = " has no entry point ";  // after the path, before the entry's name
-inline constexpr char kLookedIn[] = "Looked in ";                // the main class, then what was looked for
+// Why a library did not load: the system's reason, kUnknownLoadReason when it
+// gave none; for a library made for another processor, kNotForThisMachine,
+// the launcher's machine in the words below, ")".
+inline constexpr char kUnknownLoadReason[] = "unknown reason";
+inline constexpr char kTheFile[] = "the file";  // where the system's reason has a place for the file's name
+inline constexpr char kNotForThisMachine[] = ": the file is not a library for this launcher's machine (";
+inline constexpr char kLoadMachineX86[] = "32-bit x86";
+inline constexpr char kLoadMachineX64[] = "64-bit x86";
+inline constexpr char kLoadMachineArm64[] = "64-bit ARM";
+inline constexpr char kLookedIn[] = "Looked in ";  // the main class, then what was looked for
 inline constexpr char kLookedForStaticMain[] = " for static main with signature ";
 inline constexpr char kLookedForAnyMain[] =
     " for main with signature ([Ljava/lang/String;)V or ()V, static or not, and not private";
@@ -150,6 +159,7 @@ inline constexpr char kLogTurnedAwayTooLong[] = "A launch's message was turned a
 inline constexpr char kLogTurnedAwayCutShort[] = "A launch's message was cut short: ";
 inline constexpr char kLogTurnedAwayStopped[] = "The single-instance channel stopped taking launches: ";
 inline constexpr char kLogInstanceMessageMalformed[] = "A launch's message was malformed and was ignored: ";
+inline constexpr char kLogMessageBytes[] = " bytes";  // after the message's length
 inline constexpr char kLogInstanceCannotAttach[] = "A launch was not taken: no thread can attach to the runtime.";
 inline constexpr char kLogInstanceCannotDetach[] =
     "The single-instance handler's thread could not detach from the runtime.";

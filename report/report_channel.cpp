@@ -1,7 +1,5 @@
 #include "report/report_channel.h"
 
-#include <cstdlib>
-
 #include "platform/process.h"
 #include "platform/standard_io.h"
 #include "report/messages.h"
@@ -27,21 +25,3 @@ void showReport(ReportChannel channel, const std::string& report, const std::str
     writeConsoleLine(report);
   }
 }
-
-namespace {
-
-thread_local ReportChannel t_channel = ReportChannel::kStandardOutput;
-
-[[noreturn]] void showAndExit(const Failure& failure) {
-  showReport(t_channel, failure.report(), failure.offeredPage());
-  std::exit(1);
-}
-
-}  // namespace
-
-DirectReports::DirectReports(ReportChannel channel) {
-  t_channel = channel;
-  failure_route::t_showAndExit = &showAndExit;
-}
-
-DirectReports::~DirectReports() { failure_route::t_showAndExit = nullptr; }

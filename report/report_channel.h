@@ -24,6 +24,9 @@ class DirectReports {
   ~DirectReports();
   DirectReports(const DirectReports&) = delete;
   DirectReports& operator=(const DirectReports&) = delete;
+
+ private:
+  ReportChannel m_channel;
 };
 
 /// Runs BODY, the whole work of a program, and returns its exit code. A
