@@ -5,12 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 #include "platform/standard_io.h"
-#include "text/ascii_text.h"
 #include "text/wildcard.h"
-
-extern char** environ;
 
 namespace {
 
@@ -74,32 +71,9 @@ class LinuxFileSystem : public FileSystem {
   }
 };
 
-class LinuxEnvironment : public Environment {
- public:
-  bool lookup(const std::string& name, std::string* value) const override {
-    // A name holding "=" would match the front of another variable's value.
-    if (name.empty() || name.find('=') != std::string::npos) return false;
-    const char* caseless = nullptr;
-    for (char** entry = environ; entry && *entry; ++entry) {
-      const char* equals = std::strchr(*entry, '=');
-      if (!equals || static_cast<size_t>(equals - *entry) != name.size()) continue;
-      if (std::strncmp(*entry, name.c_str(), name.size()) == 0) {
-        *value = equals + 1;
-        return true;
-      }
-      if (!caseless && equalIgnoringAsciiCase(*entry, name.c_str(), name.size())) caseless = equals + 1;
-    }
-    if (!caseless) return false;
-    *value = caseless;
-    return true;
-  }
-};
-
 }  // namespace
 
-const Platform& hostPlatform() {
+const FileSystem& hostFileSystem() {
   static const LinuxFileSystem fileSystem;
-  static const LinuxEnvironment environment;
-  static const Platform platform{&hostConventions(), &fileSystem, &environment, &hostRegistry()};
-  return platform;
+  return fileSystem;
 }
