@@ -82,6 +82,16 @@ class FileSystem {
   }
 };
 
+/// The reads of both hosts' file systems, by the shared reader of
+/// standard_io.h: runtime files are looked at in folders that anybody may
+/// fill, so it takes only a regular file, and never waits for one.
+class HostFileReads : public FileSystem {
+ public:
+  bool readFile(const std::string& path, std::string* contents) const override;
+  bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const override;
+  bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override;
+};
+
 /// The running system's file system.
 const FileSystem& hostFileSystem();
 

@@ -6,29 +6,17 @@
 #include <cstring>
 
 #include "platform/file_system.h"
-#include "platform/standard_io.h"
 #include "text/wildcard.h"
 
 namespace {
 
-class LinuxFileSystem : public FileSystem {
+class LinuxFileSystem : public HostFileReads {
  public:
   bool exists(const std::string& path) const override {
     struct stat info;
     return stat(path.c_str(), &info) == 0;
   }
 
-  bool readFile(const std::string& path, std::string* contents) const override {
-    return readWholeFile(path, contents, nullptr);
-  }
-  bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const override {
-    return readWholeFile(path, contents, failure);
-  }
-  // Runtime files are looked at in folders that anybody may fill: the shared
-  // reader takes only a regular file, and never waits for one.
-  bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override {
-    return ::readFileStart(path, maxBytes, contents);
-  }
   bool canonicalPath(const std::string& path, std::string* canonical) const override {
     char* resolved = realpath(path.c_str(), nullptr);
     if (!resolved) return false;

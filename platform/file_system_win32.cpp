@@ -3,26 +3,16 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/standard_io.h"
 #include "platform/windows_text.h"
 
 namespace {
 
-class Win32FileSystem : public FileSystem {
+class Win32FileSystem : public HostFileReads {
  public:
   bool exists(const std::string& path) const override {
     return GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
-  bool readFile(const std::string& path, std::string* contents) const override {
-    return readWholeFile(path, contents, nullptr);
-  }
-  bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const override {
-    return readWholeFile(path, contents, failure);
-  }
-  bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override {
-    return ::readFileStart(path, maxBytes, contents);
-  }
   bool canonicalPath(const std::string& path, std::string* canonical) const override {
     // The system's own name of the file that the path opens, through every
     // junction and symbolic link; backup semantics open folders too.
