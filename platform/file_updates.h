@@ -24,6 +24,10 @@ struct FileStamp {
   std::int64_t modifiedSeconds = 0;  ///< since 1970, for ages
 };
 
+// The free functions below are the host's own: the host's FileUpdates answers
+// with them, vexil-stamp calls them directly, and the background process's
+// just-forked child calls the ones that allocate nothing.
+
 /// The stamp of the file PATH (following links); exists is false when there
 /// is none or it cannot be read. Allocates nothing.
 FileStamp fileStamp(const std::string& path);
