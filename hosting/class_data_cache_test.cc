@@ -1,45 +1,30 @@
 #include "hosting/class_data_cache.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <fstream>
+#include <cstdint>
+#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/file_lock.h"
 #include "platform/platform.h"
 #include "tests/support/fake_platform.h"
+#include "text/ascii_text.h"
 
 namespace {
 
-bool exists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0;
-}
-
-void write(const std::string& path, const std::string& contents) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
-}
-
-// A runtime home, a jar and a cache folder in a temporary tree; the real file
-// system, the environment faked to point the cache there.
+// A runtime home, a jar and a cache folder in a file system in memory, with
+// the locks, the clock and the processes of the fakes: a launch that dies is
+// one whose locks the fake lets go of.
 class ClassDataCacheTest : public ::testing::Test {
  protected:
+  ClassDataCacheTest() : m_fake(linuxConventions()) {}
+
   void SetUp() override {
-    char pattern[] = "/tmp/vexil-cache-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
     runtime("jdk");
     write(m_root + "/app.jar", "jar");
-    m_environment.set("XDG_CACHE_HOME", m_root + "/cache");
-    m_platform = Platform{&linuxConventions(), hostPlatform().fileSystem, &m_environment, nullptr};
+    m_fake.cacheFolder.set(m_root + "/cache");
     m_request.setting = "auto";
     m_request.executablePath = m_root + "/app/bin/tool";
     m_request.mainClass = "app.Main";
@@ -48,17 +33,21 @@ class ClassDataCacheTest : public ::testing::Test {
     m_request.runtimeVersion = "17.0.9";
     m_request.options = {"-Xmx64m", "-Djava.class.path=" + m_root + "/app.jar", "-Dapp.name=tool"};
   }
-  void TearDown() override { ASSERT_EQ(system(("rm -rf '" + m_root + "'").c_str()), 0); }
+
+  FakeFileSystem& files() { return m_fake.fileSystem; }
+  bool exists(const std::string& path) { return files().stamp(path).exists; }
+  // As another program writes a file.
+  void write(const std::string& path, const std::string& contents) { files().addFile(path, contents); }
 
   void runtime(const std::string& name) {
     const std::string home = m_root + "/" + name;
-    ASSERT_EQ(system(("mkdir -p '" + home + "/bin' '" + home + "/lib/server'").c_str()), 0);
+    files().addDirectory(home + "/bin");
     write(home + "/lib/server/libjvm.so", "library");
   }
 
   ClassDataCachePlan plan() {
     m_log.clear();
-    return planClassDataCache(m_request, m_platform, [this](const std::string& line) { m_log += line + "\n"; });
+    return planClassDataCache(m_request, m_fake.platform, [this](const std::string& line) { m_log += line + "\n"; });
   }
 
   // The value of the option that begins with PREFIX, or "" when there is none.
@@ -82,9 +71,8 @@ class ClassDataCacheTest : public ::testing::Test {
     return made.substr(0, made.size() - 5);
   }
 
-  std::string m_root;
-  FakeEnvironment m_environment;
-  Platform m_platform{};
+  const std::string m_root = "/home/user/work";
+  FakePlatform m_fake;
   ClassDataCacheRequest m_request;
   std::string m_log;
 };
@@ -112,7 +100,7 @@ TEST_F(ClassDataCacheTest, EachRuntimeMakesItsBestKind) {
     m_request.runtimeVersion = c.version;
     const std::string javaProgram = m_request.javaHome + "/bin/java";
     if (c.hasJavaProgram) write(javaProgram, "");
-    if (!c.hasJavaProgram) unlink(javaProgram.c_str());
+    if (!c.hasJavaProgram) files().removeFile(javaProgram);
     ClassDataCachePlan made = plan();
     ASSERT_EQ(made.jvmOptions.size(), c.expectedOptionPrefixes.size()) << m_log;
     for (size_t i = 0; i < made.jvmOptions.size(); ++i) {
@@ -182,12 +170,10 @@ TEST_F(ClassDataCacheTest, AnArchiveIsUsedOnceWholeAndReplacedWhenItsKeyChanges)
       {"jar rewritten", [&] { write(m_root + "/app.jar", "a longer jar"); }},
       {"jar replaced by one of the same size and time",
        [&] {
-         struct stat before;
-         ASSERT_EQ(stat((m_root + "/app.jar").c_str(), &before), 0);
+         const FileStamp before = files().stamp(m_root + "/app.jar");
          write(m_root + "/new.jar", "a longer jaR");
-         const struct timespec times[2] = {before.st_atim, before.st_mtim};
-         ASSERT_EQ(utimensat(AT_FDCWD, (m_root + "/new.jar").c_str(), times, 0), 0);
-         ASSERT_EQ(rename((m_root + "/new.jar").c_str(), (m_root + "/app.jar").c_str()), 0);
+         files().setModified(m_root + "/new.jar", before.modified);
+         ASSERT_TRUE(files().replaceFile(m_root + "/new.jar", m_root + "/app.jar"));
        }},
       {"keyed option", [&] { m_request.options.push_back("-Xshare:auto-like-but-not"); }},
       {"other runtime",
@@ -240,8 +226,7 @@ TEST_F(ClassDataCacheTest, WhateverStandsInTheWayLeavesTheLaunchAsWithout) {
       {"a cache folder that cannot be made",
        [&] {
          write(m_root + "/file", "");
-         m_environment = FakeEnvironment();
-         m_environment.set("XDG_CACHE_HOME", m_root + "/file");
+         m_fake.cacheFolder.set(m_root + "/file");
        },
        "cannot be made"},
       {"an archive the runtime could not write",
@@ -250,16 +235,13 @@ TEST_F(ClassDataCacheTest, WhateverStandsInTheWayLeavesTheLaunchAsWithout) {
          const std::string made = value(first, "-XX:ArchiveClassesAtExit=");
          first.afterRun();
          // Not the failed try it counts as (nothing was written), but a folder in its way.
-         ASSERT_EQ(unlink((made.substr(0, made.size() - 9) + ".failed").c_str()), 0);
-         ASSERT_EQ(mkdir(made.c_str(), 0755), 0) << made;
+         const std::string failed = made.substr(0, made.size() - 9) + ".failed";
+         ASSERT_TRUE(exists(failed));
+         ASSERT_TRUE(files().removeFile(failed));
+         files().addDirectory(made);
        },
        "cannot write"},
-      {"no home and no cache folder",
-       [&] {
-         m_environment = FakeEnvironment();
-         m_environment.set("XDG_CACHE_HOME", "relative/cache");
-       },
-       "no cache folder"},
+      {"no home and no cache folder", [&] { m_fake.cacheFolder.set(std::nullopt); }, "no cache folder"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -270,29 +252,21 @@ TEST_F(ClassDataCacheTest, WhateverStandsInTheWayLeavesTheLaunchAsWithout) {
     EXPECT_FALSE(nothing.afterRun);
     EXPECT_NE(m_log.find(c.logged), std::string::npos) << m_log;
     m_request = saved;
-    m_environment = FakeEnvironment();
-    m_environment.set("XDG_CACHE_HOME", m_root + "/cache");
+    m_fake.cacheFolder.set(m_root + "/cache");
   }
 }
 
 TEST_F(ClassDataCacheTest, AHalfWrittenArchiveIsNeverUsed) {
-  // A launch that dies while its runtime writes the archive: a child process
-  // plans, writes half a file and ends without its exit handlers; the system
-  // releases its lock.
-  const std::string named = m_root + "/made";
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const std::string made = value(plan(), "-XX:ArchiveClassesAtExit=");
-    write(made, "half");
-    write(named, made);
-    _exit(made.empty() ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  // A launch that dies while its runtime writes the archive: it plans, writes
+  // half a file and ends without its exit handlers; the system releases its lock.
   std::string made;
-  std::ifstream(named) >> made;
+  {
+    const ClassDataCachePlan dying = plan();
+    made = value(dying, "-XX:ArchiveClassesAtExit=");
+    ASSERT_FALSE(made.empty()) << m_log;
+    write(made, "half");
+    m_fake.locks.releaseAll();
+  }
   ASSERT_TRUE(exists(made));
 
   ClassDataCachePlan next = plan();
@@ -306,16 +280,22 @@ TEST_F(ClassDataCacheTest, AHalfWrittenArchiveIsNeverUsed) {
 
 TEST_F(ClassDataCacheTest, TheListedClassesAreArchivedInTheBackground) {
   const std::string javaProgram = m_request.javaHome + "/bin/java";
+  write(javaProgram, "");
   std::string stem;
   for (int exitCode : {1, 0}) {
     SCOPED_TRACE(exitCode);
     // A stand-in for bin/java: writes its arguments into the file named by
     // -XX:SharedArchiveFile= and ends with the given code.
-    write(javaProgram,
-          "#!/bin/sh\nfor a; do case $a in -XX:SharedArchiveFile=*) out=${a#-XX:SharedArchiveFile=};; esac; done\n"
-          "echo \"$@\" > \"$out\"\nexit " +
-              std::to_string(exitCode) + "\n");
-    chmod(javaProgram.c_str(), 0755);
+    m_fake.processes.setProgram([this, exitCode](const std::vector<std::string>& argv) {
+      std::string out;
+      std::string arguments;
+      for (size_t i = 1; i < argv.size(); ++i) {
+        if (startsWith(argv[i], "-XX:SharedArchiveFile=")) out = argv[i].substr(sizeof "-XX:SharedArchiveFile=" - 1);
+        arguments += (i > 1 ? " " : "") + argv[i];
+      }
+      write(out, arguments + "\n");
+      return exitCode;
+    });
     m_request.runtimeVersion = exitCode == 0 ? "25.0.1" : "21.0.1";
     ClassDataCachePlan first = plan();
     const std::string list = value(first, "-XX:DumpLoadedClassList=");
@@ -324,10 +304,8 @@ TEST_F(ClassDataCacheTest, TheListedClassesAreArchivedInTheBackground) {
     first.afterRun();
     EXPECT_NE(m_log.find("making"), std::string::npos) << m_log;
     stem = list.substr(0, list.size() - std::string(".classlist.part").size());
-    // The lock is held until the background work ends.
-    for (int i = 0; i < 500 && !FileLock::tryExclusive(stem + ".lock").held(); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    // The lock is held until the background work ends, and no longer.
+    EXPECT_TRUE(m_fake.locks.tryExclusive(stem + ".lock").held());
     EXPECT_EQ(exists(stem + (exitCode == 0 ? ".aot" : ".jsa")), exitCode == 0);
     EXPECT_FALSE(exists(stem + ".classlist.part")) << "the list goes once the archive is made or not";
     EXPECT_FALSE(exists(stem + (exitCode == 0 ? ".aot.part" : ".jsa.part")));
@@ -340,7 +318,8 @@ TEST_F(ClassDataCacheTest, TheListedClassesAreArchivedInTheBackground) {
   // Made from the list with the runtime's options and class path, its classes
   // linked ahead of time, and read as an AOT cache.
   std::string arguments;
-  std::getline(std::ifstream(stem + ".aot"), arguments);
+  ASSERT_TRUE(files().readFile(stem + ".aot", &arguments));
+  arguments = arguments.substr(0, arguments.find('\n'));
   EXPECT_EQ(arguments, "-Xshare:dump -XX:SharedClassListFile=" + stem + ".classlist.part -XX:SharedArchiveFile=" +
                            stem + ".aot.part -XX:+AOTClassLinking -Xmx64m -cp " + m_root + "/app.jar");
   ClassDataCachePlan warm = plan();
@@ -356,50 +335,39 @@ TEST_F(ClassDataCacheTest, AnArchiveChangedOrDamagedAfterItWasMadeIsDroppedBefor
   };
   const std::vector<Damage> damages = {
       {"bytes overwritten in place",
-       [](const std::string& installed) {
-         const int file = open(installed.c_str(), O_WRONLY);
-         ASSERT_GE(file, 0);
-         ASSERT_EQ(pwrite(file, "XXXXXXXX", 8, 4096), 8);
-         close(file);
+       [&](const std::string& installed) {
+         std::string bytes;
+         ASSERT_TRUE(files().readFile(installed, &bytes));
+         write(installed, bytes.replace(4096, 8, "XXXXXXXX"));
        }},
-      {"truncated", [](const std::string& installed) { ASSERT_EQ(truncate(installed.c_str(), 4096), 0); }},
-      {"emptied", [](const std::string& installed) { ASSERT_EQ(truncate(installed.c_str(), 0), 0); }},
+      {"truncated", [&](const std::string& installed) { write(installed, archive.substr(0, 4096)); }},
+      {"emptied", [&](const std::string& installed) { write(installed, ""); }},
       {"replaced by another file of the same size and time",
        [&](const std::string& installed) {
-         struct stat before;
-         ASSERT_EQ(stat(installed.c_str(), &before), 0);
+         const FileStamp before = files().stamp(installed);
          write(installed + ".other", std::string(archive.size(), 'b'));
-         const struct timespec times[2] = {before.st_atim, before.st_mtim};
-         ASSERT_EQ(utimensat(AT_FDCWD, (installed + ".other").c_str(), times, 0), 0);
-         ASSERT_EQ(rename((installed + ".other").c_str(), installed.c_str()), 0);
+         files().setModified(installed + ".other", before.modified);
+         ASSERT_TRUE(files().replaceFile(installed + ".other", installed));
        }},
       {"stamp missing",
-       [](const std::string& installed) { unlink((installed.substr(0, installed.size() - 4) + ".stamp").c_str()); }},
+       [&](const std::string& installed) { files().removeFile(installed.substr(0, installed.size() - 4) + ".stamp"); }},
       {"stamp damaged",
-       [](const std::string& installed) {
+       [&](const std::string& installed) {
          write(installed.substr(0, installed.size() - 4) + ".stamp", "vexil-stamp 1 12 x\n");
        }},
-      {"writable by others", [](const std::string& installed) { ASSERT_EQ(chmod(installed.c_str(), 0666), 0); }},
+      {"writable by others", [&](const std::string& installed) { files().letOthersWrite(installed); }},
       {"a launch that used it died",
        [&](const std::string& installed) {
          // What a launch that used it leaves when it dies: its mark, unlocked.
-         const pid_t child = fork();
-         ASSERT_GE(child, 0);
-         if (child == 0) {
-           ClassDataCachePlan lastUse = plan();
-           _exit(value(lastUse, "-XX:SharedArchiveFile=") == installed ? 0 : 1);
-         }
-         int status = 0;
-         ASSERT_EQ(waitpid(child, &status, 0), child);
-         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+         const ClassDataCachePlan lastUse = plan();
+         ASSERT_EQ(value(lastUse, "-XX:SharedArchiveFile="), installed) << m_log;
+         m_fake.locks.releaseAll();
        }},
   };
   const std::string installed = makeArchive(archive);
   for (const Damage& damage : damages) {
     SCOPED_TRACE(damage.what);
     ASSERT_TRUE(exists(installed)) << m_log;
-    // Later than the clock's tick in which it was made, as any real damage is.
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
     damage.apply(installed);
     ClassDataCachePlan next = plan();
     EXPECT_TRUE(value(next, "-XX:SharedArchiveFile=").empty()) << m_log;
@@ -419,28 +387,25 @@ TEST_F(ClassDataCacheTest, AnArchiveChangedOrDamagedAfterItWasMadeIsDroppedBefor
 }
 
 TEST_F(ClassDataCacheTest, CacheFilesAreTheUsersAloneWhateverTheUmask) {
-  const mode_t saved = umask(0);
-  ASSERT_EQ(mkdir((m_root + "/cache").c_str(), 0777), 0);
-  ASSERT_EQ(mkdir(cacheFolder().c_str(), 0777), 0);  // an earlier version's, made under this umask
+  // An earlier version's folders, made under the umask 0.
+  for (const std::string& folder : {m_root + "/cache", cacheFolder()}) {
+    files().addDirectory(folder);
+    files().letOthersWrite(folder);
+  }
   ClassDataCachePlan first = plan();
   const std::string made = value(first, "-XX:ArchiveClassesAtExit=");
-  const int file = open(made.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);  // as the runtime writes it
-  ASSERT_GE(file, 0);
-  ASSERT_EQ(::write(file, "archive", 7), 7);
-  close(file);
+  write(made, "archive");  // as the runtime writes it under that umask
+  files().letOthersWrite(made);
   first.afterRun();
-  umask(saved);
-  struct stat info;
-  ASSERT_EQ(stat(cacheFolder().c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_TRUE(files().isPrivateToUser(cacheFolder()));
   for (const char* suffix : {".jsa", ".stamp", ".lock"}) {
     SCOPED_TRACE(suffix);
     const std::string path = made.substr(0, made.size() - 9) + suffix;
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0077, 0u) << std::oct << info.st_mode;
+    ASSERT_TRUE(exists(path)) << m_log;
+    EXPECT_TRUE(files().isPrivateToUser(path));
   }
-  if (geteuid() != 0) GTEST_SKIP() << "the check of a folder of another user needs root, to give one away";
-  ASSERT_EQ(chown(cacheFolder().c_str(), 65534, 65534), 0);
+  // A folder of another user.
+  files().giveToAnotherUser(cacheFolder());
   EXPECT_TRUE(plan().jvmOptions.empty());
   EXPECT_NE(m_log.find("not the user's alone"), std::string::npos) << m_log;
 }
@@ -473,8 +438,8 @@ TEST_F(ClassDataCacheTest, OtherInstallationsGoWhenUnusedForLongOrBeyondTheCap) 
   struct Installation {
     const char* what;
     std::string key;
-    long ageDays;
-    off_t size;
+    std::int64_t ageDays;
+    std::uint64_t size;
     bool inUse;
     bool kept;
   };
@@ -482,20 +447,18 @@ TEST_F(ClassDataCacheTest, OtherInstallationsGoWhenUnusedForLongOrBeyondTheCap) 
       {"recently used", "1111111111111111-aaaaaaaaaaaaaaaa", 2, 1000, false, true},
       {"unused for 40 days", "2222222222222222-aaaaaaaaaaaaaaaa", 40, 1000, false, false},
       {"unused for 40 days but running now", "3333333333333333-aaaaaaaaaaaaaaaa", 40, 1000, true, true},
-      {"recent, but past the folder's cap", "4444444444444444-aaaaaaaaaaaaaaaa", 3, off_t{600} << 20, false, false},
+      {"recent, but past the folder's cap", "4444444444444444-aaaaaaaaaaaaaaaa", 3, std::uint64_t{600} << 20, false,
+       false},
   };
   std::vector<FileLock> running;
   for (const Installation& installation : installations) {
     const std::string stem = folder + "/" + installation.key;
     write(stem + ".stamp", "stamp");
     write(stem + ".jsa", "");
-    ASSERT_EQ(truncate((stem + ".jsa").c_str(), installation.size), 0);  // sparse: no disk space taken
-    const time_t then = time(nullptr) - installation.ageDays * 24 * 60 * 60;
-    const struct timespec times[2] = {{then, 0}, {then, 0}};
-    for (const char* suffix : {".stamp", ".jsa"}) {
-      ASSERT_EQ(utimensat(AT_FDCWD, (stem + suffix).c_str(), times, 0), 0);
-    }
-    if (installation.inUse) running.push_back(FileLock::tryExclusive(stem + ".run-1"));
+    files().setSize(stem + ".jsa", installation.size);
+    const std::int64_t then = m_fake.clock.nowSeconds() - installation.ageDays * 24 * 60 * 60;
+    for (const char* suffix : {".stamp", ".jsa"}) files().setModified(stem + suffix, then * 1000000000);
+    if (installation.inUse) running.push_back(m_fake.locks.tryExclusive(stem + ".run-1"));
   }
   ClassDataCachePlan warm = plan();
   EXPECT_FALSE(value(warm, "-XX:SharedArchiveFile=").empty()) << m_log;

@@ -21,6 +21,7 @@ struct BackgroundInstall {
   std::string input;  ///< removed once the program has ended, as is MADE when not installed
 };
 
+/// The host's Processes (process.h) starts its finisher with this.
 /// Runs WORK's program without a console, with its standard streams closed
 /// and (Linux) at a lower priority, then installs or drops its file as WORK
 /// says. LOCK is held until then and released after. False when the program

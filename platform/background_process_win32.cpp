@@ -48,7 +48,7 @@ bool runThenInstall(const BackgroundInstall& work, FileLock lock) {
   // Stamped after the rename, which changes the file's change time. An
   // archive without a stamp would be dropped and made again by every launch.
   const bool installed = exitCode == 0 && replaceFile(work.made, work.installed);
-  if (!installed || !recordFileStamp(work.installed, work.stamp)) {
+  if (!installed || !hostFileUpdates().recordFileStamp(work.installed, work.stamp)) {
     removeFile(work.made);
     if (installed) removeFile(work.installed);
     if (!work.failed.empty()) makeEmptyFile(work.failed);

@@ -1,6 +1,10 @@
 #ifndef VEXIL_PLATFORM_CONSOLE_EVENTS_H_
 #define VEXIL_PLATFORM_CONSOLE_EVENTS_H_
 
+// Free functions, not a service of the Platform record: the events are taken
+// in a signal handler or a console handler of the system, and only the
+// hosting of the real runtime listens for them.
+
 /// Console-control events, numbered as Windows numbers them. Where there is no
 /// Windows console they arrive as signals: SIGINT is Ctrl+C, SIGHUP the closing
 /// of the terminal and SIGTERM the system's shut-down.

@@ -13,4 +13,7 @@ class Environment {
   virtual bool lookup(const std::string& name, std::string* value) const = 0;
 };
 
+/// The running process's environment.
+const Environment& hostEnvironment();
+
 #endif  // VEXIL_PLATFORM_ENVIRONMENT_H_

@@ -3,21 +3,22 @@
 
 #include <string>
 
+class FileLocks;
+
 /// An exclusive lock on a file that other processes see, held by this object
 /// (movable, not copyable) and released by the system when the process ends,
 /// however it ends. Handed to a background process (background_process.h), it
 /// stays held until that process ends.
 class FileLock {
  public:
-  /// Opens or makes the file PATH and locks it without waiting. The result is
-  /// not held() when the file cannot be opened or another process holds it.
-  static FileLock tryExclusive(const std::string& path);
-
   FileLock() = default;
-  FileLock(FileLock&& other) noexcept : m_handle(other.m_handle) { other.m_handle = kNone; }
+  /// A lock that OWNER took; HANDLE is the owner's.
+  FileLock(FileLocks* owner, long long handle) : m_owner(owner), m_handle(handle) {}
+  FileLock(FileLock&& other) noexcept : m_owner(other.m_owner), m_handle(other.m_handle) { other.m_handle = kNone; }
   FileLock& operator=(FileLock&& other) noexcept {
     if (this != &other) {
       release();
+      m_owner = other.m_owner;
       m_handle = other.m_handle;
       other.m_handle = kNone;
     }
@@ -34,8 +35,33 @@ class FileLock {
 
  private:
   static constexpr long long kNone = -1;
-  explicit FileLock(long long handle) : m_handle(handle) {}
+  FileLocks* m_owner = nullptr;
   long long m_handle = kNone;
 };
+
+/// Takes the locks: the host's are the system's, a test's are in memory.
+class FileLocks {
+ public:
+  virtual ~FileLocks() = default;
+
+  /// Opens or makes the file PATH and locks it without waiting. The result is
+  /// not held() when the file cannot be opened or another process holds it.
+  virtual FileLock tryExclusive(const std::string& path) = 0;
+
+ private:
+  friend class FileLock;
+  /// Lets go of a lock this object took.
+  virtual void release(long long handle) = 0;
+};
+
+inline void FileLock::release() {
+  if (m_handle == kNone) return;
+  const long long handle = m_handle;
+  m_handle = kNone;
+  m_owner->release(handle);
+}
+
+/// The running system's locks.
+FileLocks& hostFileLocks();
 
 #endif  // VEXIL_PLATFORM_FILE_LOCK_H_

@@ -63,8 +63,10 @@ class FileSystem {
   }
 
   /// Searches a directory with a wildcard pattern on the file name, such as
-  /// "C:\App\lib\*.jar". Matching ignores case. Entries come in the order the
-  /// system yields them; a missing or unreadable directory yields nothing.
+  /// "C:\App\lib\*.jar". Matching ignores case. Entries come in name order,
+  /// so that launches are repeatable: the Linux host sorts what readdir yields
+  /// in no order, Windows yields them sorted; a missing or unreadable
+  /// directory yields nothing.
   virtual std::vector<DirectoryEntry> findFiles(const std::string& pattern) const = 0;
   /// True when the entry at exactly this path is a symbolic link itself.
   virtual bool isSymbolicLink(const std::string& path) const = 0;
@@ -79,5 +81,18 @@ class FileSystem {
     return exists(path);
   }
 };
+
+/// The reads of both hosts' file systems, by the shared reader of
+/// standard_io.h: runtime files are looked at in folders that anybody may
+/// fill, so it takes only a regular file, and never waits for one.
+class HostFileReads : public FileSystem {
+ public:
+  bool readFile(const std::string& path, std::string* contents) const override;
+  bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const override;
+  bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override;
+};
+
+/// The running system's file system.
+const FileSystem& hostFileSystem();
 
 #endif  // VEXIL_PLATFORM_FILE_SYSTEM_H_

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/outcome.h"
+
 /// What the launcher needs to know of a file to tell whether it changed.
 struct FileStamp {
   bool exists = false;
@@ -21,6 +23,10 @@ struct FileStamp {
   std::uint64_t fileId = 0;
   std::int64_t modifiedSeconds = 0;  ///< since 1970, for ages
 };
+
+// The free functions below are the host's own: the host's FileUpdates answers
+// with them, vexil-stamp calls them directly, and the background process's
+// just-forked child calls the ones that allocate nothing.
 
 /// The stamp of the file PATH (following links); exists is false when there
 /// is none or it cannot be read. Allocates nothing.
@@ -76,8 +82,39 @@ std::size_t formatFileStamp(const FileStamp& stamp, char* buffer, std::size_t ca
 /// is read from a folder that other programs may have written.
 bool parseFileStamp(const std::string& text, FileStamp* stamp);
 
-/// Records the stamp of the file PATH in the file STAMP_PATH (whole or not at
-/// all). False when either fails.
-bool recordFileStamp(const std::string& path, const std::string& stampPath);
+/// The files that portable code writes (the class-data cache), and what it
+/// asks of them before it trusts one. The host's answers come from the
+/// functions above; tests use a file system in memory.
+class FileUpdates {
+ public:
+  virtual ~FileUpdates() = default;
+
+  /// As fileStamp.
+  virtual FileStamp stamp(const std::string& path) const = 0;
+  /// As isPrivateToUser.
+  virtual bool isPrivateToUser(const std::string& path) const = 0;
+  /// The names of the entries directly in FOLDER, in no particular order;
+  /// none when it cannot be read.
+  virtual std::vector<std::string> filesIn(const std::string& folder) const = 0;
+  /// The file PATH when it is a regular file of at most LIMIT bytes.
+  virtual Outcome<std::string> readSmallFile(const std::string& path, std::size_t limit) const = 0;
+
+  virtual Done makeFolders(const std::string& path) = 0;
+  virtual Done writeWholeFile(const std::string& path, const std::string& contents) = 0;
+  virtual Done restrictToUser(const std::string& path) = 0;
+  virtual Done touchFile(const std::string& path) = 0;
+  virtual Done replaceFile(const std::string& from, const std::string& to) = 0;
+  /// Done also when there was no such file.
+  virtual Done removeFile(const std::string& path) = 0;
+
+  /// Makes PATH an empty file for the user alone, emptying one that is there.
+  Done makeEmptyFile(const std::string& path) { return writeWholeFile(path, std::string()); }
+  /// Records the stamp of the file PATH in the file STAMP_PATH (whole or not
+  /// at all): written beside it, then renamed.
+  Done recordFileStamp(const std::string& path, const std::string& stampPath);
+};
+
+/// The running system's files.
+FileUpdates& hostFileUpdates();
 
 #endif  // VEXIL_PLATFORM_FILE_UPDATES_H_

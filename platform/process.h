@@ -3,6 +3,9 @@
 
 #include <string>
 
+#include "platform/background_process.h"
+#include "platform/outcome.h"
+
 /// Full path of the running executable, however long it is; empty when the
 /// system cannot tell it.
 std::string executablePath();
@@ -29,5 +32,21 @@ bool askYesNo(const std::string& caption, const std::string& text);
 /// Opens the web page URL with the user's default browser; false when the
 /// system could not.
 bool openWebPage(const std::string& url);
+
+/// What portable code (the class-data cache) asks of processes: the host's
+/// answers come from the functions above and runThenInstall; tests use a
+/// stand-in that runs nothing.
+class Processes {
+ public:
+  virtual ~Processes() = default;
+
+  /// As currentProcessId.
+  virtual unsigned long currentId() const = 0;
+  /// As runThenInstall: fails when the program cannot be started.
+  virtual Done runThenInstall(const BackgroundInstall& work, FileLock lock) = 0;
+};
+
+/// The running system's processes.
+Processes& hostProcesses();
 
 #endif  // VEXIL_PLATFORM_PROCESS_H_

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 // The channel between the launches of one application. The first launch
@@ -63,6 +64,12 @@ class InstanceEndpoint {
   /// launch becomes the first one. Idempotent.
   virtual void close() = 0;
 };
+
+/// Reads one framed message with READ, which fills DATA wholly (false when it
+/// cannot); a message cut short or too long is turned away with a line to LOG
+/// and gives nothing. The same on every system.
+std::optional<std::string> readInstanceFrame(const std::function<bool(char* data, std::size_t size)>& read,
+                                             const InstanceEndpoint::Logger& log);
 
 /// What became of a launch's search for the first one.
 struct InstanceClaim {

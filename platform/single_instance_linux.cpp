@@ -143,23 +143,11 @@ class LinuxEndpoint : public InstanceEndpoint {
         continue;
       }
       setTimeouts(peer.get(), kReceiveMilliseconds);
-      unsigned char size[kInstanceFrameHeaderSize];
-      if (!readAll(peer.get(), reinterpret_cast<char*>(size), sizeof size)) {
-        log(TurnedAway::kNoMessage, "");
-        continue;
-      }
-      const std::uint32_t length = instanceFrameLength(size);
-      if (length > kMaxInstanceMessage) {
-        log(TurnedAway::kTooLong, std::to_string(length) + " bytes");
-        continue;
-      }
-      std::string message(length, '\0');
-      if (!readAll(peer.get(), message.data(), message.size())) {
-        log(TurnedAway::kCutShort, std::to_string(length) + " bytes announced");
-        continue;
-      }
       const int connection = peer.get();
-      receiver(message, [connection] { writeAll(connection, &kAccepted, 1); });
+      const std::optional<std::string> message = readInstanceFrame(
+          [connection](char* data, std::size_t size) { return readAll(connection, data, size); }, log);
+      if (!message) continue;
+      receiver(*message, [connection] { writeAll(connection, &kAccepted, 1); });
     }
   }
 

@@ -160,24 +160,15 @@ class Win32Endpoint : public InstanceEndpoint {
       log(TurnedAway::kOtherUser, "process " + std::to_string(pid));
       return;
     }
-    unsigned char size[kInstanceFrameHeaderSize];
-    if (!transfer(m_pipe.value, false, reinterpret_cast<char*>(size), sizeof size, kReceiveMilliseconds,
-                  m_stop.value)) {
-      log(TurnedAway::kNoMessage, "");
-      return;
-    }
-    const std::uint32_t length = instanceFrameLength(size);
-    if (length > kMaxInstanceMessage) {
-      log(TurnedAway::kTooLong, std::to_string(length) + " bytes");
-      return;
-    }
-    std::string message(length, '\0');
-    if (!transfer(m_pipe.value, false, message.data(), length, kReceiveMilliseconds, m_stop.value)) {
-      log(TurnedAway::kCutShort, std::to_string(length) + " bytes announced");
-      return;
-    }
+    const std::optional<std::string> message = readInstanceFrame(
+        [this](char* data, std::size_t size) {
+          // At most kMaxInstanceMessage bytes: a DWORD holds the size.
+          return transfer(m_pipe.value, false, data, static_cast<DWORD>(size), kReceiveMilliseconds, m_stop.value);
+        },
+        log);
+    if (!message) return;
     bool accepted = false;
-    receiver(message, [&] {
+    receiver(*message, [&] {
       char answer = kAccepted;
       accepted = transfer(m_pipe.value, true, &answer, 1, kReceiveMilliseconds, nullptr);
     });

@@ -6,6 +6,9 @@
 #include <type_traits>
 #include <utility>
 
+// Free functions, not a service of the Platform record: only the hosting of
+// the real runtime starts threads, and no portable code needs a stand-in.
+
 /// Runs BODY(CONTEXT) on a new thread whose stack is STACK_SIZE bytes (0: the
 /// system's default size for new threads) and waits for it to end. False,
 /// with nothing run, when the system cannot make such a thread (a stack too

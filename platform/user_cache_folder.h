@@ -4,11 +4,20 @@
 #include <string>
 
 #include "platform/environment.h"
+#include "platform/outcome.h"
 
 /// The folder where the current user's programs keep files they can make
 /// again: %LOCALAPPDATA% on Windows; elsewhere $XDG_CACHE_HOME when it is an
-/// absolute path, else $HOME/.cache. Empty when the environment names none.
-/// The folder need not exist yet.
-std::string userCacheFolder(const Environment& environment);
+/// absolute path, else $HOME/.cache. The folder need not exist yet.
+class UserCacheFolder {
+ public:
+  virtual ~UserCacheFolder() = default;
+
+  /// The folder; failed when the environment names none.
+  virtual Outcome<std::string> path() const = 0;
+};
+
+/// The running system's, read from the process environment.
+const UserCacheFolder& hostUserCacheFolder();
 
 #endif  // VEXIL_PLATFORM_USER_CACHE_FOLDER_H_

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/windows_text.h"
+#include "text/ascii_text.h"
 
 namespace {
 
@@ -87,8 +88,8 @@ std::wstring systemPath(const std::string& path) {
 }
 
 std::string withoutLongPathForm(const std::string& path) {
-  if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + path.substr(8);
-  if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
+  if (startsWith(path, "\\\\?\\UNC\\")) return "\\\\" + path.substr(8);
+  if (startsWith(path, "\\\\?\\")) return path.substr(4);
   return path;
 }
 

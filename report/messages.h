@@ -175,6 +175,7 @@ inline constexpr char kCacheOff[] = "off: \"";
 inline constexpr char kCacheNotUsed[] = "not used: ";
 inline constexpr char kCacheHomeUnknown[] = "the runtime's home is not known";
 inline constexpr char kCacheVersionTooOld[] = "the runtime's version is before 13: ";
+inline constexpr char kCacheQuote[] = "\"";  // around the version after kCacheVersionTooOld
 inline constexpr char kCacheOptionManagesClassData[] = "this option manages class data itself: ";
 inline constexpr char kCacheNativeAgent[] = "the runtime cannot archive classes with a native agent: ";
 inline constexpr char kCacheNoClassPath[] =
@@ -188,6 +189,10 @@ inline constexpr char kCacheFolderNotPrivate[] = "this folder is not the user's 
 inline constexpr char kCacheFailedBefore[] =
     "making it failed before; it is tried again once the runtime, the class path or the options change: ";
 inline constexpr char kCacheBeingMade[] = "another launch is making ";
+// Around the lock file's path, after kCacheBeingMade and the archive, when the
+// archive is not there yet.
+inline constexpr char kCacheLockOpen[] = " (";
+inline constexpr char kCacheLockClose[] = ")";
 inline constexpr char kCacheCannotWrite[] = "cannot write ";
 inline constexpr char kCacheCannotRemove[] = "cannot remove ";
 inline constexpr char kCacheUsing[] = "using ";

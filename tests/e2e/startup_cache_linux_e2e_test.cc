@@ -363,6 +363,9 @@ TEST_P(StartupCacheTest, ACacheOfAnotherRuntimeIsLeftAloneAndReplaced) {
   runNormally(app);
   const std::string otherCache = awaitCache(folder, other.archiveSuffix);
   ASSERT_FALSE(otherCache.empty());
+  // Its maker holds the key's lock until the archive's stamp is written; a
+  // launch that finds it held leaves the files alone, not stale yet.
+  awaitMaker(otherCache, other);
 
   // The same application now chooses this runtime: a cache of its own, and
   // the other runtime's goes as stale.

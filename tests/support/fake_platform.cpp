@@ -6,9 +6,18 @@
 
 #include "text/wildcard.h"
 
-void FakeFileSystem::addFile(const std::string& path, const std::string& contents) { m_files[path] = contents; }
+void FakeFileSystem::addFile(const std::string& path, const std::string& contents) {
+  m_files[path] = contents;
+  if (!m_entries.count(path)) return made(path);
+  Entry& entry = m_entries[path];
+  entry.modified = entry.changed = tick();
+  entry.size.reset();
+}
 
-void FakeFileSystem::addDirectory(const std::string& path) { m_directories.insert(path); }
+void FakeFileSystem::addDirectory(const std::string& path) {
+  m_directories.insert(path);
+  if (!m_entries.count(path)) made(path);
+}
 
 bool FakeFileSystem::resolve(const std::string& path, std::string* resolved) const {
   *resolved = path;
@@ -175,3 +184,169 @@ bool FakeRegistry::queryStringValue(Key key, const std::string& valueName, std::
 }
 
 void FakeRegistry::closeKey(Key) { --m_openKeys; }
+
+std::int64_t FakeFileSystem::tick() {
+  const std::int64_t seconds = m_clock ? m_clock->nowSeconds() : 0;
+  return seconds * 1000000000 + ++m_ticks;
+}
+
+void FakeFileSystem::made(const std::string& path) {
+  Entry entry;
+  entry.modified = entry.changed = tick();
+  entry.fileId = ++m_lastFileId;
+  m_entries[path] = entry;
+}
+
+bool FakeFileSystem::folderHolds(const std::string& path) const {
+  const size_t cut = path.rfind(m_separator);
+  return cut == std::string::npos || cut == 0 || isDirectory(path.substr(0, cut));
+}
+
+void FakeFileSystem::setModified(const std::string& path, std::int64_t nanoseconds) {
+  Entry& entry = m_entries[path];
+  entry.modified = nanoseconds;
+  entry.changed = tick();
+}
+
+void FakeFileSystem::setSize(const std::string& path, std::uint64_t size) { m_entries[path].size = size; }
+
+void FakeFileSystem::letOthersWrite(const std::string& path) {
+  Entry& entry = m_entries[path];
+  entry.othersMayWrite = true;
+  entry.changed = tick();
+}
+
+void FakeFileSystem::giveToAnotherUser(const std::string& path) { m_entries[path].othersOwn = true; }
+
+bool FakeFileSystem::makeIfMissing(const std::string& path) {
+  if (m_files.count(path)) return true;
+  if (isDirectory(path) || !folderHolds(path)) return false;
+  m_files[path] = std::string();
+  made(path);
+  return true;
+}
+
+FileStamp FakeFileSystem::stamp(const std::string& path) const {
+  FileStamp stamp;
+  std::string resolved;
+  if (!resolve(path, &resolved)) return stamp;
+  const auto file = m_files.find(resolved);
+  if (file == m_files.end() && !isDirectory(resolved)) return stamp;
+  stamp.exists = true;
+  stamp.isDirectory = file == m_files.end();
+  stamp.size = stamp.isDirectory ? 0 : file->second.size();
+  const auto entry = m_entries.find(resolved);
+  if (entry == m_entries.end()) return stamp;
+  stamp.size = entry->second.size.value_or(stamp.size);
+  stamp.modified = entry->second.modified;
+  stamp.changed = entry->second.changed;
+  stamp.volume = 1;
+  stamp.fileId = entry->second.fileId;
+  stamp.modifiedSeconds = entry->second.modified / 1000000000;
+  return stamp;
+}
+
+bool FakeFileSystem::isPrivateToUser(const std::string& path) const {
+  const auto entry = m_entries.find(path);
+  return stamp(path).exists &&
+         (entry == m_entries.end() || (!entry->second.othersOwn && !entry->second.othersMayWrite));
+}
+
+std::vector<std::string> FakeFileSystem::filesIn(const std::string& folder) const {
+  std::vector<std::string> names;
+  for (const DirectoryEntry& entry : findFiles(folder + m_separator + "*")) names.push_back(entry.name);
+  return names;
+}
+
+Outcome<std::string> FakeFileSystem::readSmallFile(const std::string& path, std::size_t limit) const {
+  const auto file = m_files.find(path);
+  if (file == m_files.end() || stamp(path).size > limit) return Outcome<std::string>::failed();
+  return file->second;
+}
+
+Done FakeFileSystem::makeFolders(const std::string& path) {
+  if (path.empty()) return Done::failed();
+  for (size_t cut = path.find(m_separator, 1);; cut = path.find(m_separator, cut + 1)) {
+    const std::string part = path.substr(0, cut);
+    if (m_files.count(part)) return Done::failed("not a folder: " + part);
+    if (!m_directories.count(part)) {
+      m_directories.insert(part);
+      if (!m_entries.count(part)) made(part);
+    }
+    if (cut == std::string::npos) break;
+  }
+  // As the hosts do: the folder itself, when it is the user's, becomes the user's alone.
+  Entry& folder = m_entries[path];
+  if (!folder.othersOwn) folder.othersMayWrite = false;
+  return Done();
+}
+
+Done FakeFileSystem::writeWholeFile(const std::string& path, const std::string& contents) {
+  if (isDirectory(path) || !folderHolds(path)) return Done::failed("cannot be written: " + path);
+  if (!m_files.count(path)) made(path);
+  m_files[path] = contents;
+  Entry& entry = m_entries[path];
+  entry.modified = entry.changed = tick();
+  entry.size.reset();
+  entry.othersMayWrite = false;
+  return Done();
+}
+
+Done FakeFileSystem::restrictToUser(const std::string& path) {
+  if (!m_files.count(path)) return Done::failed("no such file: " + path);
+  Entry& entry = m_entries[path];
+  entry.othersMayWrite = false;
+  entry.changed = tick();
+  return Done();
+}
+
+Done FakeFileSystem::touchFile(const std::string& path) {
+  if (!m_files.count(path)) return Done::failed("no such file: " + path);
+  Entry& entry = m_entries[path];
+  entry.modified = entry.changed = tick();
+  return Done();
+}
+
+Done FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {
+  if (!m_files.count(from) || isDirectory(to) || !folderHolds(to)) return Done::failed("cannot rename " + from);
+  m_files[to] = m_files[from];
+  m_entries[to] = m_entries[from];
+  m_entries[to].changed = tick();
+  m_files.erase(from);
+  m_entries.erase(from);
+  return Done();
+}
+
+Done FakeFileSystem::removeFile(const std::string& path) {
+  if (isDirectory(path)) return Done::failed("a folder: " + path);
+  m_files.erase(path);
+  m_entries.erase(path);
+  return Done();
+}
+
+FileLock FakeFileLocks::tryExclusive(const std::string& path) {
+  if (!m_files.makeIfMissing(path)) return FileLock();
+  for (const auto& held : m_held) {
+    if (held.second == path) return FileLock();
+  }
+  m_held[++m_lastHandle] = path;
+  return FileLock(this, m_lastHandle);
+}
+
+Done FakeProcesses::runThenInstall(const BackgroundInstall& work, FileLock lock) {
+  if (!m_program || work.argv.empty()) {
+    m_files.removeFile(work.input);
+    return Done::failed("cannot be started: " + (work.argv.empty() ? std::string() : work.argv[0]));
+  }
+  const int exitCode = m_program(work.argv);
+  const bool renamed =
+      exitCode == 0 && m_files.restrictToUser(work.made) && m_files.replaceFile(work.made, work.installed);
+  if (!renamed || !m_files.recordFileStamp(work.installed, work.stamp)) {
+    m_files.removeFile(work.made);
+    if (renamed) m_files.removeFile(work.installed);
+    if (!work.failed.empty()) m_files.makeEmptyFile(work.failed);
+  }
+  m_files.removeFile(work.input);
+  lock.release();
+  return Done();
+}

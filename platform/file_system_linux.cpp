@@ -5,33 +5,18 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
-#include "platform/standard_io.h"
-#include "text/ascii_text.h"
+#include "platform/file_system.h"
 #include "text/wildcard.h"
-
-extern char** environ;
 
 namespace {
 
-class LinuxFileSystem : public FileSystem {
+class LinuxFileSystem : public HostFileReads {
  public:
   bool exists(const std::string& path) const override {
     struct stat info;
     return stat(path.c_str(), &info) == 0;
   }
 
-  bool readFile(const std::string& path, std::string* contents) const override {
-    return readWholeFile(path, contents, nullptr);
-  }
-  bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const override {
-    return readWholeFile(path, contents, failure);
-  }
-  // Runtime files are looked at in folders that anybody may fill: the shared
-  // reader takes only a regular file, and never waits for one.
-  bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override {
-    return ::readFileStart(path, maxBytes, contents);
-  }
   bool canonicalPath(const std::string& path, std::string* canonical) const override {
     char* resolved = realpath(path.c_str(), nullptr);
     if (!resolved) return false;
@@ -74,32 +59,9 @@ class LinuxFileSystem : public FileSystem {
   }
 };
 
-class LinuxEnvironment : public Environment {
- public:
-  bool lookup(const std::string& name, std::string* value) const override {
-    // A name holding "=" would match the front of another variable's value.
-    if (name.empty() || name.find('=') != std::string::npos) return false;
-    const char* caseless = nullptr;
-    for (char** entry = environ; entry && *entry; ++entry) {
-      const char* equals = std::strchr(*entry, '=');
-      if (!equals || static_cast<size_t>(equals - *entry) != name.size()) continue;
-      if (std::strncmp(*entry, name.c_str(), name.size()) == 0) {
-        *value = equals + 1;
-        return true;
-      }
-      if (!caseless && equalIgnoringAsciiCase(*entry, name.c_str(), name.size())) caseless = equals + 1;
-    }
-    if (!caseless) return false;
-    *value = caseless;
-    return true;
-  }
-};
-
 }  // namespace
 
-const Platform& hostPlatform() {
+const FileSystem& hostFileSystem() {
   static const LinuxFileSystem fileSystem;
-  static const LinuxEnvironment environment;
-  static const Platform platform{&hostConventions(), &fileSystem, &environment, &hostRegistry()};
-  return platform;
+  return fileSystem;
 }

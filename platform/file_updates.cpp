@@ -1,9 +1,11 @@
-// The stamp file's text, and the comparison of stamps: the same on every
-// system.
+// The stamp file's text, the comparison of stamps, and the host's file
+// updates over the system's functions: the same on every system.
+#include "platform/file_updates.h"
+
 #include <cstring>
 #include <limits>
 
-#include "platform/file_updates.h"
+#include "text/ascii_text.h"
 
 namespace {
 
@@ -99,7 +101,7 @@ std::size_t formatFileStamp(const FileStamp& stamp, char* buffer, std::size_t ca
 
 bool parseFileStamp(const std::string& text, FileStamp* stamp) {
   const size_t headingLength = sizeof kStampHeading - 1;
-  if (text.compare(0, headingLength, kStampHeading) != 0) return false;
+  if (!startsWith(text, kStampHeading)) return false;
   size_t at = headingLength;
   FileStamp read;
   read.exists = true;
@@ -113,14 +115,46 @@ bool parseFileStamp(const std::string& text, FileStamp* stamp) {
   return true;
 }
 
-bool recordFileStamp(const std::string& path, const std::string& stampPath) {
-  const FileStamp stamp = fileStamp(path);
-  if (!stamp.exists) return false;
+Done FileUpdates::recordFileStamp(const std::string& path, const std::string& stampPath) {
+  const FileStamp recorded = stamp(path);
+  if (!recorded.exists) return Done::failed();
   char text[160];
-  const size_t length = formatFileStamp(stamp, text, sizeof text);
+  const size_t length = formatFileStamp(recorded, text, sizeof text);
+  if (length == 0) return Done::failed();
   const std::string part = stampPath + ".part";
-  if (length == 0 || !writeWholeFile(part, std::string(text, length))) return false;
-  if (replaceFile(part, stampPath)) return true;
-  removeFile(part);
-  return false;
+  if (!writeWholeFile(part, std::string(text, length))) return Done::failed();
+  Done replaced = replaceFile(part, stampPath);
+  if (!replaced) removeFile(part);
+  return replaced;
+}
+
+namespace {
+
+Done doneIf(bool done) { return done ? Done() : Done::failed(); }
+
+class HostFileUpdates : public FileUpdates {
+ public:
+  FileStamp stamp(const std::string& path) const override { return fileStamp(path); }
+  bool isPrivateToUser(const std::string& path) const override { return ::isPrivateToUser(path); }
+  std::vector<std::string> filesIn(const std::string& folder) const override { return ::filesIn(folder); }
+  Outcome<std::string> readSmallFile(const std::string& path, std::size_t limit) const override {
+    std::string contents;
+    if (!::readSmallFile(path, limit, &contents)) return Outcome<std::string>::failed();
+    return contents;
+  }
+  Done makeFolders(const std::string& path) override { return doneIf(::makeFolders(path)); }
+  Done writeWholeFile(const std::string& path, const std::string& contents) override {
+    return doneIf(::writeWholeFile(path, contents));
+  }
+  Done restrictToUser(const std::string& path) override { return doneIf(::restrictToUser(path)); }
+  Done touchFile(const std::string& path) override { return doneIf(::touchFile(path)); }
+  Done replaceFile(const std::string& from, const std::string& to) override { return doneIf(::replaceFile(from, to)); }
+  Done removeFile(const std::string& path) override { return doneIf(::removeFile(path)); }
+};
+
+}  // namespace
+
+FileUpdates& hostFileUpdates() {
+  static HostFileUpdates files;
+  return files;
 }

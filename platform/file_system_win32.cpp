@@ -2,27 +2,17 @@
 
 #include <vector>
 
-#include "platform/platform.h"
-#include "platform/standard_io.h"
+#include "platform/file_system.h"
 #include "platform/windows_text.h"
 
 namespace {
 
-class Win32FileSystem : public FileSystem {
+class Win32FileSystem : public HostFileReads {
  public:
   bool exists(const std::string& path) const override {
     return GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
-  bool readFile(const std::string& path, std::string* contents) const override {
-    return readWholeFile(path, contents, nullptr);
-  }
-  bool readFileWithReason(const std::string& path, std::string* contents, FileReadFailure* failure) const override {
-    return readWholeFile(path, contents, failure);
-  }
-  bool readFileStart(const std::string& path, size_t maxBytes, std::string* contents) const override {
-    return ::readFileStart(path, maxBytes, contents);
-  }
   bool canonicalPath(const std::string& path, std::string* canonical) const override {
     // The system's own name of the file that the path opens, through every
     // junction and symbolic link; backup semantics open folders too.
@@ -60,33 +50,9 @@ class Win32FileSystem : public FileSystem {
   }
 };
 
-class Win32Environment : public Environment {
- public:
-  bool lookup(const std::string& name, std::string* value) const override {
-    // Windows compares environment names without regard to case itself. Only
-    // the hidden per-drive variables ("=C:") hold "=", and only in front.
-    if (name.empty() || name.find('=', 1) != std::string::npos) return false;
-    const std::wstring wideName = wideFromUtf8(name);
-    SetLastError(ERROR_SUCCESS);  // an empty value leaves the error untouched
-    DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
-    if (size == 0) {
-      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
-      value->clear();
-      return true;
-    }
-    std::vector<wchar_t> buffer(size);
-    DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), size);
-    if (length >= size) return false;  // changed between the two calls
-    *value = utf8FromWide(buffer.data(), length);
-    return true;
-  }
-};
-
 }  // namespace
 
-const Platform& hostPlatform() {
+const FileSystem& hostFileSystem() {
   static const Win32FileSystem fileSystem;
-  static const Win32Environment environment;
-  static const Platform platform{&hostConventions(), &fileSystem, &environment, &hostRegistry()};
-  return platform;
+  return fileSystem;
 }
