@@ -9,6 +9,8 @@
 #include <optional>
 #include <utility>
 
+#include "jvm/java_version.h"
+#include "jvm/sources/java_home.h"
 #include "platform/platform.h"
 #include "report/messages.h"
 #include "report/words.h"
@@ -113,17 +115,6 @@ std::string programName(const std::string& executablePath) {
   std::string name = cut == std::string::npos ? executablePath : executablePath.substr(cut + 1);
   if (name.size() > 4 && endsWith(lowerCasedAscii(name), ".exe")) name.resize(name.size() - 4);
   return name;
-}
-
-std::string versionFromReleaseFile(const Platform& platform, const std::string& javaHome) {
-  std::string release;
-  const std::string path = javaHome + platform.conventions->pathSeparator + "release";
-  if (!platform.fileSystem->readFile(path, &release)) return std::string();
-  const std::string key = "JAVA_VERSION=\"";
-  const size_t start = release.find(key);
-  if (start == std::string::npos) return std::string();
-  const size_t end = release.find('"', start + key.size());
-  return end == std::string::npos ? std::string() : release.substr(start + key.size(), end - start - key.size());
 }
 
 // The work left for after the run; shared by the plan's action and the exit
@@ -293,9 +284,10 @@ Outcome<Runtime> describeRuntime(const ClassDataCacheRequest& request, const Pla
     }
     if (runtime.home.empty()) return Outcome<Runtime>::failed(message::kCacheHomeUnknown);
   }
-  runtime.version =
-      request.runtimeVersion.empty() ? versionFromReleaseFile(platform, runtime.home) : request.runtimeVersion;
-  runtime.feature = javaFeatureVersion(runtime.version);
+  runtime.version = request.runtimeVersion.empty()
+                        ? releaseVersion(*platform.fileSystem, *platform.conventions, runtime.home).value_or("")
+                        : request.runtimeVersion;
+  runtime.feature = javaFeatureRelease(runtime.version).value_or(0);
   runtime.javaProgram = runtime.home + separator + "bin" + separator + (separator == '\\' ? "java.exe" : "java");
   if (runtime.feature >= 13 && platform.fileUpdates->stamp(runtime.javaProgram).exists) {
     runtime.mechanism = Mechanism::kClassList;
@@ -548,15 +540,6 @@ Outcome<ClassDataCachePlan> makeArchive(const CacheFolder& folder, const KeyFile
 }
 
 }  // namespace
-
-int javaFeatureVersion(const std::string& version) {
-  size_t digits = 0;
-  while (digits < version.size() && version[digits] >= '0' && version[digits] <= '9') ++digits;
-  if (digits == 0 || digits > 4) return 0;
-  int feature = std::atoi(version.substr(0, digits).c_str());
-  if (feature == 1 && digits < version.size() && version[digits] == '.') return javaFeatureVersion(version.substr(2));
-  return feature;
-}
 
 ClassDataCachePlan planClassDataCache(const ClassDataCacheRequest& request, const Platform& platform,
                                       const ClassDataCacheLog& log) {

@@ -48,8 +48,4 @@ using ClassDataCacheLog = std::function<void(const std::string&)>;
 ClassDataCachePlan planClassDataCache(const ClassDataCacheRequest& request, const Platform& platform,
                                       const ClassDataCacheLog& log);
 
-/// The feature release of a runtime version text: 8 for "1.8.0_292", 17 for
-/// "17.0.2", 25 for "25-ea"; 0 when it cannot be read.
-int javaFeatureVersion(const std::string& version);
-
 #endif  // VEXIL_HOSTING_CLASS_DATA_CACHE_H_
