@@ -5,6 +5,9 @@
 # (*_test.cc) belongs too, wherever it lies. A file may include files of its
 # own floor and of the floors below it, never one of a floor above. Neither
 # files nor rooms (top-level directories) may include each other in a loop.
+# Every header is defined in the files named after it, beside it (x.h in x.cpp,
+# or x_linux.cpp and x_win32.cpp), unless it says why it stands alone in a
+# line "// Header only: ..." of its own.
 # Reads the quoted #include lines of the files git tracks (or of the files
 # given as arguments); prints every offence and exits with 1 if there is one.
 #
@@ -45,6 +48,7 @@ trap 'rm -rf "$work"' EXIT
 : >"$work/upward"
 : >"$work/file-edges"
 : >"$work/room-edges"
+: >"$work/alone"
 
 for file in "${files[@]}"; do
   from=$(floor_of "$file")
@@ -63,7 +67,23 @@ for file in "${files[@]}"; do
   done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]+"' "$file" | sed -E 's/^([0-9]+):.*"([^"]+)".*/\1:\2/')
 done
 
+# A header with neither its implementation nor a word on why it needs none.
+for file in "${files[@]}"; do
+  case "$file" in *.h) ;; *) continue ;; esac
+  [ -n "$(floor_of "$file")" ] || continue
+  stem=${file%.h}
+  if compgen -G "$stem.cpp" >/dev/null || compgen -G "$stem.cc" >/dev/null || compgen -G "${stem}_*.cpp" >/dev/null; then
+    continue
+  fi
+  grep -q '^// Header only: ' "$file" && continue
+  echo "$file: no ${stem##*/}.cpp (or one per system) beside it, and no \"// Header only: ...\" line saying why" >>"$work/alone"
+done
+
 status=0
+if [ -s "$work/alone" ]; then
+  cat "$work/alone"
+  status=1
+fi
 if [ -s "$work/upward" ]; then
   cat "$work/upward"
   status=1
@@ -77,6 +97,6 @@ for kind in file room; do
   fi
 done
 if [ "$status" -eq 0 ]; then
-  echo "layers: ${#files[@]} files, every include goes down or stays on its floor, no loops"
+  echo "layers: ${#files[@]} files, every include goes down or stays on its floor, no loops, every header defined or saying why not"
 fi
 exit "$status"
