@@ -446,7 +446,7 @@ Done dropArchive(const CacheFolder& folder, const KeyFiles& files, const std::st
 
 // After a run that listed its classes: bin/java archives them in the background.
 std::function<void()> archiveListedClasses(const CacheFolder& folder, const KeyFiles& files, const Runtime& runtime,
-                                           const CachedOptions& options, std::shared_ptr<FileLock> heldLock,
+                                           const CachedOptions& options, const std::shared_ptr<FileLock>& heldLock,
                                            const ClassDataCacheLog& log) {
   BackgroundInstall dump;
   dump.argv = {runtime.javaProgram, "-Xshare:dump", "-XX:SharedClassListFile=" + files.classList,
@@ -480,7 +480,7 @@ std::function<void()> archiveListedClasses(const CacheFolder& folder, const KeyF
 
 // After a run that archived its classes at exit: the archive is installed.
 std::function<void()> installArchive(const CacheFolder& folder, const KeyFiles& files,
-                                     std::shared_ptr<FileLock> heldLock, const ClassDataCacheLog& log) {
+                                     const std::shared_ptr<FileLock>& heldLock, const ClassDataCacheLog& log) {
   FileUpdates* updates = &folder.files();
   return [updates, files, heldLock, log] {
     if (updates->stamp(files.made).size == 0) {
