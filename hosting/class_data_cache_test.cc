@@ -134,6 +134,34 @@ TEST_F(ClassDataCacheTest, EachRuntimeMakesItsBestKind) {
   }
 }
 
+// Without a version from discovery, the home's release file names it: the
+// runtime's own line, not a line that merely ends like it.
+TEST_F(ClassDataCacheTest, AVersionNotGivenIsReadFromTheHomesReleaseFile) {
+  struct Case {
+    std::string release;
+    bool cached;
+  };
+  const std::vector<Case> cases = {
+      {"JAVA_VERSION=\"17.0.9\"\n", true},
+      {"IMPLEMENTOR_JAVA_VERSION=\"1.5\"\nJAVA_VERSION=\"17.0.9\"\n", true},
+      {"JAVA_VERSION=\"11.0.2\"\n", false},
+      {"IMPLEMENTOR=\"x\"\n", false},
+  };
+  m_request.runtimeVersion.clear();
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].release);
+    // A home of its own for each case: a cache of its own.
+    const std::string name = "jdk" + std::to_string(i);
+    runtime(name);
+    m_request.javaHome = m_root + "/" + name;
+    m_request.jvmLibraryPath = m_request.javaHome + "/lib/server/libjvm.so";
+    write(m_request.javaHome + "/release", cases[i].release);
+    ClassDataCachePlan made = plan();
+    EXPECT_EQ(!made.jvmOptions.empty(), cases[i].cached) << m_log;
+    if (made.afterRun) made.afterRun();  // lets go of the key
+  }
+}
+
 TEST_F(ClassDataCacheTest, AnArchiveIsUsedOnceWholeAndReplacedWhenItsKeyChanges) {
   ClassDataCachePlan first = plan();
   const std::string made = value(first, "-XX:ArchiveClassesAtExit=");
