@@ -94,6 +94,9 @@ struct InstanceClaim {
   std::unique_ptr<InstanceEndpoint> endpoint;
   Problem problem = Problem::kNone;
   std::string detail;
+
+  /// A claim that found no channel, for PROBLEM, with DETAIL.
+  static InstanceClaim unavailable(Problem problem, std::string detail);
 };
 
 /// Looks for the first launch of the program at PROGRAM_PATH for this user
