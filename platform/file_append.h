@@ -1,6 +1,9 @@
 #ifndef VEXIL_PLATFORM_FILE_APPEND_H_
 #define VEXIL_PLATFORM_FILE_APPEND_H_
 
+// Free function, not a service of the Platform record: only the debug file
+// appends, from wherever a launch is, with no platform record at hand.
+
 #include <string>
 
 #include "platform/outcome.h"

@@ -1,6 +1,10 @@
 #ifndef VEXIL_PLATFORM_PROCESS_H_
 #define VEXIL_PLATFORM_PROCESS_H_
 
+// The free functions below, besides Processes, are not services of the Platform
+// record: the entry points, the report channel and the debug file use them on
+// the real system, wherever a launch is, with no platform record at hand.
+
 #include <string>
 
 #include "platform/background_process.h"

@@ -1,6 +1,10 @@
 #ifndef VEXIL_PLATFORM_SINGLE_INSTANCE_H_
 #define VEXIL_PLATFORM_SINGLE_INSTANCE_H_
 
+// Free functions, not a service of the Platform record: only the launch
+// sequence and the hosting of the real runtime use the channel, and the
+// hosting's tests stand in for its endpoint (InstanceEndpoint).
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
