@@ -110,19 +110,26 @@ bool LauncherProperties::isLibraryPathOption(const std::string& option) {
 
 std::string LauncherProperties::toString() const {
   // List elements are written whole, however long they are.
+  struct Field {
+    const char* label;
+    const std::string LauncherProperties::*member;
+  };
+  static const Field kFields[] = {
+      {"m_nameOfExecutable=", &LauncherProperties::m_nameOfExecutable},
+      {",m_selfHomePath=", &LauncherProperties::m_selfHomePath},
+      {",m_customJavaHomePath=", &LauncherProperties::m_customJavaHomePath},
+      {",m_customBinJvmDir=", &LauncherProperties::m_customBinJvmDir},
+      {",m_mainClass=", &LauncherProperties::m_mainClass},
+      {",m_customJvmPath=", &LauncherProperties::m_customJvmPath},
+      {",m_minJavaVersion=", &LauncherProperties::m_minJavaVersion},
+      {",m_maxJavaVersion=", &LauncherProperties::m_maxJavaVersion},
+      {",m_trapConsoleCtrl=", &LauncherProperties::m_trapConsoleCtrl},
+      {",m_jarsInClasspath=", &LauncherProperties::m_jarsInClasspath},
+      {",m_libraryPath=", &LauncherProperties::m_libraryPath},
+      {",m_debugFile=", &LauncherProperties::m_debugFile},
+  };
   std::string dump;
-  dump += "m_nameOfExecutable=" + m_nameOfExecutable;
-  dump += ",m_selfHomePath=" + m_selfHomePath;
-  dump += ",m_customJavaHomePath=" + m_customJavaHomePath;
-  dump += ",m_customBinJvmDir=" + m_customBinJvmDir;
-  dump += ",m_mainClass=" + m_mainClass;
-  dump += ",m_customJvmPath=" + m_customJvmPath;
-  dump += ",m_minJavaVersion=" + m_minJavaVersion;
-  dump += ",m_maxJavaVersion=" + m_maxJavaVersion;
-  dump += ",m_trapConsoleCtrl=" + m_trapConsoleCtrl;
-  dump += ",m_jarsInClasspath=" + m_jarsInClasspath;
-  dump += ",m_libraryPath=" + m_libraryPath;
-  dump += ",m_debugFile=" + m_debugFile;
+  for (const Field& field : kFields) dump += field.label + this->*field.member;
   appendList(dump, ",m_javaSystemProperties[", m_javaSystemProperties);
   appendList(dump, ",m_commandLineArguments[", m_commandLineArguments);
   return dump;

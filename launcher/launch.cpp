@@ -50,7 +50,10 @@ struct InstanceOutcome {
 bool claimOrHandOver(const LauncherProperties& properties, InstanceOutcome& outcome) {
   if (!properties.isSingleInstance()) return true;
   const std::string& debugFile = properties.getDebugFile();
-  const std::string message = encodeInstanceMessage({currentDirectory(), properties.getCommandLineArguments()});
+  // An unknown current directory does not stop the hand-over: the running
+  // instance gets an empty one.
+  const std::string directory = currentDirectory().valueOr(std::string());
+  const std::string message = encodeInstanceMessage({directory, properties.getCommandLineArguments()});
   InstanceClaim claim = claimInstance(properties.getNameOfExecutable(), message);
   switch (claim.outcome) {
     case InstanceClaim::Outcome::kHandedOver:
@@ -75,14 +78,15 @@ bool claimOrHandOver(const LauncherProperties& properties, InstanceOutcome& outc
 
 LauncherProperties createLauncherProperties(const Platform& platform, int argc, char** argv,
                                             const BeforeRuntimeChoice& beforeRuntimeChoice, LoadEnd* end) {
-  std::string program, reason;
-  if (!findExecutablePath(&program, &reason)) {
+  const Outcome<std::string> program = executablePath();
+  if (!program) {
     // The configuration lies beside the program; it is never looked for in
     // the current directory instead.
-    failWithReport(std::string(message::kGettingConfigurationFileName) + "\n" + message::kProgramPathUnknown + reason);
+    failWithReport(std::string(message::kGettingConfigurationFileName) + "\n" + message::kProgramPathUnknown +
+                   program.why());
   }
   LauncherProperties properties(platform);
-  properties.setNameOfExecutable(program);
+  properties.setNameOfExecutable(*program);
   for (int i = 1; i < argc; ++i) properties.addCommandLineArgument(argv[i]);
   const LoadEnd loadEnd = loadProperties(properties, beforeRuntimeChoice);
   if (end) *end = loadEnd;

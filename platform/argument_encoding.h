@@ -1,6 +1,10 @@
 #ifndef VEXIL_PLATFORM_ARGUMENT_ENCODING_H_
 #define VEXIL_PLATFORM_ARGUMENT_ENCODING_H_
 
+// A free function, not a service of the Platform record: a conversion of text,
+// the same under test as in use, for the hosting of the real runtime and a
+// tool.
+
 #include <string>
 
 /// TEXT, an argument as the launcher keeps it (Windows: UTF-8, read from the

@@ -1,6 +1,9 @@
 #ifndef VEXIL_PLATFORM_BACKGROUND_PROCESS_H_
 #define VEXIL_PLATFORM_BACKGROUND_PROCESS_H_
 
+// A free function, not a service of the Platform record: portable code reaches
+// it through Processes (process.h), whose host answer calls it.
+
 #include <string>
 #include <vector>
 

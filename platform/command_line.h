@@ -1,6 +1,9 @@
 #ifndef VEXIL_PLATFORM_COMMAND_LINE_H_
 #define VEXIL_PLATFORM_COMMAND_LINE_H_
 
+// A free function, not a service of the Platform record: only the entry points
+// read it, before any platform record is made.
+
 #include <string>
 #include <vector>
 

@@ -6,7 +6,7 @@
 
 #include "platform/file_append.h"
 
-bool appendLineToFile(const std::string& path, const std::string& line, std::string* reason) {
+Done appendLineToFile(const std::string& path, const std::string& line) {
   // The whole line goes to the kernel in one write on a file opened for
   // appending: the kernel puts it at the end in one piece. Through the C
   // library a long line would leave in several writes, between which another
@@ -16,10 +16,7 @@ bool appendLineToFile(const std::string& path, const std::string& line, std::str
   // of holding up the launch; a regular file does not notice it.
   const std::string text = line + "\n";
   int file = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-  if (file < 0) {
-    *reason = std::strerror(errno);
-    return false;
-  }
+  if (file < 0) return Done::failed(std::strerror(errno));
   std::size_t written = 0;
   int error = 0;
   while (written < text.size()) {
@@ -32,6 +29,5 @@ bool appendLineToFile(const std::string& path, const std::string& line, std::str
     written += static_cast<std::size_t>(count);
   }
   if (close(file) != 0 && error == 0) error = errno;
-  if (error != 0) *reason = std::strerror(error);
-  return error == 0;
+  return error == 0 ? Done() : Done::failed(std::strerror(error));
 }

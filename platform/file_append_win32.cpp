@@ -3,17 +3,14 @@
 #include "platform/file_append.h"
 #include "platform/windows_text.h"
 
-bool appendLineToFile(const std::string& path, const std::string& line, std::string* reason) {
+Done appendLineToFile(const std::string& path, const std::string& line) {
   // A handle with append access only writes each WriteFile at the end of the
   // file as one piece, whatever other processes append at the same time.
   const std::string text = line + "\r\n";
   HANDLE file =
       CreateFileW(systemPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    *reason = systemErrorText(GetLastError());
-    return false;
-  }
+  if (file == INVALID_HANDLE_VALUE) return Done::failed(systemErrorText(GetLastError()));
   DWORD error = 0;
   if (text.size() > MAXDWORD) {
     error = ERROR_ARITHMETIC_OVERFLOW;
@@ -26,6 +23,5 @@ bool appendLineToFile(const std::string& path, const std::string& line, std::str
     }
   }
   if (!CloseHandle(file) && error == 0) error = GetLastError();
-  if (error != 0) *reason = systemErrorText(error);
-  return error == 0;
+  return error == 0 ? Done() : Done::failed(systemErrorText(error));
 }

@@ -1,9 +1,11 @@
 #ifndef VEXIL_PLATFORM_FILE_CHECKS_H_
 #define VEXIL_PLATFORM_FILE_CHECKS_H_
 
-// What a tool that replaces files asks before it does: whether two names
-// are one file, and whether a file says it must not change. Paths are UTF-8,
-// of any length (on Windows the wide functions read them).
+// What a tool that replaces files asks before it does: whether two names are
+// one file, and whether a file says it must not change. Paths are UTF-8, of any
+// length (on Windows the wide functions read them). Free functions, not a
+// service of the Platform record: only a tool (vexil-stamp) asks them, of the
+// real disk.
 
 #include <string>
 

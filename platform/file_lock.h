@@ -1,6 +1,7 @@
 #ifndef VEXIL_PLATFORM_FILE_LOCK_H_
 #define VEXIL_PLATFORM_FILE_LOCK_H_
 
+#include <optional>
 #include <string>
 
 class FileLocks;
@@ -63,5 +64,12 @@ inline void FileLock::release() {
 
 /// The running system's locks.
 FileLocks& hostFileLocks();
+
+/// The system's part of the host's locks: opens or makes the file PATH and
+/// locks it without waiting; the system handle, or none when the file cannot
+/// be opened or another process holds it.
+std::optional<long long> lockFileWithoutWaiting(const std::string& path);
+/// Closes a handle that lockFileWithoutWaiting gave, which lets go of its lock.
+void closeLockedFile(long long handle);
 
 #endif  // VEXIL_PLATFORM_FILE_LOCK_H_

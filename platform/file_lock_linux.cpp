@@ -4,29 +4,16 @@
 
 #include "platform/file_lock.h"
 
-namespace {
-
-class LinuxFileLocks : public FileLocks {
- public:
-  FileLock tryExclusive(const std::string& path) override {
-    // Close-on-exec: a program started while the lock is held does not hold it.
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return FileLock();
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      close(fd);
-      return FileLock();
-    }
-    return FileLock(this, fd);
+std::optional<long long> lockFileWithoutWaiting(const std::string& path) {
+  // Close-on-exec: a program started while the lock is held does not hold it.
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return std::nullopt;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return std::nullopt;
   }
-
- private:
-  // A child that inherited the descriptor keeps the lock until it ends.
-  void release(long long handle) override { close(static_cast<int>(handle)); }
-};
-
-}  // namespace
-
-FileLocks& hostFileLocks() {
-  static LinuxFileLocks locks;
-  return locks;
+  return fd;
 }
+
+// A child that inherited the descriptor keeps the lock until it ends.
+void closeLockedFile(long long handle) { close(static_cast<int>(handle)); }

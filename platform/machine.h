@@ -1,6 +1,9 @@
 #ifndef VEXIL_PLATFORM_MACHINE_H_
 #define VEXIL_PLATFORM_MACHINE_H_
 
+// A free function, not a service of the Platform record: the launcher's machine
+// is fixed when it is built, with nothing to stand in for.
+
 /// The processor an executable image is made for, as far as the launcher
 /// tells them apart: it can only load a runtime made for its own.
 enum class Machine {

@@ -28,6 +28,8 @@ class Outcome {
   T& operator*() & { return *m_value; }
   const T* operator->() const { return &*m_value; }
   T* operator->() { return &*m_value; }
+  /// The value, or FALLBACK where the caller can go on without one.
+  T valueOr(T fallback) const& { return m_value ? *m_value : std::move(fallback); }
   /// Why there is no value; empty (or as made) after a success.
   const Why& why() const { return m_why; }
 

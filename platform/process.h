@@ -1,21 +1,22 @@
 #ifndef VEXIL_PLATFORM_PROCESS_H_
 #define VEXIL_PLATFORM_PROCESS_H_
 
+// The free functions below, besides Processes, are not services of the Platform
+// record: the entry points, the report channel and the debug file use them on
+// the real system, wherever a launch is, with no platform record at hand.
+
 #include <string>
 
 #include "platform/background_process.h"
 #include "platform/outcome.h"
 
-/// Full path of the running executable, however long it is; empty when the
-/// system cannot tell it.
-std::string executablePath();
+/// Full path of the running executable, however long it is, or the system's
+/// reason when it cannot be told (on Linux without /proc, for instance).
+Outcome<std::string> executablePath();
 
-/// The same, or false with the system's reason in REASON when it cannot be
-/// told (on Linux without /proc, for instance).
-bool findExecutablePath(std::string* path, std::string* reason);
-
-/// The process's current directory; empty when the system cannot tell it.
-std::string currentDirectory();
+/// The process's current directory, or the system's reason when it cannot be
+/// told.
+Outcome<std::string> currentDirectory();
 /// The system's number for this process.
 unsigned long currentProcessId();
 

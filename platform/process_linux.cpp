@@ -9,26 +9,18 @@
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
 
-bool findExecutablePath(std::string* path, std::string* reason) {
+Outcome<std::string> executablePath() {
   // readlink does not say whether the link was cut short: grow until it fits.
   std::vector<char> buffer(256);
   for (;;) {
     ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
     if (length < 0) {
-      *reason = std::string("/proc/self/exe cannot be read (") + std::strerror(errno) + "): is /proc mounted?";
-      return false;
+      return Outcome<std::string>::failed(std::string("/proc/self/exe cannot be read (") + std::strerror(errno) +
+                                          "): is /proc mounted?");
     }
-    if (static_cast<size_t>(length) < buffer.size()) {
-      path->assign(buffer.data(), static_cast<size_t>(length));
-      return true;
-    }
+    if (static_cast<size_t>(length) < buffer.size()) return std::string(buffer.data(), static_cast<size_t>(length));
     buffer.resize(buffer.size() * 2);
   }
-}
-
-std::string executablePath() {
-  std::string path, reason;
-  return findExecutablePath(&path, &reason) ? path : std::string();
 }
 
 void showWarning(const std::string& caption, const std::string& text) {
@@ -44,14 +36,14 @@ bool askYesNo(const std::string& caption, const std::string& text) {
 // The Linux programs show their reports on the console, where the page is named.
 bool openWebPage(const std::string&) { return false; }
 
-std::string currentDirectory() {
+Outcome<std::string> currentDirectory() {
   std::string buffer(256, '\0');
   for (;;) {
     if (getcwd(buffer.data(), buffer.size())) {
       buffer.resize(std::strlen(buffer.data()));
       return buffer;
     }
-    if (errno != ERANGE || buffer.size() > (1U << 20)) return std::string();
+    if (errno != ERANGE || buffer.size() > (1U << 20)) return Outcome<std::string>::failed(std::strerror(errno));
     buffer.resize(buffer.size() * 2);
   }
 }

@@ -9,25 +9,21 @@
 
 unsigned long currentProcessId() { return GetCurrentProcessId(); }
 
-std::string executablePath() {
+Outcome<std::string> executablePath() {
   // GetModuleFileNameW cuts a long path short and says so only through the
   // length it returns: grow the buffer until the whole path fits.
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return std::string();
+    if (length == 0) {
+      return Outcome<std::string>::failed("GetModuleFileName failed with error " + std::to_string(GetLastError()));
+    }
     if (length < buffer.size() || buffer.size() >= 32768) {
       // Started through a \\?\ path, the system reports it in that form.
       return withoutLongPathForm(utf8FromWide(buffer.data(), length));
     }
     buffer.resize(buffer.size() * 2);
   }
-}
-
-bool findExecutablePath(std::string* path, std::string* reason) {
-  *path = executablePath();
-  if (path->empty()) *reason = "GetModuleFileName failed with error " + std::to_string(GetLastError());
-  return !path->empty();
 }
 
 void showWarning(const std::string& caption, const std::string& text) {
@@ -46,13 +42,13 @@ bool openWebPage(const std::string& url) {
   return result > 32;
 }
 
-std::string currentDirectory() {
+Outcome<std::string> currentDirectory() {
   // The length asked for first includes the terminator; the directory may
   // change in between, so it is asked again until it fits.
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0) return std::string();
+    if (length == 0) return Outcome<std::string>::failed(systemErrorText(GetLastError()));
     if (length < buffer.size()) return withoutLongPathForm(utf8FromWide(buffer.data(), length));
     buffer.resize(length);
   }

@@ -1,6 +1,9 @@
 #ifndef VEXIL_PLATFORM_SHARED_LIBRARY_H_
 #define VEXIL_PLATFORM_SHARED_LIBRARY_H_
 
+// Free functions, not a service of the Platform record: only the hosting of the
+// real runtime loads libraries.
+
 #include <string>
 
 #include "platform/machine.h"

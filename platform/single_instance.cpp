@@ -1,5 +1,8 @@
-// The channel's frame as the first launch reads it: the same on every system.
+// The channel's frame as the first launch reads it, and the claim that found
+// no channel: the same on every system.
 #include "platform/single_instance.h"
+
+#include <utility>
 
 std::optional<std::string> readInstanceFrame(const std::function<bool(char* data, std::size_t size)>& read,
                                              const InstanceEndpoint::Logger& log) {
@@ -20,4 +23,12 @@ std::optional<std::string> readInstanceFrame(const std::function<bool(char* data
     return std::nullopt;
   }
   return message;
+}
+
+InstanceClaim InstanceClaim::unavailable(Problem problem, std::string detail) {
+  InstanceClaim claim;
+  claim.outcome = Outcome::kUnavailable;
+  claim.problem = problem;
+  claim.detail = std::move(detail);
+  return claim;
 }

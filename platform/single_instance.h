@@ -1,6 +1,10 @@
 #ifndef VEXIL_PLATFORM_SINGLE_INSTANCE_H_
 #define VEXIL_PLATFORM_SINGLE_INSTANCE_H_
 
+// Free functions, not a service of the Platform record: only the launch
+// sequence and the hosting of the real runtime use the channel, and the
+// hosting's tests stand in for its endpoint (InstanceEndpoint).
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -94,6 +98,9 @@ struct InstanceClaim {
   std::unique_ptr<InstanceEndpoint> endpoint;
   Problem problem = Problem::kNone;
   std::string detail;
+
+  /// A claim that found no channel, for PROBLEM, with DETAIL.
+  static InstanceClaim unavailable(Problem problem, std::string detail);
 };
 
 /// Looks for the first launch of the program at PROGRAM_PATH for this user

@@ -173,33 +173,26 @@ class LinuxEndpoint : public InstanceEndpoint {
 
 using Problem = InstanceClaim::Problem;
 
-InstanceClaim unavailable(Problem problem, const std::string& detail) {
-  InstanceClaim claim;
-  claim.outcome = InstanceClaim::Outcome::kUnavailable;
-  claim.problem = problem;
-  claim.detail = detail;
-  return claim;
-}
-
 /// Opens FOLDER, making it if needed, and checks that it is a directory of
 /// this user that nobody else may enter.
 Descriptor openPrivateFolder(const std::string& folder, InstanceClaim* claim) {
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-    *claim = unavailable(Problem::kFolderUnusable, folder + ": " + systemReason(errno));
+    *claim = InstanceClaim::unavailable(Problem::kFolderUnusable, folder + ": " + systemReason(errno));
     return Descriptor();
   }
   // Not followed when it is a link: the folder itself must be the user's.
   Descriptor fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   struct stat status {};
   if (!fd.valid() || fstat(fd.get(), &status) != 0) {
-    *claim = unavailable(Problem::kFolderUnusable, folder + ": " + systemReason(errno));
+    *claim = InstanceClaim::unavailable(Problem::kFolderUnusable, folder + ": " + systemReason(errno));
     return Descriptor();
   }
   if (status.st_uid != geteuid() || (status.st_mode & 077) != 0) {
     const unsigned mode = status.st_mode & 0777;
-    *claim = unavailable(Problem::kFolderNotPrivate, folder + ": uid " + std::to_string(status.st_uid) + ", mode " +
-                                                         std::to_string(mode >> 6) + std::to_string((mode >> 3) & 7) +
-                                                         std::to_string(mode & 7));
+    *claim = InstanceClaim::unavailable(Problem::kFolderNotPrivate, folder + ": uid " + std::to_string(status.st_uid) +
+                                                                        ", mode " + std::to_string(mode >> 6) +
+                                                                        std::to_string((mode >> 3) & 7) +
+                                                                        std::to_string(mode & 7));
     return Descriptor();
   }
   return fd;
@@ -222,7 +215,7 @@ bool socketAddress(const std::string& folder, int folderFd, const std::string& n
 InstanceClaim claimInstance(const std::string& programPath, const std::string& message) {
   const Clock::time_point lockDeadline = Clock::now() + std::chrono::milliseconds(kInstanceLockMilliseconds);
   if (message.size() > kMaxInstanceMessage)
-    return unavailable(Problem::kTooLong, std::to_string(message.size()) + " bytes");
+    return InstanceClaim::unavailable(Problem::kTooLong, std::to_string(message.size()) + " bytes");
   const std::string folder = instanceFolder();
   InstanceClaim refused;
   Descriptor folderFd = openPrivateFolder(folder, &refused);
@@ -234,57 +227,59 @@ InstanceClaim claimInstance(const std::string& programPath, const std::string& m
   // lock goes with its holder's end.
   const std::string lockPath = folder + "/" + name + ".lock";
   Descriptor lock(openat(folderFd.get(), (name + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (!lock.valid()) return unavailable(Problem::kFolderUnusable, lockPath + ": " + systemReason(errno));
+  if (!lock.valid()) return InstanceClaim::unavailable(Problem::kFolderUnusable, lockPath + ": " + systemReason(errno));
   while (flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
     if (errno != EWOULDBLOCK && errno != EINTR) {
-      return unavailable(Problem::kFolderUnusable, lockPath + ": " + systemReason(errno));
+      return InstanceClaim::unavailable(Problem::kFolderUnusable, lockPath + ": " + systemReason(errno));
     }
-    if (millisecondsUntil(lockDeadline) == 0) return unavailable(Problem::kLockTimeout, lockPath);
+    if (millisecondsUntil(lockDeadline) == 0) return InstanceClaim::unavailable(Problem::kLockTimeout, lockPath);
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 
   sockaddr_un address{};
   const std::string socketPath = folder + "/" + socketName;
   if (!socketAddress(folder, folderFd.get(), socketName, &address)) {
-    return unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(ENAMETOOLONG));
+    return InstanceClaim::unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(ENAMETOOLONG));
   }
   Descriptor client(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (!client.valid()) return unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
+  if (!client.valid())
+    return InstanceClaim::unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
   setTimeouts(client.get(), kInstanceHandOverMilliseconds);
   if (connect(client.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
     // Someone listens: the next launch may look too while this one waits.
     lock.reset();
     uid_t uid = 0;
     if (!peerUid(client.get(), &uid) || uid != geteuid()) {
-      return unavailable(Problem::kOtherUser, socketPath + ": uid " + std::to_string(uid));
+      return InstanceClaim::unavailable(Problem::kOtherUser, socketPath + ": uid " + std::to_string(uid));
     }
     const std::string frame = framedInstanceMessage(message);
     char answer = 0;
     if (!writeAll(client.get(), frame.data(), frame.size()) || !readAll(client.get(), &answer, 1) ||
         answer != kAccepted) {
-      return unavailable(Problem::kNotAccepted, socketPath);
+      return InstanceClaim::unavailable(Problem::kNotAccepted, socketPath);
     }
     InstanceClaim claim;
     claim.outcome = InstanceClaim::Outcome::kHandedOver;
     return claim;
   }
   if (errno != ECONNREFUSED && errno != ENOENT) {
-    return unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
+    return InstanceClaim::unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
   }
   // Nobody listens: a socket left by a launch that ended without removing it goes.
   client.reset();
   if (unlinkat(folderFd.get(), socketName.c_str(), 0) != 0 && errno != ENOENT) {
-    return unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
+    return InstanceClaim::unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
   }
   Descriptor listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (!listener.valid()) return unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
+  if (!listener.valid())
+    return InstanceClaim::unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
   if (bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       listen(listener.get(), 16) != 0) {
-    return unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
+    return InstanceClaim::unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
   }
   struct stat status {};
   if (fstatat(folderFd.get(), socketName.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-    return unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
+    return InstanceClaim::unavailable(Problem::kSocketUnusable, socketPath + ": " + systemReason(errno));
   }
   InstanceClaim claim;
   claim.outcome = InstanceClaim::Outcome::kFirst;

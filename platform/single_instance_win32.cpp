@@ -183,14 +183,6 @@ class Win32Endpoint : public InstanceEndpoint {
   std::vector<unsigned char> m_user;
 };
 
-InstanceClaim unavailable(Problem problem, const std::string& detail) {
-  InstanceClaim claim;
-  claim.outcome = InstanceClaim::Outcome::kUnavailable;
-  claim.problem = problem;
-  claim.detail = detail;
-  return claim;
-}
-
 /// Security that lets only USER open the pipe.
 struct UserOnly {
   SECURITY_DESCRIPTOR descriptor{};
@@ -217,10 +209,11 @@ struct UserOnly {
 
 InstanceClaim claimInstance(const std::string& programPath, const std::string& message) {
   if (message.size() > kMaxInstanceMessage) {
-    return unavailable(Problem::kTooLong, std::to_string(message.size()) + " bytes");
+    return InstanceClaim::unavailable(Problem::kTooLong, std::to_string(message.size()) + " bytes");
   }
   std::vector<unsigned char> user = processUser(nullptr);
-  if (user.empty()) return unavailable(Problem::kSocketUnusable, "the user: " + systemReason(GetLastError()));
+  if (user.empty())
+    return InstanceClaim::unavailable(Problem::kSocketUnusable, "the user: " + systemReason(GetLastError()));
   wchar_t* sidText = nullptr;
   std::string sid = ConvertSidToStringSidW(user.data(), &sidText) ? utf8FromWide(sidText, wcslen(sidText)) : "";
   if (sidText) LocalFree(sidText);
@@ -234,9 +227,10 @@ InstanceClaim claimInstance(const std::string& programPath, const std::string& m
   // system gives up the mutex of a launch that ended holding it.
   Handle mutex(CreateMutexW(nullptr, FALSE, wideFromUtf8("Local\\" + name).c_str()));
   if (!mutex.value)
-    return unavailable(Problem::kFolderUnusable, "Local\\" + name + ": " + systemReason(GetLastError()));
+    return InstanceClaim::unavailable(Problem::kFolderUnusable, "Local\\" + name + ": " + systemReason(GetLastError()));
   const DWORD waited = WaitForSingleObject(mutex.value, kInstanceLockMilliseconds);
-  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return unavailable(Problem::kLockTimeout, "Local\\" + name);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
+    return InstanceClaim::unavailable(Problem::kLockTimeout, "Local\\" + name);
   struct Release {
     HANDLE mutex;
     bool held = true;
@@ -256,7 +250,7 @@ InstanceClaim claimInstance(const std::string& programPath, const std::string& m
       release();
       ULONG server = 0;
       if (!GetNamedPipeServerProcessId(client.value, &server) || !runsAs(server, user)) {
-        return unavailable(Problem::kOtherUser, pipeText + ": process " + std::to_string(server));
+        return InstanceClaim::unavailable(Problem::kOtherUser, pipeText + ": process " + std::to_string(server));
       }
       // The first launch may then bring its window to the front.
       AllowSetForegroundWindow(server);
@@ -265,7 +259,7 @@ InstanceClaim claimInstance(const std::string& programPath, const std::string& m
       if (!transfer(client.value, true, frame.data(), static_cast<DWORD>(frame.size()), kInstanceHandOverMilliseconds,
                     nullptr) ||
           !transfer(client.value, false, &answer, 1, kInstanceHandOverMilliseconds, nullptr) || answer != kAccepted) {
-        return unavailable(Problem::kNotAccepted, pipeText);
+        return InstanceClaim::unavailable(Problem::kNotAccepted, pipeText);
       }
       InstanceClaim claim;
       claim.outcome = InstanceClaim::Outcome::kHandedOver;
@@ -273,18 +267,19 @@ InstanceClaim claimInstance(const std::string& programPath, const std::string& m
     }
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) break;
-    if (error != ERROR_PIPE_BUSY) return unavailable(Problem::kSocketUnusable, pipeText + ": " + systemReason(error));
+    if (error != ERROR_PIPE_BUSY)
+      return InstanceClaim::unavailable(Problem::kSocketUnusable, pipeText + ": " + systemReason(error));
     // The first launch is busy with another: wait for its pipe to be free.
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline || (!WaitNamedPipeW(pipeName.c_str(), static_cast<DWORD>(deadline - now)) &&
                             GetLastError() != ERROR_FILE_NOT_FOUND)) {
-      return unavailable(Problem::kNotAccepted, pipeText);
+      return InstanceClaim::unavailable(Problem::kNotAccepted, pipeText);
     }
   }
 
   UserOnly security;
   if (!security.make(user))
-    return unavailable(Problem::kSocketUnusable, pipeText + ": " + systemReason(GetLastError()));
+    return InstanceClaim::unavailable(Problem::kSocketUnusable, pipeText + ": " + systemReason(GetLastError()));
   // One instance of the pipe, and only if it is the first: a pipe of the same
   // name made by anyone else is never shared.
   HANDLE pipe =
@@ -292,7 +287,7 @@ InstanceClaim claimInstance(const std::string& programPath, const std::string& m
                        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 65536, 65536, 0,
                        &security.attributes);
   if (pipe == INVALID_HANDLE_VALUE) {
-    return unavailable(Problem::kSocketUnusable, pipeText + ": " + systemReason(GetLastError()));
+    return InstanceClaim::unavailable(Problem::kSocketUnusable, pipeText + ": " + systemReason(GetLastError()));
   }
   InstanceClaim claim;
   claim.outcome = InstanceClaim::Outcome::kFirst;

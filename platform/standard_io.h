@@ -1,6 +1,10 @@
 #ifndef VEXIL_PLATFORM_STANDARD_IO_H_
 #define VEXIL_PLATFORM_STANDARD_IO_H_
 
+// Free functions, not a service of the Platform record: they serve the host's
+// file system (file_system.cpp), the report channel, which writes wherever a
+// failure ends a launch with no platform record at hand, and a tool.
+
 #include <cstdio>
 #include <string>
 

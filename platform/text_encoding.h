@@ -1,6 +1,9 @@
 #ifndef VEXIL_PLATFORM_TEXT_ENCODING_H_
 #define VEXIL_PLATFORM_TEXT_ENCODING_H_
 
+// Free functions, not a service of the Platform record: conversions of text,
+// the same under test as in use, with nothing to stand in for.
+
 #include <string>
 
 /// The text of a file a user wrote (the configuration file), in the encoding

@@ -20,4 +20,8 @@ class UserCacheFolder {
 /// The running system's, read from the process environment.
 const UserCacheFolder& hostUserCacheFolder();
 
+/// The system's rule above applied to ENVIRONMENT: the folder, or failed when
+/// it names none.
+Outcome<std::string> userCacheFolderIn(const Environment& environment);
+
 #endif  // VEXIL_PLATFORM_USER_CACHE_FOLDER_H_

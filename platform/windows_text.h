@@ -3,7 +3,8 @@
 
 // Windows only. Inside the launcher text is UTF-8; the Windows services take
 // UTF-16 (the wide functions) or the process's ANSI code page. These turn one
-// into the other at each call.
+// into the other at each call. Free functions, not a service of the Platform
+// record: only the Windows files of this floor use them.
 
 #include <string>
 

@@ -6,9 +6,10 @@
 
 void appendLogLine(const std::string& path, const std::string& line) {
   try {
-    std::string reason;
-    if (!appendLineToFile(path, line, &reason)) {
-      showWarning(executablePath(), message::kCannotWriteDebugFile + path + ": " + reason);
+    const Done appended = appendLineToFile(path, line);
+    if (!appended) {
+      showWarning(executablePath().valueOr(std::string()),
+                  message::kCannotWriteDebugFile + path + ": " + appended.why());
     }
   } catch (...) {
     // Out of memory while building the line or the warning: the line is

@@ -15,10 +15,11 @@ bool isWebPage(const std::string& page) { return startsWith(page, "https://") ||
 void showReport(ReportChannel channel, const std::string& report, const std::string& offeredPage) {
   if (channel == ReportChannel::kMessageBox) {
     // The launcher has no window of its own: the box has no owner and carries
-    // the executable's path as its caption.
+    // the executable's path as its caption (none when the path is unknown).
+    const std::string caption = executablePath().valueOr(std::string());
     if (!isWebPage(offeredPage)) {
-      showWarning(executablePath(), report);
-    } else if (askYesNo(executablePath(), report + "\n\n" + message::kOpenDownloadPage)) {
+      showWarning(caption, report);
+    } else if (askYesNo(caption, report + "\n\n" + message::kOpenDownloadPage)) {
       openWebPage(offeredPage);
     }
   } else {
