@@ -14,8 +14,19 @@ export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d"
 # error and lives on for a while: were that CTest's pipe, CTest would wait for it.
 # So standard error goes to a file, passed on when the program has ended.
 errors=$(mktemp)
-status=0
-wine "$@" 2>"$errors" || status=$?
+output=$(mktemp)
+run() {
+  status=0
+  wine "$@" >"$output" 2>"$errors" || status=$?
+}
+run "$@"
+# Under load Wine now and then fails to start a program at all: it ends at
+# once with nothing on either stream. Such a start is tried once more; a
+# program that really fails, fails again.
+if [ "$status" -ne 0 ] && [ ! -s "$output" ] && [ ! -s "$errors" ]; then
+  run "$@"
+fi
+cat "$output"
 cat "$errors" >&2
-rm -f "$errors"
+rm -f "$errors" "$output"
 exit "$status"
